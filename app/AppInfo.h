@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+// The product's fixed texts and addresses, kept in one place so that every window, message and
+// mail hand-off reads the same.
+namespace AppInfo {
+
+inline QString productTitle()
+{
+    return QStringLiteral("Ferrandine");
+}
+inline QString organisation()
+{
+    return QStringLiteral("Quenthal");
+}
+
+// Prefix of the location line of the error box: it is followed by "Window.Procedure ".
+inline QString locationPrefix()
+{
+    return QStringLiteral("in Carrowdel2021/08/31.");
+}
+
+inline QString supportEmail()
+{
+    return QStringLiteral("support@quenthal.example");
+}
+inline QString vendorSite()
+{
+    return QStringLiteral("https://www.quenthal.example/");
+}
+inline QString contactPage()
+{
+    return QStringLiteral("https://www.quenthal.example/contact");
+}
+// Download page of an outside SQL Server client, offered by the connection help.
+inline QString sqlToolDownloadPage()
+{
+    return QStringLiteral("https://www.quenthal.example/sql-client");
+}
+
+} // namespace AppInfo

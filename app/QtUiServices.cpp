@@ -1,0 +1,82 @@
+#include "app/QtUiServices.h"
+
+#include "app/ErrorBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QWidget* ownerWidget(QObject* owner)
+{
+    return qobject_cast<QWidget*>(owner);
+}
+
+} // namespace
+
+void QtUiServices::showMessage(QObject* owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, ownerWidget(owner));
+    box.exec();
+}
+
+bool QtUiServices::askYesNo(QObject* owner, const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? applicationTitle() : title, text,
+                    QMessageBox::Yes | QMessageBox::No, ownerWidget(owner));
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtUiServices::showError(QObject* owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, ErrorBox::title(), text, QMessageBox::Ok, ownerWidget(owner));
+    box.exec();
+}
+
+void QtUiServices::openUrl(const QUrl& url)
+{
+    QDesktopServices::openUrl(url);
+}
+
+void QtUiServices::openDocument(const QString& path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtUiServices::clearClipboard()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->clear();
+    return true;
+}
+
+bool QtUiServices::setClipboardText(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setText(text);
+    return true;
+}
+
+QString QtUiServices::chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder)
+{
+    return QFileDialog::getExistingDirectory(ownerWidget(owner), prompt, startFolder,
+                                             QFileDialog::ShowDirsOnly);
+}
+
+QString QtUiServices::chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
+                                     const QString& startFile)
+{
+    return QFileDialog::getOpenFileName(ownerWidget(owner), title, startFile, filter);
+}
+
+void QtUiServices::processEvents()
+{
+    QCoreApplication::processEvents();
+}

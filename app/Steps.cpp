@@ -1,0 +1,24 @@
+#include "app/Steps.h"
+
+#include "app/ErrorBox.h"
+#include "app/Failure.h"
+#include "app/UiServices.h"
+
+QString Steps::describe(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const Failure& failure) {
+        return failure.description();
+    } catch (const std::exception& other) {
+        return QString::fromUtf8(other.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+void Steps::report(int step, std::exception_ptr error)
+{
+    ++m_failures;
+    m_ui.showError(m_owner, ErrorBox::text(describe(error), m_location, step));
+}

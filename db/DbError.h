@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/Failure.h"
+
+namespace db {
+
+// A failed database operation: the provider's or driver's own description, and a non-zero number.
+class DbError : public Failure
+{
+public:
+    // The number a provider reports for an unspecified failure (E_FAIL).
+    static constexpr int UnspecifiedError = -2147467259;
+
+    explicit DbError(QString description, int number = UnspecifiedError)
+        : Failure(number, std::move(description))
+    {}
+};
+
+} // namespace db

@@ -1,0 +1,1 @@
+// SQL preview windows.

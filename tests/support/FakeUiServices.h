@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/UiServices.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+// A scripted desktop for tests: records every call, answers questions and dialogs from queues.
+// An unanswered question says No and an unanswered dialog is cancelled.
+class FakeUiServices final : public UiServices
+{
+public:
+    enum class Kind
+    {
+        Message,
+        Question,
+        Error,
+        OpenUrl,
+        OpenDocument,
+        ClearClipboard,
+        SetClipboard,
+        ChooseFolder,
+        ChooseFile
+    };
+
+    struct Call
+    {
+        Kind kind;
+        QObject* owner = nullptr;
+        QString text;  // message, question, error text, address, path, clipboard text or prompt
+        QString title; // question title, dialog title or filter
+        QString extra; // start folder / start file
+    };
+
+    void showMessage(QObject* owner, const QString& text) override;
+    bool askYesNo(QObject* owner, const QString& text, const QString& title) override;
+    void showError(QObject* owner, const QString& text) override;
+    void openUrl(const QUrl& url) override;
+    void openDocument(const QString& path) override;
+    bool clearClipboard() override;
+    bool setClipboardText(const QString& text) override;
+    QString chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder) override;
+    QString chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
+                           const QString& startFile) override;
+    void processEvents() override { ++eventPumps; }
+
+    // The calls of one kind, in order.
+    std::vector<Call> callsOf(Kind kind) const;
+    QStringList messages() const;
+    QStringList errors() const;
+    void clear();
+
+    std::vector<Call> calls;
+    std::deque<bool> answers;        // questions: true = Yes
+    std::deque<QString> chosenPaths; // folder and file dialogs: "" = cancel
+    int clipboardFailures = 0;       // the next N clipboard attempts fail
+    QString clipboard;
+    bool clipboardHasText = false;
+    int eventPumps = 0;
+};
