@@ -1,0 +1,90 @@
+#pragma once
+
+#include "convert/DateFormat.h"
+#include "db/RecordSet.h"
+#include "db/Value.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <vector>
+
+// The text of every statement a conversion produces: the source query sent to the FoxPro connection,
+// and the DROP TABLE, CREATE TABLE and INSERT INTO statements sent to SQL Server. The builders are
+// pure text functions; they never fail and never touch a connection. Preview and direct mode use the
+// same builders, so they produce the same text.
+namespace convert {
+
+// How field values are written, fixed once from a locale (by default the user's, QLocale::system()):
+// - text as it stands, trailing blanks kept;
+// - numbers (integers, doubles, exact decimals, currency) with a point and without grouping whatever
+//   the locale; a double in the shortest text that reads back as the same double, plainly written
+//   from 1e-6 up to 1e21 in magnitude and in exponent notation ("1e+300") outside;
+//   currency exactly, without trailing zeros ("12.5");
+// - dates in the locale's short date format with a four-digit year, ISO 8601 ("2021-08-31") under the
+//   C/POSIX locale; date-times as the date, a blank and "hh:mm:ss" (with ".zzz" when the milliseconds
+//   are not zero); an invalid date or date-time as the empty text;
+// - booleans as "True" and "False";
+// - bytes as a hexadecimal literal, "0x4A6F" ("0x" for no bytes).
+class ValueFormat
+{
+public:
+    explicit ValueFormat(const QLocale& locale = QLocale::system());
+    explicit ValueFormat(DateFormat dates);
+
+    // The format of the user's locale, built once.
+    static const ValueFormat& system();
+
+    // The value's text; the empty text for NULL.
+    QString text(const db::Value& value) const;
+
+    // Appends the value as an INSERT writes it: NULL for NULL and for an empty text, the hexadecimal
+    // literal for bytes, otherwise the text between single quotes with every quote in it doubled.
+    void appendLiteral(QString& out, const db::Value& value) const;
+
+private:
+    void appendText(QString& out, const db::Value& value) const;
+    void appendDateTime(QString& out, const QDateTime& dateTime) const;
+    void appendQuotedText(QString& out, const db::Value& value) const;
+
+    DateFormat m_dates;
+};
+
+// ``SELECT * FROM `t` ``: the query that opens a source table.
+QString sourceQueryText(const QString& table);
+
+// "DROP TABLE [t]".
+QString dropTableText(const QString& table);
+
+// "CREATE TABLE [t]([c1] TYPE,[c2] TYPE);": one clause per field, in field order, with the type
+// mapColumnType gives.
+QString createTableText(const QString& table, const std::vector<db::Field>& fields);
+
+// Builds the INSERT statements of one table, "INSERT INTO [t] VALUES('1', NULL, 'x')": no column list,
+// values in field order joined by ", ", no semicolon. Holds what every row shares and a working
+// buffer, so one builder serves all the rows of a table; it is not shared between threads.
+class InsertBuilder
+{
+public:
+    explicit InsertBuilder(const QString& table, const ValueFormat& format = ValueFormat::system());
+
+    QString text(const std::vector<db::Value>& row);
+
+private:
+    QString m_prefix;
+    ValueFormat m_format;
+    QString m_buffer;
+};
+
+// "[name]", with every "]" in the name doubled so that the name cannot end the identifier early.
+QString bracketedName(const QString& name);
+
+} // namespace convert
+
+namespace Main {
+
+// The value's text, or `replacement` when the value is NULL.
+QString ReplaceNull(const db::Value& value, const QString& replacement,
+                    const convert::ValueFormat& format = convert::ValueFormat::system());
+
+} // namespace Main

@@ -1,0 +1,305 @@
+#include "convert/StatementText.h"
+#include "convert/TypeMapping.h"
+#include "db/AdoType.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace convert;
+using db::Value;
+
+namespace {
+
+QByteArray golden(const char* name)
+{
+    QFile file(QStringLiteral(FERRANDINE_SOURCE_DIR "/tests/convert/golden/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read golden file %s", name);
+    return file.readAll();
+}
+
+// Compares line by line first, so that a failure shows the line that differs, then byte for byte.
+void compareWithGolden(const QString& actual, const char* name)
+{
+    const QByteArray expected = golden(name);
+    const QList<QByteArray> expectedLines = expected.split('\n');
+    const QList<QByteArray> actualLines = actual.toUtf8().split('\n');
+    for (qsizetype i = 0; i < std::min(expectedLines.size(), actualLines.size()); ++i)
+        QCOMPARE(actualLines.at(i), expectedLines.at(i));
+    QCOMPARE(actual.toUtf8(), expected);
+}
+
+const ValueFormat& posix()
+{
+    static const ValueFormat format(QLocale::c());
+    return format;
+}
+
+QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
+}
+
+QString insert(const QString& table, const std::vector<Value>& row, const ValueFormat& format = posix())
+{
+    return InsertBuilder(table, format).text(row);
+}
+
+} // namespace
+
+class TestStatementText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void namesAndMappingOfEveryCode()
+    {
+        QString table;
+        for (int code : {0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14,
+                         15,  16,  17,  18,  19,  20,  21,  64,  72,  128, 129, 130, 131, 132, 133,
+                         134, 135, 136, 137, 138, 139, 200, 201, 202, 203, 204, 205, 206, 999, -1}) {
+            const ColumnMapping mapping = mapColumnType(code, 10, 2);
+            table += QStringLiteral("%1\t%2\t%3\t%4\n")
+                         .arg(code)
+                         .arg(Datatype::DatatypeName(code), mapping.matchKey, mapping.sqlType);
+        }
+        compareWithGolden(table, "type-mapping.txt");
+    }
+
+    void numericAndDecimalCarryPrecisionAndScale_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("N(10,2)") << 131 << 10 << 2 << "numeric"
+                                 << "NUMERIC(10,2)";
+        QTest::newRow("N(20,0) varnumeric") << 139 << 20 << 0 << "numeric"
+                                            << "NUMERIC(20,0)";
+        QTest::newRow("decimal") << 14 << 12 << 4 << "dec"
+                                 << "DECIMAL(12,4)";
+        QTest::newRow("width 0 gives precision 1") << 131 << 0 << 0 << "numeric"
+                                                   << "NUMERIC(1,0)";
+        QTest::newRow("width over 38") << 14 << 50 << 6 << "dec"
+                                       << "DECIMAL(38,6)";
+        QTest::newRow("scale over precision") << 131 << 5 << 9 << "numeric"
+                                              << "NUMERIC(5,5)";
+        QTest::newRow("negative header values") << 131 << -3 << -1 << "numeric"
+                                                << "NUMERIC(1,0)";
+    }
+    void numericAndDecimalCarryPrecisionAndScale()
+    {
+        QFETCH(int, code);
+        QFETCH(int, width);
+        QFETCH(int, decimals);
+        QFETCH(QString, key);
+        QFETCH(QString, type);
+        QCOMPARE(mapColumnType(db::Field{QStringLiteral("n"), code, width, decimals}),
+                 (ColumnMapping{key, type}));
+    }
+
+    void statementsOfATableWithEveryFoxProType()
+    {
+        const std::vector<db::Field> fields{
+            {"id", db::AdoType::Integer, 4, 0},        {"name", db::AdoType::Char, 20, 0},
+            {"since", db::AdoType::DBDate, 8, 0},      {"amount", db::AdoType::Numeric, 10, 2},
+            {"price", db::AdoType::Currency, 8, 4},    {"ratio", db::AdoType::Double, 8, 0},
+            {"stamp", db::AdoType::DBTimeStamp, 8, 0}, {"ok", db::AdoType::Boolean, 1, 0},
+            {"notes", db::AdoType::LongVarChar, 4, 0}, {"pic", db::AdoType::LongVarBinary, 4, 0},
+            {"raw", db::AdoType::VarBinary, 10, 0}};
+        const std::vector<std::vector<Value>> rows{
+            {17, QStringLiteral("O'Neil   "), QDate(2021, 8, 31), db::Decimal{"1234.50"},
+             db::Currency{125000}, 0.1, utc(2021, 8, 31, 14, 5, 9), true,
+             QStringLiteral("line one\r\nline two"), QByteArray("Jo"), QByteArray()},
+            std::vector<Value>(11),
+            {std::numeric_limits<qint32>::min(), QStringLiteral("   "), QDate(1, 1, 1), db::Decimal{"-0.01"},
+             db::Currency{-1}, 1e300, utc(1999, 12, 31, 23, 59, 59, 120), false, QString(),
+             QByteArray("\x00\xff", 2), Value()}};
+        const QString table = QStringLiteral("cust");
+        QString text = sourceQueryText(table) + '\n' + dropTableText(table) + '\n' +
+                       createTableText(table, fields) + '\n';
+        InsertBuilder builder(table, posix());
+        for (const auto& row : rows)
+            text += builder.text(row) + '\n';
+        compareWithGolden(text, "statements.sql");
+    }
+
+    void nullsBlanksQuotesAndCommas()
+    {
+        const QString t = QStringLiteral("Order Details");
+        const QString x = QStringLiteral("x"), y = QStringLiteral("y");
+        QString text = sourceQueryText(t) + '\n' + dropTableText(t) + '\n' +
+                       createTableText(t, {{"c", db::AdoType::Integer, 4, 0}}) + '\n';
+        for (const std::vector<Value>& row : std::vector<std::vector<Value>>{
+                 {Value(), x, y},
+                 {x, Value(), y},
+                 {x, y, Value()},
+                 {Value(), Value(), Value()},
+                 {QString(""), QStringLiteral("   "), QStringLiteral("'")},
+                 {QStringLiteral("O'Brien"), QStringLiteral("a,b"), QStringLiteral("1,234")},
+                 {42},
+                 {}})
+            text += insert(t, row) + '\n';
+        compareWithGolden(text, "edge-cases.sql");
+    }
+
+    void closingBracketsInNamesAreDoubled()
+    {
+        QCOMPARE(dropTableText(QStringLiteral("a]b")), QStringLiteral("DROP TABLE [a]]b]"));
+        QCOMPARE(createTableText(QStringLiteral("]"), {{"x]]", db::AdoType::Char, 1, 0}}),
+                 QStringLiteral("CREATE TABLE []]]([x]]]]] VARCHAR(8000));"));
+        QCOMPARE(insert(QStringLiteral("[t]"), {1}), QStringLiteral("INSERT INTO [[t]]] VALUES('1')"));
+        QCOMPARE(dropTableText(QStringLiteral(" Mixed [Case] ")),
+                 QStringLiteral("DROP TABLE [ Mixed [Case]] ]"));
+        QCOMPARE(sourceQueryText(QStringLiteral("a]b")), QStringLiteral("SELECT * FROM `a]b`"));
+    }
+
+    void binaryValuesAreHexLiterals()
+    {
+        for (int code : {db::AdoType::Binary, db::AdoType::VarBinary, db::AdoType::LongVarBinary})
+            QCOMPARE(mapColumnType(code, 10, 0).sqlType, QStringLiteral("VARBINARY(MAX)"));
+        QCOMPARE(insert("b", {QByteArray("Jo"), QByteArray(), QByteArray("'\x7f\x80", 3), Value()}),
+                 QStringLiteral("INSERT INTO [b] VALUES(0x4A6F, 0x, 0x277F80, NULL)"));
+    }
+
+    void numbersUseAPointAndTextStaysAsItIs_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+        QTest::newRow("French") << QLocale(QLocale::French, QLocale::France);
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("C") << QLocale::c();
+    }
+    void numbersUseAPointAndTextStaysAsItIs()
+    {
+        QFETCH(QLocale, locale);
+        const ValueFormat format(locale);
+        QCOMPARE(insert("n", {1.5, 1234567.25, db::Decimal{"1234.56"}, db::Currency{12345678}, -7}, format),
+                 QStringLiteral("INSERT INTO [n] VALUES('1.5', '1234567.25', '1234.56', '1234.5678', '-7')"));
+        QCOMPARE(insert("s", {QStringLiteral("1,234"), QStringLiteral("1,5"), QStringLiteral("a,b")}, format),
+                 QStringLiteral("INSERT INTO [s] VALUES('1,234', '1,5', 'a,b')"));
+    }
+
+    void doublesReadBackExactly()
+    {
+        for (double d : {0.1, 1.0 / 3, -2.5e-5, 123456789012345678.0, 9.999999999999999e20, 1e21, 1e-7,
+                         5e-324, std::numeric_limits<double>::max(), 0.0, 100.0}) {
+            const QString text = posix().text(d);
+            bool ok = false;
+            QCOMPARE(text.toDouble(&ok), d);
+            QVERIFY2(ok, qPrintable(text));
+            QVERIFY2(!text.contains(',') && !text.contains(' '), qPrintable(text));
+        }
+        QCOMPARE(posix().text(-2.5e-5), QStringLiteral("-0.000025"));
+        QCOMPARE(posix().text(123456789012345678.0), QStringLiteral("123456789012345680"));
+        QCOMPARE(posix().text(1e21), QStringLiteral("1e+21"));
+        QCOMPARE(posix().text(1e-7), QStringLiteral("1e-07"));
+        QCOMPARE(posix().text(100.0), QStringLiteral("100"));
+    }
+
+    void currencyIsExact()
+    {
+        QCOMPARE(posix().text(db::Currency{0}), QStringLiteral("0"));
+        QCOMPARE(posix().text(db::Currency{10000}), QStringLiteral("1"));
+        QCOMPARE(posix().text(db::Currency{-5000}), QStringLiteral("-0.5"));
+        QCOMPARE(posix().text(db::Currency{-10001}), QStringLiteral("-1.0001"));
+        QCOMPARE(posix().text(db::Currency{std::numeric_limits<qint64>::min()}),
+                 QStringLiteral("-922337203685477.5808"));
+        QCOMPARE(posix().text(db::Currency{std::numeric_limits<qint64>::max()}),
+                 QStringLiteral("922337203685477.5807"));
+    }
+
+    void datesKeepAFourDigitYear_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("C is ISO 8601")
+            << QLocale::c()
+            << "'2021-08-31', '2021-08-31 14:05:09', '2021-08-31 00:00:00.007', 'True', 'False'";
+        QTest::newRow("German short year widened")
+            << QLocale(QLocale::German, QLocale::Germany)
+            << "'31.08.2021', '31.08.2021 14:05:09', '31.08.2021 00:00:00.007', 'True', 'False'";
+        QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                            << "'8/31/2021', '8/31/2021 14:05:09', '8/31/2021 00:00:00.007', 'True', 'False'";
+    }
+    void datesKeepAFourDigitYear()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, expected);
+        const std::vector<Value> row{QDate(2021, 8, 31), utc(2021, 8, 31, 14, 5, 9),
+                                     utc(2021, 8, 31, 0, 0, 0, 7), true, false};
+        QCOMPARE(insert("d", row, ValueFormat(locale)), "INSERT INTO [d] VALUES(" + expected + ")");
+        QCOMPARE(insert("d", {QDate(), QDateTime()}), QStringLiteral("INSERT INTO [d] VALUES(NULL, NULL)"));
+    }
+
+    // Every locale Qt knows, against Qt's own formatting of its short date format with the year widened.
+    void datesFollowEveryLocalesShortFormat()
+    {
+        const QDate dates[] = {QDate(2021, 8, 31), QDate(1999, 1, 2), QDate(845, 12, 25)};
+        for (const QLocale& locale :
+             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+            if (locale.language() == QLocale::C || locale.zeroDigit() != QLatin1String("0"))
+                continue;
+            QString format = locale.dateFormat(QLocale::ShortFormat);
+            format.replace(QRegularExpression("y+"), "yyyy");
+            const ValueFormat ours(locale);
+            for (const QDate& date : dates) {
+                QCOMPARE(ours.text(date), locale.toString(date, format));
+            }
+        }
+    }
+
+    // Formats a user may set up (names, quoted text), against Qt's own formatting.
+    void datesFollowFormatsWithNamesAndQuotedText_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("names") << "ddd dd MMM yy";
+        QTest::newRow("long names") << "dddd, d. MMMM yyyy";
+        QTest::newRow("quoted text") << "'Tag' d 'im' M'.' yyyy";
+        QTest::newRow("quote marks") << "d''M ''yy'' 'it''s'";
+        QTest::newRow("unclosed quote") << "d.M.yy 'rest";
+        QTest::newRow("long runs") << "ddddd MMMMM yyyyy";
+    }
+    void datesFollowFormatsWithNamesAndQuotedText()
+    {
+        QFETCH(QString, format);
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QString widened = format;
+        widened.replace(QRegularExpression("y+"), "yyyy");
+        for (const QDate& date : {QDate(2021, 8, 31), QDate(2024, 2, 4)})
+            QCOMPARE(ValueFormat(DateFormat(german, format)).text(date), german.toString(date, widened));
+    }
+
+    void quotesInADateFormatAreDoubledInLiterals()
+    {
+        const ValueFormat format(DateFormat(QLocale::c(), QStringLiteral("d''M yy")));
+        QCOMPARE(insert("q", {QDate(2021, 8, 31), utc(2021, 8, 31, 1, 2, 3), 5}, format),
+                 QStringLiteral("INSERT INTO [q] VALUES('31''8 2021', '31''8 2021 01:02:03', '5')"));
+    }
+
+    void systemLocaleIsTheUsersLocale()
+    {
+        const QString expected = QLocale::system().language() == QLocale::C
+                                     ? QStringLiteral("2021-08-31")
+                                     : ValueFormat(QLocale::system()).text(QDate(2021, 8, 31));
+        QCOMPARE(ValueFormat::system().text(QDate(2021, 8, 31)), expected);
+        if (QLocale::system().name() == QLatin1String("de_DE"))
+            QCOMPARE(expected, QStringLiteral("31.08.2021"));
+    }
+
+    void replaceNullGivesTheValueTextOrTheReplacement()
+    {
+        QCOMPARE(Main::ReplaceNull(Value(), QStringLiteral("-"), posix()), QStringLiteral("-"));
+        QCOMPARE(Main::ReplaceNull(Value(), QString(), posix()), QString());
+        QCOMPARE(Main::ReplaceNull(QStringLiteral(" a "), QStringLiteral("-"), posix()),
+                 QStringLiteral(" a "));
+        QCOMPARE(Main::ReplaceNull(QDate(2021, 8, 31), QString(), posix()), QStringLiteral("2021-08-31"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestStatementText)
+#include "TestStatementText.moc"
