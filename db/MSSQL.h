@@ -19,7 +19,8 @@ struct MSSQLLogin
 // The SQL Server target: its connection string, the connection test and the table catalogue.
 namespace MSSQL {
 
-// "Driver={SQL Server};Server=" + server [+ "," + port] + ";Database=...;Uid=...;Pwd=...;"
+// "Driver={SQL Server};Server=" + server [+ "," + port] + ";Database=...;Uid=...;Pwd=...;", each value
+// enclosed in braces when it holds ";" or begins with "{".
 QString connectionString(const MSSQLLogin& login);
 
 // True when a connection opens; every failure is the answer false.

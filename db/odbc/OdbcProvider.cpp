@@ -1,12 +1,178 @@
 #include "db/odbc/OdbcProvider.h"
 
 #include "db/DbError.h"
+#include "db/MemoryRecordSet.h"
+#include "db/odbc/DriverResolution.h"
+#include "db/odbc/OdbcHandle.h"
+
+#include <limits>
+#include <optional>
 
 namespace db::odbc {
 
-std::unique_ptr<Provider> openProvider(const QString&, const ConnectionOptions&)
+namespace {
+
+SQLPOINTER seconds(int value)
 {
-    throw DbError(QStringLiteral("The ODBC layer is not available yet."));
+    if (value < 0)
+        throw DbError(QStringLiteral("A timeout cannot be negative (%1 seconds).").arg(value));
+    return reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value));
+}
+
+// Closes the statement's cursor and drops its pending results when the scope ends, so that the
+// handle serves the next statement whatever happened to this one.
+class CursorCloser
+{
+public:
+    explicit CursorCloser(const Handle& statement) : m_statement(statement) {}
+    ~CursorCloser() { SQLFreeStmt(m_statement.get(), SQL_CLOSE); }
+    CursorCloser(const CursorCloser&) = delete;
+    CursorCloser& operator=(const CursorCloser&) = delete;
+
+private:
+    const Handle& m_statement;
+};
+
+// The text of one column of the current row; long values come in several pieces.
+QString columnText(const Handle& statement, SQLUSMALLINT column)
+{
+    QString text;
+    SQLWCHAR buffer[256];
+    constexpr qsizetype room = qsizetype(std::size(buffer)) - 1;
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc =
+            SQLGetData(statement.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA || indicator == SQL_NULL_DATA)
+            break;
+        statement.check(rc, "SQLGetData");
+        const bool whole = indicator != SQL_NO_TOTAL && qsizetype(indicator / sizeof(SQLWCHAR)) <= room;
+        text += fromWide(buffer, whole ? qsizetype(indicator / sizeof(SQLWCHAR)) : room);
+        if (rc == SQL_SUCCESS || whole)
+            break;
+    }
+    return text;
+}
+
+// A connection through the driver manager. One statement handle serves every statement in turn.
+class OdbcProvider final : public Provider
+{
+public:
+    OdbcProvider(const QString& connectionString, const ConnectionOptions& options);
+    ~OdbcProvider() override;
+
+    std::unique_ptr<RecordSet> openTablesSchema() override;
+    void execute(const QString& sql) override;
+    std::unique_ptr<RecordSet> openRecordSet(const QString& sql) override;
+    void close() override;
+
+private:
+    const Handle& statement();
+
+    Handle m_environment{SQL_HANDLE_ENV, SQL_NULL_HANDLE};
+    std::optional<Handle> m_connection;
+    std::optional<Handle> m_statement;
+    SQLPOINTER m_queryTimeout;
+    bool m_connected = false;
+};
+
+OdbcProvider::OdbcProvider(const QString& connectionString, const ConnectionOptions& options)
+    : m_queryTimeout(seconds(options.commandTimeout))
+{
+    // The cursor location only chooses a cursor library for record sets, which this provider does not open.
+    m_environment.check(SQLSetEnvAttr(m_environment.get(), SQL_ATTR_ODBC_VERSION,
+                                      reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+                        "SQLSetEnvAttr");
+    ensureUtf8Ctype();
+    m_connection.emplace(SQL_HANDLE_DBC, m_environment.get());
+    m_connection->check(SQLSetConnectAttrW(m_connection->get(), SQL_ATTR_LOGIN_TIMEOUT,
+                                           seconds(options.connectionTimeout), 0),
+                        "SQLSetConnectAttr");
+
+    const QString resolved = resolveDriver(connectionString);
+    if (resolved.size() > std::numeric_limits<SQLSMALLINT>::max())
+        throw DbError(
+            QStringLiteral("The connection string is too long (%1 characters).").arg(resolved.size()));
+    SQLSMALLINT completedLength = 0;
+    m_connection->check(SQLDriverConnectW(m_connection->get(), nullptr, wide(resolved),
+                                          static_cast<SQLSMALLINT>(resolved.size()), nullptr, 0,
+                                          &completedLength, SQL_DRIVER_NOPROMPT),
+                        "SQLDriverConnect");
+    m_connected = true;
+}
+
+OdbcProvider::~OdbcProvider()
+{
+    m_statement.reset();
+    if (m_connected)
+        SQLDisconnect(m_connection->get());
+}
+
+const Handle& OdbcProvider::statement()
+{
+    if (!m_connected)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    if (!m_statement) {
+        Handle created(SQL_HANDLE_STMT, m_connection->get());
+        const SQLRETURN rc = SQLSetStmtAttrW(created.get(), SQL_ATTR_QUERY_TIMEOUT, m_queryTimeout, 0);
+        // A driver that cannot stop a statement in time says so (HYC00); its statements still run.
+        if (!SQL_SUCCEEDED(rc) && created.firstState() != QLatin1String("HYC00"))
+            created.check(rc, "SQLSetStmtAttr");
+        m_statement.emplace(std::move(created));
+    }
+    return *m_statement;
+}
+
+std::unique_ptr<RecordSet> OdbcProvider::openTablesSchema()
+{
+    const Handle& st = statement();
+    CursorCloser closer(st);
+    QString type = QStringLiteral("TABLE");
+    st.check(SQLTablesW(st.get(), nullptr, 0, nullptr, 0, nullptr, 0, wide(type), SQLSMALLINT(type.size())),
+             "SQLTables");
+    std::vector<std::pair<QString, QString>> rows;
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(st.get());
+        if (rc == SQL_NO_DATA)
+            break;
+        st.check(rc, "SQLFetch");
+        // The catalogue's columns: 3 is TABLE_NAME, 4 TABLE_TYPE.
+        QString name = columnText(st, 3);
+        rows.emplace_back(std::move(name), columnText(st, 4));
+    }
+    return tablesSchema(rows);
+}
+
+void OdbcProvider::execute(const QString& sql)
+{
+    const Handle& st = statement();
+    CursorCloser closer(st);
+    st.check(SQLExecDirectW(st.get(), wide(sql), wideLength(sql)), "SQLExecDirect");
+    // A batch may fail in a later statement; its error only shows when the results are walked.
+    for (SQLRETURN rc = SQLMoreResults(st.get()); rc != SQL_NO_DATA; rc = SQLMoreResults(st.get()))
+        st.check(rc, "SQLMoreResults");
+}
+
+std::unique_ptr<RecordSet> OdbcProvider::openRecordSet(const QString&)
+{
+    throw DbError(
+        QStringLiteral("Record sets are not available on an ODBC connection; only statements run there."));
+}
+
+void OdbcProvider::close()
+{
+    m_statement.reset();
+    if (!m_connected)
+        return;
+    m_connected = false;
+    m_connection->check(SQLDisconnect(m_connection->get()), "SQLDisconnect");
+}
+
+} // namespace
+
+std::unique_ptr<Provider> openProvider(const QString& connectionString, const ConnectionOptions& options)
+{
+    return std::make_unique<OdbcProvider>(connectionString, options);
 }
 
 } // namespace db::odbc
