@@ -1,0 +1,299 @@
+#include "convert/ConversionRun.h"
+
+#include "app/Steps.h"
+#include "app/UiServices.h"
+#include "convert/DatatypeList.h"
+#include "convert/SharedState.h"
+#include "convert/StatementPreview.h"
+#include "convert/StatementText.h"
+#include "convert/TypeMapping.h"
+#include "db/DbError.h"
+#include "db/RecordSet.h"
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+// The overwrite answer: none (the table is new), Yes or No, with the message box's codes.
+enum Answer
+{
+    NotAsked = 0,
+    Yes = 6,
+    No = 7
+};
+
+constexpr int ClientCursor = 3;
+constexpr int ServerCursor = 2;
+constexpr int TimeoutSeconds = 5000;
+
+} // namespace
+
+// One run of PushButton7_Click: the run's locals and its numbered steps.
+class RunSteps
+{
+public:
+    explicit RunSteps(ConversionRun& run)
+        : m_run(run), m_window(run.m_window), m_state(run.m_state), m_ui(run.m_ui),
+          m_steps(run.m_ui, run.m_window.runOwner(), QStringLiteral("Form1.PushButton7_Click"))
+    {}
+
+    RunOutcome run();
+
+private:
+    bool connectionsTested();
+    void fillListsAndOpen();
+    // One table; false when the table loop is to end here (a per-table preview left otherwise than
+    // by "Skip Table / Do Not Execute SQL").
+    bool convertTable(int i);
+    void createTable();
+    void copyRows();
+    // The row's INSERT text, or nothing when a value could not be read.
+    std::optional<QString> insertText();
+    void closeRecordSet();
+    void endRun();
+
+    // Appends to the preview list in preview mode, otherwise executes on the target.
+    bool dispatch(int previewStep, int directStep, const QString& statement);
+    void letEventsRun() { m_ui.processEvents(); }
+    // The open record set of the current table; a table that could not be opened has none.
+    db::RecordSet& recordSet();
+
+    ConversionRun& m_run;
+    RunWindow& m_window;
+    SharedState& m_state;
+    UiServices& m_ui;
+    Steps m_steps;
+
+    std::unique_ptr<db::Connection> foxpro_conn;
+    std::unique_ptr<db::RecordSet> foxpro_rs;
+    bool connectionsOpen = false;
+    int answer = NotAsked;
+    QString t;
+    QString createText;
+    QString columnName;
+    qint64 rowCounter = 0;
+    qint64 rowCount = 0;
+    FoxProSource source;
+    MSSQLLogin login;
+    std::optional<convert::InsertBuilder> inserts;
+};
+
+RunOutcome RunSteps::run()
+{
+    Steps& s = m_steps;
+    s.run(102, [&] { m_run.IsConverting = true; });
+    s.run(104, [&] { m_state.mssql_conn = std::make_unique<db::Connection>(); });
+    s.run(108, [&] { foxpro_conn = std::make_unique<db::Connection>(); });
+    s.run(110, [&] { foxpro_rs.reset(); });
+    if (!connectionsTested()) {
+        m_run.IsConverting = false; // 442
+        return {false, s.failures()};
+    }
+    fillListsAndOpen();
+    s.run(158, [&] { m_run.m_preview.clearStatements(); });
+    s.run(160, [&] { m_run.m_datatypes.clearRows(); });
+    // 156: the last listed table comes first.
+    for (int i = static_cast<int>(m_run.List2.size()) - 1; i >= 0; --i) {
+        if (!convertTable(i))
+            break;
+    }
+    endRun();
+    return {true, s.failures()};
+}
+
+bool RunSteps::connectionsTested()
+{
+    Steps& s = m_steps;
+    source = m_window.foxProSource();
+    login = m_window.msSqlLogin();
+    // A test that fails enters its block, which here is the silent end of the run.
+    if (s.test(116, [&] { return !Foxpro::IsValidFoxProConnection(m_ui, m_window.runOwner(), source); }))
+        return false;
+    return !s.test(118, [&] { return !MSSQL::IsValidMSSQLConnection(login); });
+}
+
+void RunSteps::fillListsAndOpen()
+{
+    Steps& s = m_steps;
+    s.run(120, [&] { m_window.setBusyPointer(true); });
+    s.run(122, [&] { m_run.List1.clear(); });
+    s.run(124, [&] { m_run.List2.clear(); });
+    s.run(126, [&] { MSSQL::AddTablesToMSSQLListbox(m_ui, login, m_run.List1); });
+    s.run(128, [&] { Foxpro::AddTablesToFoxproListbox(m_ui, m_window.runOwner(), source, m_run.List2); });
+    s.run(130, [&] { foxpro_conn->setCursorLocation(ClientCursor); });
+    s.run(132, [&] { foxpro_conn->setCommandTimeout(TimeoutSeconds); });
+    s.run(134, [&] { foxpro_conn->setConnectionTimeout(TimeoutSeconds); });
+    // 136: the run always reads with the "machine" collating sequence, a folder of free tables too.
+    const QString foxproString = Foxpro::connectionString(source, Foxpro::Collating::Machine);
+    s.run(source.OptionDBC1 ? 138 : 140, [&] { foxpro_conn->open(foxproString); });
+    s.run(142, [&] { m_state.mssql_conn->setCursorLocation(ServerCursor); });
+    s.run(144, [&] { m_state.mssql_conn->setCommandTimeout(TimeoutSeconds); });
+    s.run(146, [&] { m_state.mssql_conn->setConnectionTimeout(TimeoutSeconds); });
+    s.run(148, [&] { connectionsOpen = true; });
+    // 150: "Local Connection" leaves the port out of the string.
+    s.run(login.localConnection ? 152 : 154,
+          [&] { m_state.mssql_conn->open(MSSQL::connectionString(login)); });
+}
+
+bool RunSteps::convertTable(int i)
+{
+    Steps& s = m_steps;
+    s.run(162, [&] { letEventsRun(); });
+    s.run(164, [&] { t = m_run.List2.at(i); });
+    if (s.test(166, [&] { return MSSQL::IsTableInListbox(m_run.List1, t); })) {
+        s.run(168, [&] {
+            answer =
+                m_ui.askYesNo(m_window.runOwner(), QStringLiteral("Would you like to overwrite ") + t + u'?',
+                              QStringLiteral("Overwrite?"))
+                    ? Yes
+                    : No;
+        });
+    } else {
+        s.run(170, [&] { answer = NotAsked; });
+    }
+    if (!s.test(172, [&] { return answer == No; })) {
+        if (s.test(174, [&] { return m_window.perTablePreview(); })) {
+            s.run(176, [&] { m_run.m_preview.clearStatements(); });
+            s.run(178, [&] { m_run.m_datatypes.clearRows(); });
+        }
+        if (s.test(180, [&] { return answer == Yes; })) {
+            dispatch(184, 186, convert::dropTableText(t));
+            s.run(188, [&] { MSSQL::RemoveTableFromListbox(m_run.List1, t.toLower()); });
+        }
+        s.run(190, [&] { m_window.setProgressText(QStringLiteral("Please wait.. Processing table ") + t); });
+        s.run(192, [&] { foxpro_rs = foxpro_conn->openRecordSet(convert::sourceQueryText(t)); });
+        createTable();
+        closeRecordSet();
+        s.run(396, [&] { m_state.SQLFormEndRun = true; });
+        if (s.test(398, [&] { return m_window.previewMode() && m_window.perTablePreview(); })) {
+            s.run(402, [&] { m_run.m_preview.showModal(); });
+            if (s.test(404, [&] { return m_state.SQLFormEndRun; }))
+                return false;
+        }
+    }
+    s.run(406, [&] { m_window.setProgressText(QString()); });
+    return true;
+}
+
+void RunSteps::createTable()
+{
+    Steps& s = m_steps;
+    s.run(194, [&] {
+        createText.clear();
+        inserts.emplace(t);
+    });
+    s.run(196, [&] { columnName.clear(); });
+    s.run(198, [&] { rowCounter = 0; });
+    // 200: a failure to reach the fields (no record set) ends the field loop.
+    const std::vector<db::Field>* fields = nullptr;
+    s.run(200, [&] { fields = &recordSet().fields(); });
+    for (std::size_t f = 0; fields && f < fields->size(); ++f) {
+        const db::Field& field = (*fields)[f];
+        s.run(202, [&] { letEventsRun(); });
+        s.run(204, [&] { m_run.m_datatypes.addRow(t, field.name); });
+        s.run(208, [&] { columnName = field.name; });
+        s.run(210, [&] {
+            const convert::ColumnMapping mapping = convert::mapColumnType(field);
+            m_run.m_datatypes.setLastRowType(mapping.matchKey, mapping.sqlType);
+        });
+    }
+    s.run(326, [&] { createText = convert::createTableText(t, recordSet().fields()); });
+    // A CREATE that could not be built is not sent, and a table the target would not create gets no
+    // rows: they would go into whatever table of that name is there already, or fail one by one.
+    if (createText.isEmpty() || !dispatch(330, 332, createText))
+        return;
+    if (s.test(334, [&] { return !recordSet().eof() && !recordSet().bof(); }))
+        copyRows();
+}
+
+void RunSteps::copyRows()
+{
+    Steps& s = m_steps;
+    s.run(336, [&] { rowCount = recordSet().recordCount(); });
+    do {
+        s.run(338, [&] { letEventsRun(); });
+        s.run(342, [&] { ++rowCounter; });
+        s.run(344, [&] {
+            m_window.setProgressValue(static_cast<double>(rowCounter + 1) /
+                                      static_cast<double>(rowCount + 1) * 100.0);
+        });
+        if (const std::optional<QString> insert = insertText())
+            dispatch(378, 388, *insert);
+        if (!s.run(390, [&] { recordSet().moveNext(); }))
+            return;
+    } while (!s.test(392, [&] { return recordSet().eof(); }));
+}
+
+std::optional<QString> RunSteps::insertText()
+{
+    std::optional<QString> text;
+    m_steps.run(346, [&] {
+        const std::vector<db::Value>& values = recordSet().values();
+        for (std::size_t v = 0; v < values.size(); ++v)
+            letEventsRun(); // 352
+        text = inserts->text(values);
+    });
+    return text;
+}
+
+db::RecordSet& RunSteps::recordSet()
+{
+    if (!foxpro_rs)
+        throw db::DbError(QStringLiteral("Operation is not allowed when the object is closed."), -2146824584);
+    return *foxpro_rs;
+}
+
+void RunSteps::closeRecordSet()
+{
+    m_steps.run(394, [&] {
+        db::RecordSet& closing = recordSet();
+        std::unique_ptr<db::RecordSet> owned = std::move(foxpro_rs);
+        closing.close();
+    });
+}
+
+void RunSteps::endRun()
+{
+    Steps& s = m_steps;
+    if (s.test(410, [&] { return m_window.previewMode() && m_window.perFilePreview(); })) {
+        s.run(414, [&] { m_state.SQLFormOK = false; });
+        s.run(416, [&] { m_run.m_preview.showModal(); });
+        if (s.test(418, [&] { return !m_state.SQLFormOK; })) {
+            s.run(420, [&] { m_state.mssql_conn->close(); });
+            s.run(422, [&] { foxpro_conn->close(); });
+            s.run(424, [&] { connectionsOpen = false; });
+            s.run(426, [&] { m_window.setProgressText(QString()); });
+        }
+    }
+    if (s.test(428, [&] { return connectionsOpen; })) {
+        s.run(430, [&] { m_state.mssql_conn->close(); });
+        s.run(432, [&] { foxpro_conn->close(); });
+    }
+    s.run(434, [&] { m_window.setBusyPointer(false); });
+    s.run(436, [&] { m_window.setProgressValue(0); });
+    s.run(438, [&] { m_window.setProgressText(QStringLiteral("Progress Bar")); });
+    s.run(440, [&] { m_ui.showMessage(m_window.runOwner(), QStringLiteral("Done.")); });
+    s.run(442, [&] { m_run.IsConverting = false; });
+}
+
+bool RunSteps::dispatch(int previewStep, int directStep, const QString& statement)
+{
+    // The preview check box is read afresh for every statement.
+    if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); }))
+        return m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
+    return m_steps.run(directStep, [&] { m_state.mssql_conn->execute(statement); });
+}
+
+ConversionRun::ConversionRun(RunWindow& window, SharedState& state, UiServices& ui, StatementPreview& preview,
+                             DatatypeList& datatypes, QStringList& list1, QStringList& list2)
+    : m_window(window), m_state(state), m_ui(ui), m_preview(preview), m_datatypes(datatypes), List1(list1),
+      List2(list2)
+{}
+
+RunOutcome ConversionRun::start()
+{
+    if (IsConverting) // 100
+        return {};
+    return RunSteps(*this).run();
+}

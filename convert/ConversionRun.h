@@ -1,0 +1,88 @@
+#pragma once
+
+#include "db/Foxpro.h"
+#include "db/MSSQL.h"
+
+#include <QString>
+#include <QStringList>
+
+class DatatypeList;
+class QObject;
+class StatementPreview;
+class UiServices;
+struct SharedState;
+
+// The main window as the conversion run sees it: the options it reads, the logins, the pointer and
+// the progress bar. The options are asked afresh each time the run needs them, so a change made while
+// the run lets events run applies to the statements still to come.
+class RunWindow
+{
+public:
+    virtual ~RunWindow() = default;
+
+    // The window that owns the run's message boxes; null when there is none (headless).
+    virtual QObject* runOwner() = 0;
+
+    virtual bool previewMode() const = 0;     // Check1: collect statements instead of executing them
+    virtual bool perFilePreview() const = 0;  // Option1: one preview after all tables
+    virtual bool perTablePreview() const = 0; // Option2: one preview after each table
+
+    virtual FoxProSource foxProSource() const = 0;
+    virtual MSSQLLogin msSqlLogin() const = 0;
+
+    virtual void setBusyPointer(bool busy) = 0;
+    // 0 to 100, not rounded.
+    virtual void setProgressValue(double percent) = 0;
+    virtual void setProgressText(const QString& text) = 0;
+};
+
+// What one call of start() did.
+struct RunOutcome
+{
+    // False when the run did nothing: a run was already in progress, or a connection test said no.
+    bool started = false;
+    // Steps that failed and were reported in the error box.
+    int failedSteps = 0;
+};
+
+// The conversion run behind "Start Converting": tests both connections, refills the two name lists
+// (List1: tables on the target, List2: source tables), then copies every source table, last listed
+// first: it asks before overwriting a table that exists, drops it, creates it with the mapped column
+// types and sends one INSERT per row. Without preview each statement runs on the target at once; in
+// preview mode the statements are collected in the StatementPreview and the user executes them there,
+// after each table or once after all tables.
+//
+// Every step is numbered; a step that fails shows the error box with its number and the run goes on
+// with the next step, so one bad row costs one box and the table keeps going. Three guards keep a
+// failure from turning into wrong data on the target:
+// - a row whose values cannot all be read, or whose INSERT text could not be finished, is reported
+//   and not sent: no half-built statement and no text left over from an earlier row is executed;
+// - when a table's CREATE TABLE fails on the target, its rows are not sent either: they would land in
+//   a table the run did not create (one it was told not to touch, or one it failed to drop);
+// - a failed move to the next row ends that table's rows instead of reading the same row forever.
+//
+// The run lives as long as the main window; a start() while one is in progress returns at once.
+// Everything runs on the calling thread; events are let run at each table, column, row and value.
+class ConversionRun
+{
+public:
+    ConversionRun(RunWindow& window, SharedState& state, UiServices& ui, StatementPreview& preview,
+                  DatatypeList& datatypes, QStringList& list1, QStringList& list2);
+
+    // PushButton7_Click.
+    RunOutcome start();
+
+    bool isConverting() const { return IsConverting; }
+
+private:
+    friend class RunSteps;
+
+    RunWindow& m_window;
+    SharedState& m_state;
+    UiServices& m_ui;
+    StatementPreview& m_preview;
+    DatatypeList& m_datatypes;
+    QStringList& List1;
+    QStringList& List2;
+    bool IsConverting = false;
+};
