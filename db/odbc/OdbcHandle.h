@@ -53,7 +53,8 @@ QString fromWide(const SQLWCHAR* text, qsizetype length);
 
 // A driver without wide entry points gets its text from the driver manager converted to the
 // multibyte encoding of LC_CTYPE; under the C locale that is ASCII and every other character is
-// lost. Switch LC_CTYPE to UTF-8 (as Qt does in every application) when it is not UTF-8 already.
+// lost (a Qt application started without LANG keeps that locale). Switch LC_CTYPE to UTF-8 when it
+// is not UTF-8 already.
 // Called before each connection handle is allocated: the driver manager fixes the conversion of a
 // connection from the locale it finds at that moment.
 void ensureUtf8Ctype();
