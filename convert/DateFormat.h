@@ -1,9 +1,11 @@
 #pragma once
 
+#include "convert/TextOut.h"
+
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
-#include <QTime>
 
 #include <array>
 #include <vector>
@@ -23,9 +25,10 @@ public:
     DateFormat(const QLocale& locale, const QString& format);
 
     // Appends the date; an invalid date appends nothing.
-    void appendDate(QString& out, QDate date) const;
-    // Appends "hh:mm:ss" in 24 hours, and ".zzz" when the milliseconds are not zero.
-    static void appendTime(QString& out, QTime time);
+    void appendDate(TextOut& out, QDate date) const;
+    // Appends the date, a blank and the wall-clock time as "hh:mm:ss" in 24 hours, with ".zzz" when the
+    // milliseconds are not zero; an invalid date-time appends nothing.
+    void appendDateTime(TextOut& out, const QDateTime& dateTime) const;
 
     // True when a literal part of the format holds a single quote.
     bool mayHoldQuote() const { return m_mayHoldQuote; }
@@ -51,6 +54,7 @@ private:
     };
 
     void compile(const QString& format);
+    void appendJulianDay(TextOut& out, qint64 julianDay) const;
     void addLiteral(const QString& text);
 
     std::vector<Token> m_tokens;

@@ -19,7 +19,8 @@ namespace convert {
 // - text as it stands, trailing blanks kept;
 // - numbers (integers, doubles, exact decimals, currency) with a point and without grouping whatever
 //   the locale; a double in the shortest text that reads back as the same double, plainly written
-//   from 1e-6 up to 1e21 in magnitude and in exponent notation ("1e+300") outside;
+//   from 1e-6 up to 1e21 in magnitude and in exponent notation ("1e+300") outside; not-a-number and
+//   the infinities as "nan", "inf" and "-inf", which the server refuses like any value it cannot take;
 //   currency exactly, without trailing zeros ("12.5");
 // - dates in the locale's short date format with a four-digit year, ISO 8601 ("2021-08-31") under the
 //   C/POSIX locale; date-times as the date, a blank and "hh:mm:ss" (with ".zzz" when the milliseconds
@@ -32,20 +33,21 @@ public:
     explicit ValueFormat(const QLocale& locale = QLocale::system());
     explicit ValueFormat(DateFormat dates);
 
-    // The format of the user's locale, built once.
+    // The format of the user's locale, built once: QLocale::system(), which follows LC_ALL, LC_TIME
+    // and LANG; with none of them set it is the C locale, and dates are ISO 8601.
     static const ValueFormat& system();
 
     // The value's text; the empty text for NULL.
     QString text(const db::Value& value) const;
 
+private:
+    friend class InsertBuilder;
+
+    void appendText(TextOut& out, const db::Value& value) const;
     // Appends the value as an INSERT writes it: NULL for NULL and for an empty text, the hexadecimal
     // literal for bytes, otherwise the text between single quotes with every quote in it doubled.
-    void appendLiteral(QString& out, const db::Value& value) const;
-
-private:
-    void appendText(QString& out, const db::Value& value) const;
-    void appendDateTime(QString& out, const QDateTime& dateTime) const;
-    void appendQuotedText(QString& out, const db::Value& value) const;
+    void appendLiteral(TextOut& out, const db::Value& value) const;
+    void appendQuotedText(TextOut& out, const db::Value& value) const;
 
     DateFormat m_dates;
 };
@@ -53,7 +55,8 @@ private:
 // ``SELECT * FROM `t` ``: the query that opens a source table.
 QString sourceQueryText(const QString& table);
 
-// "DROP TABLE [t]".
+// "DROP TABLE [t]". Here and in the other SQL Server statements a name goes between square brackets
+// with every "]" in it doubled, so that a name cannot end its identifier early.
 QString dropTableText(const QString& table);
 
 // "CREATE TABLE [t]([c1] TYPE,[c2] TYPE);": one clause per field, in field order, with the type
@@ -71,13 +74,10 @@ public:
     QString text(const std::vector<db::Value>& row);
 
 private:
-    QString m_prefix;
+    TextOut m_prefix;
     ValueFormat m_format;
-    QString m_buffer;
+    TextOut m_buffer;
 };
-
-// "[name]", with every "]" in the name doubled so that the name cannot end the identifier early.
-QString bracketedName(const QString& name);
 
 } // namespace convert
 
