@@ -147,6 +147,12 @@ private slots:
         compareWithGolden(text, "edge-cases.sql");
     }
 
+    void textOutsideAsciiPassesUnchanged()
+    {
+        QCOMPARE(insert(QStringLiteral("Bücher"), {QStringLiteral("Zoë's café \U0001F600")}),
+                 QStringLiteral("INSERT INTO [Bücher] VALUES('Zoë''s café \U0001F600')"));
+    }
+
     void closingBracketsInNamesAreDoubled()
     {
         QCOMPARE(dropTableText(QStringLiteral("a]b")), QStringLiteral("DROP TABLE [a]]b]"));
@@ -236,10 +242,21 @@ private slots:
         QCOMPARE(insert("d", {QDate(), QDateTime()}), QStringLiteral("INSERT INTO [d] VALUES(NULL, NULL)"));
     }
 
+    void dateTimesKeepTheirWallClock()
+    {
+        const QDateTime plusOneHour(QDate(2021, 3, 28), QTime(2, 30, 0), Qt::OffsetFromUTC, 3600);
+        QCOMPARE(posix().text(plusOneHour), QStringLiteral("2021-03-28 02:30:00"));
+        QCOMPARE(posix().text(utc(1899, 12, 30, 23, 59, 59, 999)), QStringLiteral("1899-12-30 23:59:59.999"));
+        QCOMPARE(posix().text(utc(1970, 1, 1, 0, 0, 0)), QStringLiteral("1970-01-01 00:00:00"));
+        QCOMPARE(posix().text(utc(1969, 12, 31, 23, 59, 59, 1)), QStringLiteral("1969-12-31 23:59:59.001"));
+        QCOMPARE(posix().text(utc(9999, 12, 31, 23, 59, 59, 999)), QStringLiteral("9999-12-31 23:59:59.999"));
+    }
+
     // Every locale Qt knows, against Qt's own formatting of its short date format with the year widened.
     void datesFollowEveryLocalesShortFormat()
     {
-        const QDate dates[] = {QDate(2021, 8, 31), QDate(1999, 1, 2), QDate(845, 12, 25)};
+        const QDate dates[] = {QDate(2021, 8, 31), QDate(1999, 1, 2), QDate(845, 12, 25), QDate(2000, 2, 29),
+                               QDate(1900, 3, 1),  QDate(1, 1, 1),    QDate(9999, 12, 31)};
         for (const QLocale& locale :
              QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
             if (locale.language() == QLocale::C || locale.zeroDigit() != QLatin1String("0"))
