@@ -1,1 +1,0 @@
-// Windows of the conversion engine.

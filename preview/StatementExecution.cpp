@@ -1,0 +1,92 @@
+#include "preview/StatementExecution.h"
+
+#include "app/EventPump.h"
+#include "app/Steps.h"
+#include "app/UiServices.h"
+#include "convert/SharedState.h"
+#include "db/DbError.h"
+#include "preview/StatementListModel.h"
+
+#include <optional>
+
+namespace {
+
+// Runs one step under the execution's failure rule: a failure whose description names an
+// "SQLException" is handed back as the reason to stop; any other goes to `steps`, which reports it
+// so that the execution goes on.
+template <class Body> std::optional<QString> stoppingStep(Steps& steps, int step, Body&& body)
+{
+    std::optional<QString> stop;
+    steps.run(step, [&] {
+        try {
+            body();
+        } catch (...) {
+            const QString description = Steps::describe(std::current_exception());
+            if (!description.contains(QLatin1String("SQLException"), Qt::CaseInsensitive))
+                throw;
+            stop = description;
+        }
+    });
+    return stop;
+}
+
+} // namespace
+
+QString StatementExecution::progressText(int line, int count)
+{
+    return QStringLiteral("Please wait.. Processing row: %1 of %2").arg(line).arg(count);
+}
+
+StatementExecution::Outcome StatementExecution::run(const StatementListModel& statements)
+{
+    Steps s(m_ui, m_owner, QStringLiteral("Form2.PushButton1_Click"));
+    if (!s.test(104, [&] { return statements.lineCount() > 0; })) {
+        s.run(148, [&] { m_ui.showMessage(m_owner, QStringLiteral("No SQL to run.")); });
+        return Outcome::NothingToRun;
+    }
+    s.run(106, [&] { m_view.setBusyPointer(true); });
+    EventPump pump(m_ui);
+    const int count = statements.lineCount();
+    for (int line = 1; line <= count; ++line) {
+        std::optional<QString> stop = stoppingStep(s, 112, [&] { pump.run(); });
+        if (!stop)
+            stop = stoppingStep(s, 114, [&] { m_view.setProgressValue(double(line) / count * 100.0); });
+        if (!stop)
+            stop = stoppingStep(s, 116, [&] { m_view.setProgressText(progressText(line, count)); });
+        if (!stop && !statements.lineText(line).trimmed().isEmpty()) {
+            const QString& statement = statements.lineText(line);
+            const int step =
+                statement.contains(QLatin1String("INSERT INTO"), Qt::CaseInsensitive) ? 132 : 134;
+            stop = stoppingStep(s, step, [&] { execute(statement); });
+        }
+        if (stop) {
+            stopAt(line, *stop);
+            return Outcome::Stopped;
+        }
+    }
+    s.run(138, [&] { m_shared.SQLFormOK = true; });
+    s.run(144, [&] { m_view.setBusyPointer(false); });
+    s.run(140, [&] { m_view.setProgressValue(0); });
+    s.run(142, [&] { m_view.setProgressText(idleProgressText()); });
+    return Outcome::Completed;
+}
+
+void StatementExecution::execute(const QString& statement)
+{
+    if (!m_shared.mssql_conn)
+        throw db::DbError(QStringLiteral("There is no connection to the SQL Server database."));
+    m_shared.mssql_conn->execute(statement);
+}
+
+void StatementExecution::stopAt(int line, const QString& description)
+{
+    Steps s(m_ui, m_owner, QStringLiteral("Form2.PushButton1_Click"));
+    s.run(152, [&] { m_errorLine = line; });
+    s.run(154, [&] { m_view.selectLine(line); });
+    s.run(156, [&] { m_view.scrollToLine(line); });
+    s.run(158, [&] { m_view.setErrorText(description); });
+    s.run(164, [&] { m_view.setBusyPointer(false); });
+    s.run(160, [&] { m_view.setProgressValue(0); });
+    s.run(162, [&] { m_view.setProgressText(idleProgressText()); });
+    s.run(166, [&] { m_ui.showMessage(m_owner, QStringLiteral("Error found.")); });
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+
+class QObject;
+class StatementListModel;
+class UiServices;
+struct SharedState;
+
+// What "Execute SQL" shows on its window while it works.
+class ExecutionView
+{
+public:
+    virtual ~ExecutionView() = default;
+
+    virtual void setBusyPointer(bool busy) = 0;
+    // `percent` from 0 to 100; the text is shown on the progress bar.
+    virtual void setProgressValue(double percent) = 0;
+    virtual void setProgressText(const QString& text) = 0;
+    virtual void selectLine(int line) = 0;
+    virtual void scrollToLine(int line) = 0;
+    virtual void setErrorText(const QString& description) = 0;
+};
+
+// "Execute SQL" of the SQL Preview window: runs every non-blank line, top to bottom, each as its own
+// statement on the run's target connection, then sets SQLFormOK.
+//
+// Failure rule: an error whose description contains "SQLException" (in any case) stops the execution
+// at its line: ErrorLine takes the line, which is selected and shown with the description in the
+// error pane, and "Error found." is shown. Any other error shows the error box of the step and the
+// execution goes on with the next line, so a list run to its end counts as executed even then.
+class StatementExecution
+{
+public:
+    enum class Outcome
+    {
+        NothingToRun, // the list is empty: "No SQL to run." was shown
+        Stopped,      // a stopping error; ErrorLine names its line
+        Completed     // every line was visited and SQLFormOK is true
+    };
+
+    StatementExecution(UiServices& ui, QObject* owner, ExecutionView& view, SharedState& shared,
+                       int& errorLine)
+        : m_ui(ui), m_owner(owner), m_view(view), m_shared(shared), m_errorLine(errorLine)
+    {}
+
+    Outcome run(const StatementListModel& statements);
+
+    static QString progressText(int line, int count);
+    static QString idleProgressText() { return QStringLiteral("Progress Bar"); }
+
+private:
+    void execute(const QString& statement);
+    void stopAt(int line, const QString& description);
+
+    UiServices& m_ui;
+    QObject* m_owner;
+    ExecutionView& m_view;
+    SharedState& m_shared;
+    int& m_errorLine;
+};
