@@ -1,0 +1,209 @@
+// The main window's login and option panels, the general help and "Start Converting".
+#include "app/AppInfo.h"
+#include "app/Form1.h"
+#include "app/ProgramFiles.h"
+#include "app/SettingsStore.h"
+#include "app/Steps.h"
+#include "app/UiServices.h"
+#include "db/Connection.h"
+#include "source/AddFolder.h"
+#include "source/Form6.h"
+
+namespace {
+
+QString checkValue(const QAbstractButton& box)
+{
+    return box.isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+FoxProSource Form1::foxProSource() const
+{
+    return FoxProSource{m_state.OptionDBC1, m_state.DBCPath1, m_form.Text2->text()};
+}
+
+MSSQLLogin Form1::mssqlLogin() const
+{
+    return MSSQLLogin{m_form.Text5->text(), m_form.Text6->text(), m_form.Text8->text(),
+                      m_form.Text3->text(), m_form.Text4->text(), m_form.Check4->isChecked()};
+}
+
+bool Form1::previewEnabled() const
+{
+    return m_form.Check1->isChecked();
+}
+
+bool Form1::previewPerTable() const
+{
+    return m_form.Option2->isChecked();
+}
+
+// ---- FoxPro Login ----------------------------------------------------------------------------
+
+// Any non-empty folder makes the folder the source; emptying the box leaves the source as it was.
+void Form1::Text2_Change()
+{
+    const QString folder = m_form.Text2->text();
+    m_settings.write(Setting::FreeTableFolder, folder);
+    if (!folder.isEmpty()) {
+        m_settings.write(Setting::FoxproOption, QStringLiteral("2"));
+        m_state.OptionDBC1 = false;
+    }
+}
+
+void Form1::PushButton1_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form1.PushButton1_Click"));
+    QString folder;
+    s.run(100, [&] { folder = AddFolder::BrowseForFolder(m_ui, this, QStringLiteral("Please select folder:"), {}); });
+    if (folder.isEmpty()) // 102: cancelled
+        return;
+    s.run(104, [&] { m_form.Text2->setText(folder); });
+}
+
+// The samples folder is not checked here: a missing one shows up as a failed connection test.
+void Form1::PushButton2_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form1.PushButton2_Click"));
+    s.run(100, [&] { m_settings.write(Setting::FoxproOption, QStringLiteral("2")); });
+    s.run(102, [&] { m_state.OptionDBC1 = false; });
+    s.run(104, [&] { m_form.Text2->setText(ProgramFiles::inProgramFolder(ProgramFiles::samplesName())); });
+}
+
+void Form1::PushButton8_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form1.PushButton8_Click"));
+    s.run(100, [&] { setBusyPointer(true); });
+    bool valid = false;
+    s.run(102, [&] { valid = Foxpro::IsValidFoxProConnection(m_ui, this, foxProSource()); });
+    if (valid)
+        s.run(104, [&] { m_ui.showMessage(this, QStringLiteral("Connection successful.")); });
+    else
+        s.run(106, [&] { m_ui.showMessage(this, QStringLiteral("Could not connect.")); });
+    s.run(108, [&] { setBusyPointer(false); });
+}
+
+void Form1::PushButton12_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form1.PushButton12_Click"));
+    s.run(100, [&] {
+        Form6 options(m_ui, m_settings, m_state, this);
+        options.exec();
+    });
+}
+
+// ---- MS SQL Server Login -----------------------------------------------------------------------
+
+void Form1::Text5_Change()
+{
+    m_settings.write(Setting::MSSQLServer, m_form.Text5->text());
+}
+
+void Form1::Text6_Change()
+{
+    m_settings.write(Setting::MSSQLPort, m_form.Text6->text());
+}
+
+void Form1::Text3_Change()
+{
+    m_settings.write(Setting::MSSQLUser, m_form.Text3->text());
+}
+
+void Form1::Text4_Change()
+{
+    m_settings.write(Setting::MSSQLPassword, m_form.Text4->text());
+}
+
+void Form1::Text8_Change()
+{
+    m_settings.write(Setting::MSSQLDatabase, m_form.Text8->text());
+}
+
+// Only the form of the connection string depends on it; the port box stays editable.
+void Form1::Check4_Click()
+{
+    m_settings.write(Setting::LocalConnection, checkValue(*m_form.Check4));
+}
+
+// Every failure to reach the server is the one message below; the reason is not shown. The
+// connection is dropped when the handler ends: the run opens its own.
+void Form1::PushButton6_Click()
+{
+    bool connected = false;
+    try {
+        setBusyPointer(true);
+        db::Connection connection;
+        connection.open(MSSQL::connectionString(mssqlLogin()));
+        connected = true;
+    } catch (...) {
+        connected = false;
+    }
+    m_ui.showMessage(this, connected ? QStringLiteral("Connection successful.")
+                                     : QStringLiteral("Could not connect. Please check with your administrator."));
+    setBusyPointer(false);
+}
+
+void Form1::PushButton4_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form1.PushButton4_Click"));
+    const QString advice =
+        QStringLiteral("If you cannot establish connection to your MS SQL Server database with this program, "
+                       "please go to: ") +
+        QStringLiteral("\r\r") + AppInfo::sqlToolDownloadPage() + QStringLiteral("\r\r") +
+        QStringLiteral("Download and install the EMS SQL Manager 2005 Lite for SQL Server. Try to connect to ") +
+        QStringLiteral("the same database (with the same login information you are using here). This will "
+                       "determine if ") +
+        QStringLiteral("the login you are using is correct.");
+    s.run(114, [&] { m_ui.showMessage(this, advice); });
+    bool yes = false;
+    s.run(116, [&] {
+        yes = m_ui.askYesNo(this, QStringLiteral("Would you like to see an image of how I connect locally?"));
+    });
+    if (!yes)
+        return;
+    s.run(118, [&] {
+        m_ui.openDocument(ProgramFiles::inProgramFolder(ProgramFiles::localConnectionPictureName()));
+    });
+}
+
+// ---- SQL Preview -----------------------------------------------------------------------------
+
+// Greying the option buttons out keeps which one is selected.
+void Form1::Check1_Click()
+{
+    const bool on = m_form.Check1->isChecked();
+    m_form.Option1->setEnabled(on);
+    m_form.Option2->setEnabled(on);
+    m_settings.write(Setting::Check1, checkValue(*m_form.Check1));
+}
+
+void Form1::Option_Click()
+{
+    m_settings.write(Setting::Option1, SettingConversion::fromBoolean(m_form.Option1->isChecked()));
+    m_settings.write(Setting::Option2, SettingConversion::fromBoolean(m_form.Option2->isChecked()));
+}
+
+// ---- General help and the run ----------------------------------------------------------------
+
+void Form1::PushButton5_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form1.PushButton5_Click"));
+    const QString crlf2 = QStringLiteral("\r\n\r\n");
+    s.run(100, [&] {
+        m_ui.showMessage(
+            this,
+            QStringLiteral("This software transfers text-based and numeric fields but does not handle binary / "
+                           "pictures fields.") +
+                crlf2 + QStringLiteral("Use SQL Preview if your tables contains less than 32767 rows.") + crlf2 +
+                QStringLiteral("Questions? Please contact Team Quenthal at ") + AppInfo::contactPage());
+    });
+}
+
+// The conversion run is set from outside (see setConversionRun); it guards itself against a
+// second start while it runs.
+void Form1::PushButton7_Click()
+{
+    if (m_conversionRun)
+        m_conversionRun();
+}

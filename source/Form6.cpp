@@ -1,0 +1,80 @@
+#include "source/Form6.h"
+
+#include "app/SettingsStore.h"
+#include "app/Steps.h"
+#include "app/UiServices.h"
+#include "app/WindowSetup.h"
+#include "convert/SharedState.h"
+
+#include <QTimer>
+
+Form6::Form6(UiServices& ui, SettingsStore& settings, SharedState& state, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_settings(settings), m_state(state)
+{
+    m_form.setupUi(this);
+    WindowSetup::scaleToScreen(*this);
+    WindowSetup::fitCaptions(*this);
+    m_pointer.handOver({m_form.PushButton1, m_form.PushButton2, m_form.PushButton5});
+    m_pointer.defaultOver({this, m_form.Frame2, m_form.Text1});
+    connect(m_form.Text1, &QLineEdit::textChanged, this, &Form6::Text1_Change);
+    connect(m_form.PushButton5, &QPushButton::clicked, this, &Form6::PushButton5_Click);
+    connect(m_form.PushButton1, &QPushButton::clicked, this, &Form6::PushButton1_Click);
+    connect(m_form.PushButton2, &QPushButton::clicked, this, &Form6::PushButton2_Click);
+    m_form.Text1->installEventFilter(this);
+    Form_Load();
+}
+
+void Form6::Form_Load()
+{
+    Steps s(m_ui, this, QStringLiteral("Form6.Form_Load"));
+    WindowSetup::setUpWindow(s, *this, {}, m_pointer, {.caption = 0});
+    s.run(110, [&] { m_form.Text1->setText(m_settings.read(Setting::DBCFile)); });
+}
+
+bool Form6::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_form.Text1 && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, m_form.Text1, &QLineEdit::selectAll);
+    return QDialog::eventFilter(watched, event);
+}
+
+void Form6::Text1_Change()
+{
+    m_settings.write(Setting::DBCFile, m_form.Text1->text());
+}
+
+void Form6::PushButton5_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form6.PushButton5_Click"));
+    QString file;
+    s.run(108, [&] {
+        file = m_ui.chooseOpenFile(this, QStringLiteral("Select Foxpro Database"),
+                                   QStringLiteral("Microsoft Database (*.dbc)"), {});
+    });
+    if (!file.isEmpty()) // 110: cancelled
+        s.run(112, [&] { m_form.Text1->setText(file); });
+}
+
+// With an empty path OK changes nothing.
+void Form6::PushButton1_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form6.PushButton1_Click"));
+    const QString path = m_form.Text1->text();
+    if (!path.isEmpty()) {
+        s.run(102, [&] {
+            m_state.OptionDBC1 = true;
+            m_state.DBCPath1 = path;
+        });
+        s.run(104, [&] { m_settings.write(Setting::FoxproOption, QStringLiteral("1")); });
+    }
+    s.run(106, [&] { accept(); });
+}
+
+// The path stays stored; only the source changes back to the folder.
+void Form6::PushButton2_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form6.PushButton2_Click"));
+    s.run(100, [&] { m_settings.write(Setting::FoxproOption, QStringLiteral("2")); });
+    s.run(102, [&] { m_state.OptionDBC1 = false; });
+    s.run(104, [&] { done(QDialog::Rejected); });
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/PointerRules.h"
+#include "ui_Form6.h"
+
+#include <QDialog>
+
+class SettingsStore;
+struct SharedState;
+class UiServices;
+
+// Advanced Options: switches the FoxPro source to a DBC file and remembers the file.
+//
+// Every edit of the path is stored at once as "DBCFile". OK with a path makes the DBC file the
+// source ("FoxproOption" "1"); Cancel makes the folder the source ("FoxproOption" "2"); closing
+// the window by its title bar (or Escape) changes neither.
+class Form6 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    Form6(UiServices& ui, SettingsStore& settings, SharedState& state, QWidget* parent = nullptr);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void Text1_Change();
+    void PushButton5_Click();
+    void PushButton1_Click();
+    void PushButton2_Click();
+
+private:
+    void Form_Load();
+
+    UiServices& m_ui;
+    SettingsStore& m_settings;
+    SharedState& m_state;
+    Ui::Form6 m_form;
+    PointerRules m_pointer{*this};
+};

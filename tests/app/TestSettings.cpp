@@ -1,0 +1,136 @@
+// The settings store on a real INI file in a temporary folder, and the conversions of stored texts.
+#include "app/Failure.h"
+#include "app/SettingsStore.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString file() const { return m_dir.filePath(QStringLiteral("sub/Quenthal.ini")); }
+
+private slots:
+    void init() { QFile::remove(file()); }
+
+    void absentKeysGiveTheirDefaults()
+    {
+        IniSettingsStore store(file());
+        QCOMPARE(store.read(Setting::MSSQLPort), QStringLiteral("1433"));
+        QCOMPARE(store.read(Setting::LocalConnection), QStringLiteral("0"));
+        QCOMPARE(store.read(Setting::Check1), QStringLiteral("1"));
+        QCOMPARE(store.read(Setting::Option1), QStringLiteral("1"));
+        QCOMPARE(store.read(Setting::Option2), QStringLiteral("0"));
+        QCOMPARE(store.read(Setting::FoxproOption), QString());
+        QVERIFY(!QFile::exists(file())); // reading creates nothing
+    }
+
+    // Values reach the file at once, under [Ferrandine], and come back unchanged, however odd.
+    void valuesSurviveAsTheyStand_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("comma") << "srv,1433";
+        QTest::newRow("semicolon and braces") << "pa;ss{w}ord";
+        QTest::newRow("blanks around") << "  spaced  ";
+        QTest::newRow("leading at sign") << "@Variant(x)";
+        QTest::newRow("quotes and backslashes") << "C:\\data\\\"q\"";
+        QTest::newRow("non-ASCII") << "Zürich Ørsted ✓";
+        QTest::newRow("empty") << "";
+        QTest::newRow("line break") << "a\r\nb";
+    }
+    void valuesSurviveAsTheyStand()
+    {
+        QFETCH(QString, value);
+        IniSettingsStore(file()).write(Setting::MSSQLPassword, value);
+        QCOMPARE(IniSettingsStore(file()).read(Setting::MSSQLPassword), value);
+        QFile ini(file());
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll().startsWith("[Ferrandine]"));
+    }
+
+    // It holds the password in plain text: readable and writable by its owner only, also when it
+    // existed before with wider permissions.
+    void fileIsPrivateToItsOwner()
+    {
+        IniSettingsStore store(file());
+        store.write(Setting::MSSQLPassword, QStringLiteral("secret"));
+        const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+        QCOMPARE(QFile::permissions(file()), ownerOnly);
+        QFile::setPermissions(file(), ownerOnly | QFile::ReadGroup | QFile::ReadOther);
+        store.write(Setting::MSSQLUser, QStringLiteral("sa"));
+        QCOMPARE(QFile::permissions(file()), ownerOnly);
+    }
+
+    void userStoreLivesInTheConfigurationFolder()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        IniSettingsStore store;
+        QCOMPARE(store.filePath(),
+                 QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Quenthal.ini");
+        QStandardPaths::setTestModeEnabled(false);
+    }
+
+    void wholeNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected"); // -1000: a failure
+        QTest::newRow("one") << "1" << 1;
+        QTest::newRow("zero with blanks") << " 0 " << 0;
+        QTest::newRow("fraction rounds half to even") << "2.5" << 2;
+        QTest::newRow("largest") << "32767" << 32767;
+        QTest::newRow("overflow") << "32768" << -1000;
+        QTest::newRow("word") << "abc" << -1000;
+        QTest::newRow("empty") << "" << -1000;
+        QTest::newRow("Boolean word") << "True" << -1000;
+    }
+    void wholeNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        if (expected == -1000) {
+            try {
+                SettingConversion::toWholeNumber(QStringLiteral("Check1"), text);
+                QFAIL("no failure");
+            } catch (const Failure& failure) {
+                QVERIFY(failure.description().contains(QStringLiteral("\"Check1\"")));
+                QVERIFY(failure.description().contains(QLatin1Char('"') + text + QLatin1Char('"')));
+            }
+        } else {
+            QCOMPARE(SettingConversion::toWholeNumber(QStringLiteral("Check1"), text), expected);
+        }
+    }
+
+    void booleans_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected"); // 1 true, 0 false, -1 a failure
+        QTest::newRow("True") << "True" << 1;
+        QTest::newRow("false in lower case") << "false" << 0;
+        QTest::newRow("TRUE in upper case") << "TRUE" << 1;
+        QTest::newRow("number one") << "1" << 1;
+        QTest::newRow("number zero") << "0" << 0;
+        QTest::newRow("negative number") << "-1" << 1;
+        QTest::newRow("yes") << "yes" << -1;
+        QTest::newRow("empty") << "" << -1;
+    }
+    void booleans()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        if (expected < 0) {
+            QVERIFY_THROWS_EXCEPTION(Failure, SettingConversion::toBoolean(QStringLiteral("Option1"), text));
+        } else {
+            QCOMPARE(SettingConversion::toBoolean(QStringLiteral("Option1"), text), expected == 1);
+        }
+        QCOMPARE(SettingConversion::fromBoolean(true), QStringLiteral("True"));
+        QCOMPARE(SettingConversion::fromBoolean(false), QStringLiteral("False"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "TestSettings.moc"

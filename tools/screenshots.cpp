@@ -1,0 +1,74 @@
+// Saves a PNG of each window of the program, as it looks on the current display.
+//
+//     ferrandine_screenshots <folder> [<picture.jpg>]
+//
+// The windows use a throw-away settings file; the main window is filled in for a local connection.
+// The optional JPEG is the main window again, the picture that the SQL Server panel's "Help" opens.
+// To add a window, add a line to `windows` below.
+#include "app/Form1.h"
+#include "app/QtUiServices.h"
+#include "app/SettingsStore.h"
+#include "source/Form6.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+void fillInLocalConnection(Form1& form)
+{
+    form.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("/opt/ferrandine/Samples"));
+    form.findChild<QLineEdit*>(QStringLiteral("Text5"))->setText(QStringLiteral("localhost\\SQLEXPRESS"));
+    form.findChild<QLineEdit*>(QStringLiteral("Text3"))->setText(QStringLiteral("sa"));
+    form.findChild<QLineEdit*>(QStringLiteral("Text4"))->setText(QStringLiteral("secret"));
+    form.findChild<QLineEdit*>(QStringLiteral("Text8"))->setText(QStringLiteral("Samples"));
+    form.findChild<QCheckBox*>(QStringLiteral("Check4"))->setChecked(true);
+}
+
+QImage shoot(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    for (int i = 0; i < 10; ++i)
+        QApplication::processEvents();
+    return window.grab().toImage();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        qCritical("usage: ferrandine_screenshots <folder> [<picture.jpg>]");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QTemporaryDir settingsFolder;
+    QtUiServices ui;
+    IniSettingsStore settings(settingsFolder.filePath(QStringLiteral("Quenthal.ini")));
+    Form1 main(ui, settings, nullptr, [] { return 1; });
+    fillInLocalConnection(main);
+
+    const std::vector<std::pair<QString, std::function<std::unique_ptr<QWidget>()>>> windows = {
+        {QStringLiteral("main-window"), [&] { return std::unique_ptr<QWidget>(); }},
+        {QStringLiteral("advanced-options"),
+         [&] { return std::make_unique<Form6>(ui, settings, main.state(), &main); }},
+    };
+    bool ok = true;
+    for (const auto& [name, make] : windows) {
+        std::unique_ptr<QWidget> window = make();
+        const QImage image = shoot(window ? *window : main);
+        ok = image.save(out.filePath(name + QStringLiteral(".png"))) && ok;
+    }
+    if (argc > 2)
+        ok = shoot(main).save(QString::fromLocal8Bit(argv[2]), "JPG", 90) && ok;
+    return ok ? 0 : 1;
+}
