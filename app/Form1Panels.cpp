@@ -56,7 +56,9 @@ void Form1::PushButton1_Click()
 {
     Steps s(m_ui, this, QStringLiteral("Form1.PushButton1_Click"));
     QString folder;
-    s.run(100, [&] { folder = AddFolder::BrowseForFolder(m_ui, this, QStringLiteral("Please select folder:"), {}); });
+    s.run(100, [&] {
+        folder = AddFolder::BrowseForFolder(m_ui, this, QStringLiteral("Please select folder:"), {});
+    });
     if (folder.isEmpty()) // 102: cancelled
         return;
     s.run(104, [&] { m_form.Text2->setText(folder); });
@@ -139,8 +141,9 @@ void Form1::PushButton6_Click()
     } catch (...) {
         connected = false;
     }
-    m_ui.showMessage(this, connected ? QStringLiteral("Connection successful.")
-                                     : QStringLiteral("Could not connect. Please check with your administrator."));
+    m_ui.showMessage(this, connected
+                               ? QStringLiteral("Connection successful.")
+                               : QStringLiteral("Could not connect. Please check with your administrator."));
     setBusyPointer(false);
 }
 
@@ -151,7 +154,8 @@ void Form1::PushButton4_Click()
         QStringLiteral("If you cannot establish connection to your MS SQL Server database with this program, "
                        "please go to: ") +
         QStringLiteral("\r\r") + AppInfo::sqlToolDownloadPage() + QStringLiteral("\r\r") +
-        QStringLiteral("Download and install the EMS SQL Manager 2005 Lite for SQL Server. Try to connect to ") +
+        QStringLiteral(
+            "Download and install the EMS SQL Manager 2005 Lite for SQL Server. Try to connect to ") +
         QStringLiteral("the same database (with the same login information you are using here). This will "
                        "determine if ") +
         QStringLiteral("the login you are using is correct.");
@@ -192,11 +196,13 @@ void Form1::PushButton5_Click()
     const QString crlf2 = QStringLiteral("\r\n\r\n");
     s.run(100, [&] {
         m_ui.showMessage(
-            this,
-            QStringLiteral("This software transfers text-based and numeric fields but does not handle binary / "
-                           "pictures fields.") +
-                crlf2 + QStringLiteral("Use SQL Preview if your tables contains less than 32767 rows.") + crlf2 +
-                QStringLiteral("Questions? Please contact Team Quenthal at ") + AppInfo::contactPage());
+            this, QStringLiteral(
+                      "This software transfers text-based and numeric fields but does not handle binary / "
+                      "pictures fields.") +
+                      crlf2 +
+                      QStringLiteral("Use SQL Preview if your tables contains less than 32767 rows.") +
+                      crlf2 + QStringLiteral("Questions? Please contact Team Quenthal at ") +
+                      AppInfo::contactPage());
     });
 }
 

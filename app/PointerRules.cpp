@@ -1,11 +1,21 @@
 #include "app/PointerRules.h"
 
-#include <QEvent>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace {
 
 const char* const handProperty = "ferrandinePointerHand";
+
+bool overChild(const QWidget& widget, QPoint position)
+{
+    for (const QObject* object : widget.children()) {
+        auto* child = qobject_cast<const QWidget*>(object);
+        if (child && !child->isWindow() && !child->isHidden() && child->geometry().contains(position))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -43,12 +53,18 @@ bool PointerRules::isBusy() const
     return m_window.cursor().shape() == Qt::WaitCursor;
 }
 
+// A mouse move that a child leaves unhandled travels on to its parent: a frame or the background
+// only counts when the pointer is over it and not over one of its controls.
 bool PointerRules::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) && !isBusy()) {
-        if (watched->property(handProperty).toBool())
-            m_window.setCursor(m_hand);
-        else if (m_window.cursor().shape() != Qt::ArrowCursor)
+    const bool move = event->type() == QEvent::MouseMove;
+    if ((!move && event->type() != QEvent::Enter) || isBusy())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->property(handProperty).toBool()) {
+        m_window.setCursor(m_hand);
+    } else if (!move || !overChild(*widget, static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        if (m_window.cursor().shape() != Qt::ArrowCursor)
             m_window.setCursor(Qt::ArrowCursor);
     }
     return false;

@@ -15,24 +15,33 @@ QWidget* ownerWidget(QObject* owner)
     return qobject_cast<QWidget*>(owner);
 }
 
+// The program's texts separate paragraphs with CR (or CR LF) pairs; Qt's labels break lines at LF.
+QString displayed(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
 } // namespace
 
 void QtUiServices::showMessage(QObject* owner, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, ownerWidget(owner));
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), displayed(text), QMessageBox::Ok,
+                    ownerWidget(owner));
     box.exec();
 }
 
 bool QtUiServices::askYesNo(QObject* owner, const QString& text, const QString& title)
 {
-    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? applicationTitle() : title, text,
+    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? applicationTitle() : title, displayed(text),
                     QMessageBox::Yes | QMessageBox::No, ownerWidget(owner));
     return box.exec() == QMessageBox::Yes;
 }
 
 void QtUiServices::showError(QObject* owner, const QString& text)
 {
-    QMessageBox box(QMessageBox::Warning, ErrorBox::title(), text, QMessageBox::Ok, ownerWidget(owner));
+    QMessageBox box(QMessageBox::Warning, ErrorBox::title(), displayed(text), QMessageBox::Ok,
+                    ownerWidget(owner));
     box.exec();
 }
 

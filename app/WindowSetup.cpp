@@ -97,7 +97,9 @@ QCursor loadHandCursor(const QString& path)
     const QByteArray bytes = file.readAll();
     // A cursor file opens like an icon file, with type 2; its first directory entry holds the hot
     // spot where an icon holds planes and bit depth: bytes 10-11 (x) and 12-13 (y), little-endian.
-    auto word = [&](int at) { return static_cast<quint8>(bytes[at]) | static_cast<quint8>(bytes[at + 1]) << 8; };
+    auto word = [&](int at) {
+        return static_cast<quint8>(bytes[at]) | static_cast<quint8>(bytes[at + 1]) << 8;
+    };
     if (bytes.size() < 22 || word(0) != 0 || word(2) != 2 || word(4) < 1)
         throw Failure(1, path + QStringLiteral(": not a cursor file"));
     QImageReader reader(&file, "cur");
@@ -109,7 +111,8 @@ QCursor loadHandCursor(const QString& path)
     return QCursor(QPixmap::fromImage(image), word(10), word(12));
 }
 
-void setUpWindow(Steps& steps, QWidget& window, const QString& name, PointerRules& pointer, StepNumbers numbers)
+void setUpWindow(Steps& steps, QWidget& window, const QString& name, PointerRules& pointer,
+                 StepNumbers numbers)
 {
     steps.run(numbers.colors, [&] { SetButtonFaceColors(window); });
     steps.run(numbers.icon, [&] { window.setWindowIcon(programIcon()); });

@@ -1,13 +1,16 @@
 #include "app/Form1.h"
 #include "app/QtUiServices.h"
+#include "app/SettingsStore.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("ferrandine"));
     QtUiServices ui;
-    Form1 form(ui);
+    IniSettingsStore settings;
+    Form1 form(ui, settings);
     form.show();
     return app.exec();
 }

@@ -1,1 +1,0 @@
-// Source selection windows.
