@@ -1,0 +1,406 @@
+// The main window offscreen: its start-up from the settings store, the panels' handlers and
+// messages, and the pointer rules. Settings live in a temporary file; the desktop is scripted.
+#include "app/AppInfo.h"
+#include "app/ErrorBox.h"
+#include "app/Failure.h"
+#include "app/Form1.h"
+#include "app/ProgramFiles.h"
+#include "app/WindowSetup.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/RecordingSettings.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <memory>
+
+using Kind = FakeUiServices::Kind;
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FakeUiServices> m_ui;
+    std::unique_ptr<RecordingSettings> m_settings;
+    std::unique_ptr<Form1> m_form;
+    int m_draw = 1;
+
+    Form1& load()
+    {
+        m_form = std::make_unique<Form1>(*m_ui, *m_settings, nullptr, [this] { return m_draw; });
+        return *m_form;
+    }
+    template <class T = QWidget> T* child(const char* name)
+    {
+        return m_form->findChild<T*>(QLatin1String(name));
+    }
+    QLineEdit* box(const char* name) { return child<QLineEdit>(name); }
+    QAbstractButton* button(const char* name) { return child<QAbstractButton>(name); }
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void store(const SettingKey& key, const QString& value) { m_settings->write(key, value); }
+
+private slots:
+    void init()
+    {
+        m_ui = std::make_unique<FakeUiServices>();
+        m_settings = std::make_unique<RecordingSettings>();
+        m_draw = 1;
+    }
+    void cleanup() { m_form.reset(); }
+
+    void emptyStoreGivesTheDefaults()
+    {
+        load();
+        QVERIFY(button("Check1")->isChecked());
+        QVERIFY(button("Option1")->isChecked() && button("Option1")->isEnabled());
+        QVERIFY(!button("Option2")->isChecked() && button("Option2")->isEnabled());
+        for (const char* name : {"Text2", "Text5", "Text3", "Text4", "Text8"})
+            QCOMPARE(box(name)->text(), QString());
+        QCOMPARE(box("Text6")->text(), QStringLiteral("1433"));
+        QVERIFY(!button("Check4")->isChecked());
+        QVERIFY(m_form->state().OptionDBC1);
+        QCOMPARE(m_form->state().DBCPath1, QString());
+        // The load writes back only what its handlers store.
+        QCOMPARE(m_settings->stored(Setting::MSSQLPort), QStringLiteral("1433"));
+        QCOMPARE(m_settings->stored(Setting::Check1), QStringLiteral("1"));
+        QCOMPARE(m_settings->stored(Setting::Option1), QStringLiteral("<absent>"));
+        QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("<absent>"));
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Ferrandine"));
+        QCOMPARE(m_ui->applicationTitle(), QStringLiteral("Ferrandine"));
+        QVERIFY(!m_form->windowIcon().isNull());
+        QVERIFY(m_ui->calls.empty());
+    }
+
+    void storedStateIsRestored()
+    {
+        store(Setting::MSSQLServer, QStringLiteral("db1"));
+        store(Setting::MSSQLUser, QStringLiteral("sa"));
+        store(Setting::MSSQLPassword, QStringLiteral("pw;1"));
+        store(Setting::MSSQLDatabase, QStringLiteral("sales"));
+        store(Setting::MSSQLPort, QStringLiteral("14330"));
+        store(Setting::Check1, QStringLiteral("0"));
+        store(Setting::Option1, QStringLiteral("False"));
+        store(Setting::Option2, QStringLiteral("true"));
+        load();
+        QCOMPARE(box("Text5")->text(), QStringLiteral("db1"));
+        QCOMPARE(box("Text3")->text(), QStringLiteral("sa"));
+        QCOMPARE(box("Text4")->text(), QStringLiteral("pw;1"));
+        QCOMPARE(box("Text4")->echoMode(), QLineEdit::Password);
+        QCOMPARE(box("Text8")->text(), QStringLiteral("sales"));
+        QCOMPARE(box("Text6")->text(), QStringLiteral("14330"));
+        QVERIFY(!button("Check1")->isChecked());
+        QVERIFY(button("Option2")->isChecked() && !button("Option1")->isChecked());
+        QVERIFY(!button("Option1")->isEnabled() && !button("Option2")->isEnabled());
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+
+    // A stored folder always wins: its change handler stores "2" before the mode is read.
+    void storedFolderStartsInFolderMode()
+    {
+        store(Setting::FreeTableFolder, QStringLiteral("/data/tables/"));
+        store(Setting::FoxproOption, QStringLiteral("1"));
+        store(Setting::DBCFile, QStringLiteral("/data/shop.dbc"));
+        load();
+        QVERIFY(!m_form->state().OptionDBC1);
+        QCOMPARE(m_form->state().DBCPath1, QStringLiteral("/data/shop.dbc"));
+        QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("2"));
+        QCOMPARE(m_form->foxProSource().folder, QStringLiteral("/data/tables/"));
+    }
+
+    void storedDbcFileWithoutFolderStartsInDbcMode()
+    {
+        store(Setting::FoxproOption, QStringLiteral("1"));
+        store(Setting::DBCFile, QStringLiteral("/data/shop.dbc"));
+        load();
+        QVERIFY(m_form->state().OptionDBC1);
+        QCOMPARE(m_form->state().DBCPath1, QStringLiteral("/data/shop.dbc"));
+    }
+
+    void localConnection_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("absent") << "<absent>" << false;
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("one") << "1" << true;
+        QTest::newRow("zero with a blank") << "0 " << true;
+        QTest::newRow("double zero") << "00" << true;
+        QTest::newRow("empty") << "" << true;
+    }
+    void localConnection()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, checked);
+        if (stored != QLatin1String("<absent>"))
+            store(Setting::LocalConnection, stored);
+        load();
+        QCOMPARE(button("Check4")->isChecked(), checked);
+        QCOMPARE(m_form->mssqlLogin().localConnection, checked);
+    }
+
+    // The failing step shows the error box, the control keeps its state and the load goes on.
+    void unreadableStoredValuesAreReportedAndTheLoadGoesOn()
+    {
+        store(Setting::Check1, QStringLiteral("abc"));
+        store(Setting::Option2, QStringLiteral("maybe"));
+        store(Setting::MSSQLServer, QStringLiteral("db1"));
+        load();
+        const QStringList errors = m_ui->errors();
+        QCOMPARE(errors.size(), 2);
+        QVERIFY(errors[0].endsWith(QStringLiteral("\r\nin Carrowdel2021/08/31.Form1.Form_Load at line 128\r\r"
+                                                  "Please email screenshot of this message to ") +
+                                   AppInfo::supportEmail()));
+        QVERIFY(errors[0].startsWith(QStringLiteral("Setting \"Check1\": \"abc\"")));
+        QVERIFY(errors[1].contains(QStringLiteral("Form1.Form_Load at line 132\r\r")));
+        QVERIFY(!button("Check1")->isChecked());
+        QVERIFY(!button("Option1")->isEnabled());
+        QCOMPARE(m_settings->stored(Setting::Check1), QStringLiteral("0"));
+        QCOMPARE(box("Text5")->text(), QStringLiteral("db1"));
+    }
+
+    void vendorSiteOpensOnlyOnSeven()
+    {
+        m_draw = 8;
+        load();
+        QVERIFY(m_ui->callsOf(Kind::OpenUrl).empty());
+        m_draw = 7;
+        load();
+        QCOMPARE(m_ui->callsOf(Kind::OpenUrl).size(), size_t(1));
+        QCOMPARE(m_ui->callsOf(Kind::OpenUrl)[0].text, AppInfo::vendorSite());
+    }
+
+    void applicationTitle()
+    {
+        // 49 characters: removing the last word once is enough.
+        QCOMPARE(
+            Form1::applicationTitleFor(QStringLiteral("Quenthal FoxPro Database Converter 2021 Corporate")),
+            QStringLiteral("Quenthal FoxPro Database Converter 2021"));
+        QCOMPARE(
+            Form1::applicationTitleFor(QStringLiteral("Quenthal Data Tool Professional Edition Extra 2021")),
+            QStringLiteral("Quenthal Data Tool Professional Edition"));
+        QCOMPARE(Form1::applicationTitleFor(QStringLiteral("Quenthal FoxPro Converter 2021")),
+                 QStringLiteral("Quenthal FoxPro Converter"));
+        QCOMPARE(Form1::applicationTitleFor(QStringLiteral("Ferrandine")), QStringLiteral("Ferrandine"));
+    }
+
+    void everyKeystrokeIsStored()
+    {
+        load();
+        m_settings->writes.clear();
+        QTest::keyClicks(box("Text5"), QStringLiteral("abc"));
+        QCOMPARE(m_settings->writesOf(Setting::MSSQLServer), QStringList({"a", "ab", "abc"}));
+        QTest::keyClicks(box("Text4"), QStringLiteral("p;w"));
+        QCOMPARE(m_settings->stored(Setting::MSSQLPassword), QStringLiteral("p;w"));
+        QTest::keyClicks(box("Text3"), QStringLiteral("sa"));
+        QTest::keyClicks(box("Text8"), QStringLiteral("db"));
+        box("Text6")->clear();
+        QTest::keyClicks(box("Text6"), QStringLiteral("1"));
+        QCOMPARE(m_settings->stored(Setting::MSSQLUser), QStringLiteral("sa"));
+        QCOMPARE(m_settings->stored(Setting::MSSQLDatabase), QStringLiteral("db"));
+        QCOMPARE(m_settings->writesOf(Setting::MSSQLPort), QStringList({"", "1"}));
+    }
+
+    // The first keystroke switches to folder mode; emptying the box does not switch back.
+    void typingAFolderSwitchesToFolderMode()
+    {
+        store(Setting::FoxproOption, QStringLiteral("1"));
+        load();
+        QVERIFY(m_form->state().OptionDBC1);
+        QTest::keyClicks(box("Text2"), QStringLiteral("/"));
+        QVERIFY(!m_form->state().OptionDBC1);
+        QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("2"));
+        store(Setting::FoxproOption, QStringLiteral("1"));
+        QTest::keyClick(box("Text2"), Qt::Key_Backspace);
+        QCOMPARE(m_settings->stored(Setting::FreeTableFolder), QString());
+        QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("1"));
+    }
+
+    void folderPicker()
+    {
+        load();
+        box("Text2")->setText(QStringLiteral("/old"));
+        click("PushButton1"); // cancelled
+        QCOMPARE(box("Text2")->text(), QStringLiteral("/old"));
+        const auto calls = m_ui->callsOf(Kind::ChooseFolder);
+        QCOMPARE(calls.size(), size_t(1));
+        QCOMPARE(calls[0].owner, m_form.get());
+        QCOMPARE(calls[0].text, QStringLiteral("Please select folder:"));
+        QCOMPARE(calls[0].extra, QString());
+        m_ui->chosenPaths.push_back(QStringLiteral("/data/Straße"));
+        click("PushButton1");
+        QCOMPARE(box("Text2")->text(), QStringLiteral("/data/Straße"));
+        QCOMPARE(m_settings->stored(Setting::FreeTableFolder), QStringLiteral("/data/Straße"));
+    }
+
+    void sampleButtonPointsAtTheSamplesFolder()
+    {
+        store(Setting::FoxproOption, QStringLiteral("1"));
+        load();
+        click("PushButton2");
+        const QString samples = ProgramFiles::programFolder() + QStringLiteral("/Samples");
+        QCOMPARE(box("Text2")->text(), samples);
+        QCOMPARE(m_settings->stored(Setting::FreeTableFolder), samples);
+        QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("2"));
+        QVERIFY(!m_form->state().OptionDBC1);
+    }
+
+    // Greying out keeps the selection; the options store both keys as Boolean words.
+    void previewOptions()
+    {
+        load();
+        click("Option2");
+        QCOMPARE(m_settings->stored(Setting::Option1), QStringLiteral("False"));
+        QCOMPARE(m_settings->stored(Setting::Option2), QStringLiteral("True"));
+        QVERIFY(m_form->previewPerTable());
+        click("Check1");
+        QVERIFY(!m_form->previewEnabled());
+        QVERIFY(!button("Option1")->isEnabled() && !button("Option2")->isEnabled());
+        QVERIFY(button("Option2")->isChecked());
+        QCOMPARE(m_settings->stored(Setting::Check1), QStringLiteral("0"));
+        click("Check1");
+        QVERIFY(button("Option2")->isEnabled() && button("Option2")->isChecked());
+        QCOMPARE(m_settings->stored(Setting::Check1), QStringLiteral("1"));
+        click("Check4");
+        QCOMPARE(m_settings->stored(Setting::LocalConnection), QStringLiteral("1"));
+        QVERIFY(box("Text6")->isEnabled());
+        click("Check4");
+        QCOMPARE(m_settings->stored(Setting::LocalConnection), QStringLiteral("0"));
+    }
+
+    void generalHelp()
+    {
+        load();
+        click("PushButton5");
+        QCOMPARE(
+            m_ui->messages(),
+            QStringList(QStringLiteral("This software transfers text-based and numeric fields but does not "
+                                       "handle binary / pictures fields.\r\n\r\nUse SQL Preview if your "
+                                       "tables contains less than 32767 rows.\r\n\r\nQuestions? Please "
+                                       "contact Team Quenthal at ") +
+                        AppInfo::contactPage()));
+    }
+
+    void connectionHelp()
+    {
+        load();
+        click("PushButton4"); // "No" to the picture
+        QCOMPARE(
+            m_ui->messages(),
+            QStringList(QStringLiteral("If you cannot establish connection to your MS SQL Server database "
+                                       "with this program, please go to: \r\r") +
+                        AppInfo::sqlToolDownloadPage() +
+                        QStringLiteral("\r\rDownload and install the EMS SQL Manager 2005 Lite for SQL "
+                                       "Server. Try to connect to the same database (with the same login "
+                                       "information you are using here). This will determine if the "
+                                       "login you are using is correct.")));
+        const auto questions = m_ui->callsOf(Kind::Question);
+        QCOMPARE(questions.size(), size_t(1));
+        QCOMPARE(questions[0].text,
+                 QStringLiteral("Would you like to see an image of how I connect locally?"));
+        QVERIFY(m_ui->callsOf(Kind::OpenDocument).empty());
+        m_ui->answers.push_back(true);
+        click("PushButton4");
+        const auto opened = m_ui->callsOf(Kind::OpenDocument);
+        QCOMPARE(opened.size(), size_t(1));
+        QCOMPARE(opened[0].text,
+                 ProgramFiles::programFolder() + QStringLiteral("/local-connection-example.jpg"));
+    }
+
+    void startConvertingCallsTheRun()
+    {
+        load();
+        click("PushButton7"); // nothing set: nothing happens
+        int runs = 0;
+        m_form->setConversionRun([&] { ++runs; });
+        click("PushButton7");
+        QCOMPARE(runs, 1);
+    }
+
+    // The pointer belongs to the window: buttons set the hand, background, frames and three text
+    // boxes the default pointer, other controls nothing; nothing changes while busy.
+    void pointerRules()
+    {
+        load();
+        auto move = [&](const char* name) {
+            QWidget* widget = child(name ? name : "centralwidget");
+            QMouseEvent event(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton, Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(widget, &event);
+            return m_form->cursor().shape();
+        };
+        QCOMPARE(move("PushButton8"), Qt::PointingHandCursor); // no HAND-M.CUR beside the tests
+        QCOMPARE(move("Text3"), m_form->cursor().shape());     // unchanged
+        QVERIFY(move("Label2") != Qt::ArrowCursor);
+        QCOMPARE(move("Frame3"), Qt::ArrowCursor);
+        move("PushButton7");
+        QCOMPARE(move(nullptr), Qt::ArrowCursor);
+        move("PushButton7");
+        QCOMPARE(move("Text6"), Qt::ArrowCursor);
+        m_form->setBusyPointer(true);
+        QCOMPARE(move("PushButton1"), Qt::WaitCursor);
+        m_form->setBusyPointer(false);
+        QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void handCursorFileIsReadable()
+    {
+        const QCursor hand =
+            WindowSetup::loadHandCursor(QStringLiteral(FERRANDINE_SOURCE_DIR "/app/companion/HAND-M.CUR"));
+        QCOMPARE(hand.pixmap().size(), QSize(32, 32));
+        QCOMPARE(hand.hotSpot(), QPoint(7, 0));
+        QTemporaryDir dir;
+        const QString bad = dir.filePath(QStringLiteral("HAND-M.CUR"));
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("\0\0\2\0\1\0", 6) + QByteArray(40, '\xff'));
+        file.close();
+        QVERIFY_THROWS_EXCEPTION(Failure, WindowSetup::loadHandCursor(bad));
+        QVERIFY_THROWS_EXCEPTION(Failure, WindowSetup::loadHandCursor(dir.filePath(QStringLiteral("none"))));
+    }
+
+    void focusSelectsTheWholeText()
+    {
+        load();
+        box("Text5")->setText(QStringLiteral("server"));
+        box("Text3")->setText(QStringLiteral("user"));
+        for (const char* name : {"Text5", "Text3"}) {
+            QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
+            box(name)->deselect();
+            QApplication::sendEvent(box(name), &focus);
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(box("Text5")->selectedText(), QStringLiteral("server"));
+        QCOMPARE(box("Text3")->selectedText(), QString());
+    }
+
+    // Every caption shows whole, and the layout follows the form's twips at 15 per pixel.
+    void layoutAndCaptions()
+    {
+        load();
+        const double factor = m_form->logicalDpiY() / 96.0;
+        QCOMPARE(m_form->size(), QSize(qRound(536 * factor), qRound(508 * factor)));
+        QCOMPARE(child("Frame3")->geometry(),
+                 QRect(qRound(8 * factor), qRound(144 * factor), qRound(520 * factor), qRound(209 * factor)));
+        for (QWidget* widget : m_form->findChildren<QWidget*>()) {
+            QString text;
+            if (auto* label = qobject_cast<QLabel*>(widget))
+                text = label->text();
+            else if (auto* b = qobject_cast<QAbstractButton*>(widget))
+                text = b->text();
+            if (text.isEmpty())
+                continue;
+            const int needed = qobject_cast<QPushButton*>(widget)
+                                   ? widget->fontMetrics().horizontalAdvance(text) + 8
+                                   : widget->sizeHint().width();
+            QVERIFY2(needed <= widget->width(), qPrintable(widget->objectName()));
+        }
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "TestForm1.moc"
