@@ -1,0 +1,198 @@
+#include "preview/Form2.h"
+
+#include "app/AppInfo.h"
+#include "app/EventPump.h"
+#include "app/Steps.h"
+#include "app/Twips.h"
+#include "app/UiServices.h"
+#include "convert/Form5.h"
+#include "convert/SharedState.h"
+#include "preview/Clipboard.h"
+#include "preview/Form3.h"
+#include "preview/Form4.h"
+#include "preview/StatementListModel.h"
+
+#include <QScopedValueRollback>
+
+namespace {
+
+QString pasteHint()
+{
+    return QStringLiteral(
+        "\r\rClick a text area where you normally type and press Ctrl+V to paste the clipboard.");
+}
+
+} // namespace
+
+Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements,
+             DatatypeRowsModel& datatypes, int& errorLine, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_shared(shared), m_statements(statements), m_datatypes(datatypes),
+      ErrorLine(errorLine)
+{
+    m_form.setupUi(this);
+    setFixedSize(size());
+    m_form.ListView1->setStatements(&m_statements);
+    connect(m_form.PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
+    connect(m_form.PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
+    connect(m_form.PushButton3, &QPushButton::clicked, this, &Form2::PushButton3_Click);
+    connect(m_form.PushButton4, &QPushButton::clicked, this, &Form2::PushButton4_Click);
+    connect(m_form.PushButton5, &QPushButton::clicked, this, &Form2::PushButton5_Click);
+    connect(m_form.PushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);
+    connect(m_form.PushButton7, &QPushButton::clicked, this, &Form2::PushButton7_Click);
+    connect(m_form.PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
+    connect(m_form.PushButton9, &QPushButton::clicked, this, &Form2::PushButton9_Click);
+    connect(m_form.ListView1, &StatementView::lineClicked, this, &Form2::ListView1_Click);
+    Form_Load();
+}
+
+void Form2::Form_Load()
+{
+    Steps s(m_ui, this, QStringLiteral("Form2.Form_Load"));
+    s.run(106, [&] { setWindowTitle(QStringLiteral("SQL Preview - ") + AppInfo::productTitle()); });
+    s.run(114, [&] { m_form.ListView1->setColumnWidth(0, twipsToPixels(7000)); });
+}
+
+// "Execute SQL". Events run between statements, so a second click could arrive while the list runs;
+// it is ignored rather than starting the list again inside the first pass.
+void Form2::PushButton1_Click()
+{
+    if (m_executing)
+        return;
+    QScopedValueRollback<bool> executing(m_executing, true);
+    StatementExecution execution(m_ui, this, *this, m_shared, ErrorLine);
+    if (execution.run(m_statements) != StatementExecution::Outcome::Completed)
+        return;
+    Steps s(m_ui, this, QStringLiteral("Form2.PushButton1_Click"));
+    s.run(146, [&] { close(); });
+}
+
+void Form2::PushButton2_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form2.PushButton2_Click"));
+    EventPump pump(m_ui);
+    s.run(106, [&] { Main::CopyListToClipboard(m_statements, m_ui, pump); });
+    s.run(108, [&] {
+        m_ui.showMessage(this, QStringLiteral("Results have been copied to the clipboard.") + pasteHint());
+    });
+}
+
+void Form2::PushButton3_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form2.PushButton3_Click"));
+    s.run(100, [&] {
+        Form3 findReplace(m_ui, m_statements, this);
+        findReplace.exec();
+    });
+}
+
+// The pane's text. The text box turns CR LF into LF, so while it shows the last error unedited the
+// pane gives back the description exactly as the server wrote it.
+QString Form2::errorText() const
+{
+    const QString shown = m_form.Text1->toPlainText();
+    return shown == m_errorShown ? m_errorText : shown;
+}
+
+bool Form2::hasErrorText() const
+{
+    return !errorText().trimmed().isEmpty();
+}
+
+void Form2::PushButton4_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form2.PushButton4_Click"));
+    if (!s.test(100, [&] { return hasErrorText(); }))
+        return;
+    s.run(102, [&] { Main::ClearClipboard(m_ui); });
+    s.run(104, [&] { Main::SetClipboardText(m_ui, errorText()); });
+    s.run(106, [&] {
+        m_ui.showMessage(this,
+                         QStringLiteral("Error message have been copied to the clipboard.") + pasteHint());
+    });
+}
+
+void Form2::PushButton5_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form2.PushButton5_Click"));
+    s.run(100, [&] { close(); });
+}
+
+void Form2::PushButton6_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form2.PushButton6_Click"));
+    if (s.test(100, [&] { return m_statements.lineCount() >= 1; }) &&
+        s.test(102, [&] { return ErrorLine >= 1; })) {
+        s.run(104, [&] { selectLine(ErrorLine); });
+        s.run(106, [&] { scrollToLine(ErrorLine); });
+    }
+}
+
+void Form2::PushButton7_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form2.PushButton7_Click"));
+    s.run(100, [&] {
+        Form5 datatypes(m_ui, m_datatypes, this);
+        datatypes.exec();
+    });
+}
+
+void Form2::PushButton8_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form2.PushButton8_Click"));
+    if (!s.test(100, [&] { return hasErrorText(); }))
+        return;
+    QUrl address;
+    s.run(102, [&] { address = Main::ErrorReportAddress(errorText()); });
+    s.run(104, [&] { m_ui.openUrl(address); });
+}
+
+void Form2::PushButton9_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form2.PushButton9_Click"));
+    s.run(100, [&] { m_shared.SQLFormEndRun = false; });
+    s.run(102, [&] { close(); });
+}
+
+// A click on a line (not on its check mark) opens the Edit Line window for it.
+void Form2::ListView1_Click(int line)
+{
+    Form4 editLine(m_ui, m_statements, this);
+    editLine.ListLine = line;
+    editLine.setText(m_statements.lineText(line));
+    editLine.exec();
+}
+
+void Form2::setBusyPointer(bool busy)
+{
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void Form2::setProgressValue(double percent)
+{
+    m_form.ProgressBar1->setValue(qRound(percent));
+}
+
+void Form2::setProgressText(const QString& text)
+{
+    m_form.ProgressBar1->setFormat(text);
+}
+
+void Form2::selectLine(int line)
+{
+    m_form.ListView1->selectLine(line);
+}
+
+void Form2::scrollToLine(int line)
+{
+    m_form.ListView1->scrollToLine(line);
+}
+
+void Form2::setErrorText(const QString& description)
+{
+    m_errorText = description;
+    m_form.Text1->setPlainText(description);
+    m_errorShown = m_form.Text1->toPlainText();
+}

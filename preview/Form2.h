@@ -1,0 +1,61 @@
+#pragma once
+
+#include "preview/StatementExecution.h"
+#include "ui_Form2.h"
+
+#include <QDialog>
+
+class DatatypeRowsModel;
+class StatementListModel;
+class UiServices;
+struct SharedState;
+
+// The SQL Preview window: shows the statements the run collected, one per line, and lets the user
+// edit a line (Form4), find and replace (Form3), look at the type mapping (Form5), copy or mail, and
+// finally leave in one of three ways: "Execute SQL" (runs the list on the run's target connection
+// and sets SQLFormOK), "Skip Table / Do Not Execute SQL" (clears SQLFormEndRun) or "< Back" / the
+// title bar (changes nothing).
+//
+// The window works on lists it does not own: the statements and the datatype rows, and ErrorLine,
+// the line of the last stopping error, which outlives every window.
+class Form2 : public QDialog, private ExecutionView
+{
+    Q_OBJECT
+
+public:
+    Form2(UiServices& ui, SharedState& shared, StatementListModel& statements, DatatypeRowsModel& datatypes,
+          int& errorLine, QWidget* parent = nullptr);
+
+private:
+    void Form_Load();
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton6_Click();
+    void PushButton7_Click();
+    void PushButton8_Click();
+    void PushButton9_Click();
+    void ListView1_Click(int line);
+
+    QString errorText() const;
+    bool hasErrorText() const;
+
+    void setBusyPointer(bool busy) override;
+    void setProgressValue(double percent) override;
+    void setProgressText(const QString& text) override;
+    void selectLine(int line) override;
+    void scrollToLine(int line) override;
+    void setErrorText(const QString& description) override;
+
+    UiServices& m_ui;
+    SharedState& m_shared;
+    StatementListModel& m_statements;
+    DatatypeRowsModel& m_datatypes;
+    int& ErrorLine;
+    QString m_errorText;  // the last stopping error's description
+    QString m_errorShown; // the same as the pane shows it
+    bool m_executing = false;
+    Ui::Form2 m_form;
+};

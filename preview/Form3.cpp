@@ -1,0 +1,54 @@
+#include "preview/Form3.h"
+
+#include "app/AppInfo.h"
+#include "app/EventPump.h"
+#include "app/Steps.h"
+#include "app/UiServices.h"
+#include "preview/FindReplace.h"
+#include "preview/StatementListModel.h"
+
+Form3::Form3(UiServices& ui, StatementListModel& statements, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_statements(statements)
+{
+    m_form.setupUi(this);
+    setFixedSize(size());
+    connect(m_form.PushButton1, &QPushButton::clicked, this, &Form3::PushButton1_Click);
+    connect(m_form.PushButton2, &QPushButton::clicked, this, &Form3::PushButton2_Click);
+    Form_Load();
+}
+
+void Form3::Form_Load()
+{
+    Steps s(m_ui, this, QStringLiteral("Form3.Form_Load"));
+    s.run(106, [&] { setWindowTitle(QStringLiteral("Find and Replace - ") + AppInfo::productTitle()); });
+}
+
+void Form3::PushButton1_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form3.PushButton1_Click"));
+    s.run(100, [&] { close(); });
+}
+
+// The replacement pass. A line whose new text cannot be built is reported and keeps its old text.
+void Form3::PushButton2_Click()
+{
+    Steps s(m_ui, this, QStringLiteral("Form3.PushButton2_Click"));
+    if (!s.test(100, [&] { return m_statements.lineCount() > 0; })) {
+        s.run(128, [&] { m_ui.showMessage(this, QStringLiteral("No SQL to run.")); });
+        return;
+    }
+    s.run(102, [&] { setCursor(Qt::WaitCursor); });
+    const QString find = m_form.Text1->text();
+    const QString replacement = m_form.Text2->text();
+    EventPump pump(m_ui);
+    s.run(104, [&] {
+        m_statements.rewriteLines([&](int, const QString& line) {
+            s.run(106, [&] { pump.run(); });
+            std::optional<QString> result;
+            s.run(108, [&] { result = FindReplace::replaceFirst(line, find, replacement); });
+            return result;
+        });
+    });
+    s.run(124, [&] { m_ui.showMessage(this, QStringLiteral("Done.")); });
+    s.run(126, [&] { close(); });
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ui_Form4.h"
+
+#include <QDialog>
+
+class StatementListModel;
+class UiServices;
+
+// The Edit Line window: rewrites one line of the preview list. The caller sets ListLine, then the
+// text, then shows the window; "OK" writes the text back unchanged into line ListLine, "Cancel" and
+// the title bar leave the line as it was.
+class Form4 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    Form4(UiServices& ui, StatementListModel& statements, QWidget* parent = nullptr);
+
+    // 1-based line of the preview list being edited.
+    int ListLine = 0;
+    void setText(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void PushButton1_Click();
+    void PushButton2_Click();
+
+    UiServices& m_ui;
+    StatementListModel& m_statements;
+    Ui::Form4 m_form;
+    QString m_text;  // the line's text as the caller gave it
+    QString m_shown; // the same as the text box shows it
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QTreeView>
+
+class StatementListModel;
+
+// The SQL Preview window's statement list: one column, uniform row heights and no per-row widgets,
+// so that a list of millions of lines opens and scrolls at once. Each line has a check mark (for
+// "Copy SQL To Clipboard"): a click on the mark toggles it, Space toggles every selected line and
+// the context menu checks or unchecks all. A click elsewhere on a line reports the line.
+class StatementView : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit StatementView(QWidget* parent = nullptr);
+
+    void setStatements(StatementListModel* statements);
+
+    // Select (alone) and scroll to a 1-based line; a line outside the list is ignored.
+    void selectLine(int line);
+    void scrollToLine(int line);
+
+signals:
+    void lineClicked(int line);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    QModelIndex lineIndex(int line) const;
+    bool isOnCheckMark(const QModelIndex& index, const QPoint& position) const;
+
+    StatementListModel* m_statements = nullptr;
+    int m_pressedRow = -1;
+};

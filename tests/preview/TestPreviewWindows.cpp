@@ -1,0 +1,422 @@
+// The SQL Preview, Find and Replace and Edit Line windows, offscreen, with a scripted desktop. "Execute
+// SQL" runs through the real driver manager into SQLite, registered as "SQL Server" in a private ODBC
+// configuration.
+#include "app/ErrorBox.h"
+#include "convert/DatatypeRowsModel.h"
+#include "convert/SharedState.h"
+#include "db/MSSQL.h"
+#include "db/RecordSet.h"
+#include "preview/Form2.h"
+#include "preview/Form3.h"
+#include "preview/Form4.h"
+#include "preview/PreviewController.h"
+#include "preview/StatementExecution.h"
+#include "preview/StatementListModel.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/PrivateOdbcConfig.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <optional>
+
+using Kind = FakeUiServices::Kind;
+
+class TestPreviewWindows : public QObject
+{
+    Q_OBJECT
+
+    std::optional<PrivateOdbcConfig> m_config;
+    QTemporaryDir m_dir;
+    int m_databases = 0;
+    QString m_database; // the file behind the current test's connection
+
+    FakeUiServices m_ui;
+    SharedState m_shared;
+    StatementListModel m_statements;
+    DatatypeRowsModel m_datatypes;
+    int m_errorLine = 0;
+
+    void fill(const QStringList& lines)
+    {
+        for (const QString& line : lines)
+            m_statements.append(line);
+    }
+
+    std::unique_ptr<Form2> openPreview()
+    {
+        auto window = std::make_unique<Form2>(m_ui, m_shared, m_statements, m_datatypes, m_errorLine);
+        window->show();
+        return window;
+    }
+
+    static void click(QWidget* window, const char* button)
+    {
+        QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
+    }
+
+    // The number of rows of `table` read with the sqlite3 tool, or -1 when it does not exist.
+    int rowsOf(const QString& table)
+    {
+        QProcess tool;
+        tool.start(QStringLiteral("sqlite3"), {m_database, QStringLiteral("SELECT COUNT(*) FROM ") + table});
+        if (!tool.waitForFinished(30000))
+            qFatal("sqlite3 did not finish");
+        if (tool.exitCode() != 0)
+            return -1;
+        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed().toInt();
+    }
+
+    // Runs `act` on the next modal window once it is shown.
+    template <class Act> static void whenModalShows(Act act)
+    {
+        QTimer::singleShot(0, [act] {
+            QWidget* modal = QApplication::activeModalWidget();
+            QVERIFY(modal);
+            act(modal);
+        });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString driver = PrivateOdbcConfig::sqliteDriverLibrary();
+        if (driver.isEmpty())
+            QFAIL("The SQLite ODBC driver (Debian package libsqliteodbc) is not installed.");
+        m_config.emplace(std::vector<std::pair<QString, QString>>{{QStringLiteral("SQL Server"), driver}});
+        QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
+        QVERIFY(m_dir.isValid());
+    }
+
+    void init()
+    {
+        m_ui.clear();
+        m_statements.clear();
+        m_datatypes.clearRows();
+        m_errorLine = 0;
+        m_shared.SQLFormOK = false;
+        m_shared.SQLFormEndRun = true;
+        m_shared.mssql_conn = std::make_unique<db::Connection>();
+        m_database = m_dir.filePath(QStringLiteral("target%1.db").arg(++m_databases));
+        const MSSQLLogin login{QStringLiteral("db.example"), QStringLiteral("1433"), m_database,
+                               QStringLiteral("sa"),         QStringLiteral("pw"),   false};
+        m_shared.mssql_conn->open(MSSQL::connectionString(login));
+    }
+
+    void windowShowsTheListUnderItsHeading()
+    {
+        fill({"CREATE TABLE [t] ([a] INT)"});
+        auto window = openPreview();
+        QCOMPARE(window->windowTitle(), QStringLiteral("SQL Preview - Ferrandine"));
+        auto* list = window->findChild<QTreeView*>("ListView1");
+        QVERIFY(list->uniformRowHeights());
+        QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("SQL Preview"));
+        QCOMPARE(list->columnWidth(0), 467);
+        QCOMPARE(list->toolTip(),
+                 QStringLiteral("Click item to edit it. Move | line to right and out of window "
+                                "to reveal full names."));
+        auto* bar = window->findChild<QProgressBar*>("ProgressBar1");
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(bar->text(), QStringLiteral("Progress Bar"));
+    }
+
+    void executeRunsEveryNonBlankLineAndCloses()
+    {
+        fill({"CREATE TABLE [t] ([a] INT)", "   ", "INSERT INTO [t] VALUES(1)", "",
+              "insert into [t] values(2)"});
+        auto window = openPreview();
+        click(window.get(), "PushButton1");
+        QVERIFY(m_ui.calls.empty());
+        QVERIFY(m_shared.SQLFormOK);
+        QVERIFY(m_shared.SQLFormEndRun);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(rowsOf("[t]"), 2);
+        auto* bar = window->findChild<QProgressBar*>("ProgressBar1");
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(bar->text(), QStringLiteral("Progress Bar"));
+    }
+
+    void progressCountsEveryLineBlankOrNot()
+    {
+        struct Recorder final : ExecutionView
+        {
+            QStringList events;
+            void setBusyPointer(bool busy) override { events << (busy ? "busy" : "idle"); }
+            void setProgressValue(double percent) override { events << QString::number(percent, 'f', 4); }
+            void setProgressText(const QString& text) override { events << text; }
+            void selectLine(int line) override { events << QStringLiteral("select %1").arg(line); }
+            void scrollToLine(int line) override { events << QStringLiteral("scroll %1").arg(line); }
+            void setErrorText(const QString& text) override { events << text; }
+        } view;
+        fill({"CREATE TABLE [t] ([a] INT)", "  ", "INSERT INTO [t] VALUES(1)"});
+        StatementExecution execution(m_ui, nullptr, view, m_shared, m_errorLine);
+        QCOMPARE(execution.run(m_statements), StatementExecution::Outcome::Completed);
+        QCOMPARE(view.events,
+                 (QStringList{"busy", "33.3333", "Please wait.. Processing row: 1 of 3", "66.6667",
+                              "Please wait.. Processing row: 2 of 3", "100.0000",
+                              "Please wait.. Processing row: 3 of 3", "idle", "0.0000", "Progress Bar"}));
+        QVERIFY(m_ui.eventPumps >= 1);
+    }
+
+    void anSQLExceptionStopsAtItsLine()
+    {
+        fill({"CREATE TABLE [t] ([a] INT)", "INSERT INTO [t] VALUES(1)", "INSERT INTO [t] VALUES(2)",
+              "INSERT INTO [t] VALUES(3)", "INSERT INTO [SqlException_Table] VALUES(4)",
+              "INSERT INTO [t] VALUES(6)"});
+        auto window = openPreview();
+        click(window.get(), "PushButton1");
+
+        QCOMPARE(m_ui.messages(), QStringList{"Error found."});
+        QVERIFY(m_ui.errors().isEmpty());
+        QCOMPARE(m_errorLine, 5);
+        QVERIFY(window->isVisible());
+        QVERIFY(!m_shared.SQLFormOK);
+        QCOMPARE(rowsOf("[t]"), 3);
+        auto* list = window->findChild<QTreeView*>("ListView1");
+        QCOMPARE(list->selectionModel()->selectedRows(), QModelIndexList{m_statements.index(4)});
+        const QString description = window->findChild<QPlainTextEdit*>("Text1")->toPlainText();
+        QVERIFY2(description.contains(QLatin1String("no such table: SqlException_Table")),
+                 qPrintable(description));
+
+        // Jump To Error Line finds it again after the selection moved.
+        list->selectionModel()->setCurrentIndex(m_statements.index(0), QItemSelectionModel::ClearAndSelect);
+        click(window.get(), "PushButton6");
+        QCOMPARE(list->selectionModel()->selectedRows(), QModelIndexList{m_statements.index(4)});
+
+        // The error text goes to the clipboard and into a mail whole.
+        m_ui.clear();
+        click(window.get(), "PushButton4");
+        QCOMPARE(m_ui.clipboard, description);
+        QCOMPARE(m_ui.messages(),
+                 QStringList{"Error message have been copied to the clipboard.\r\rClick a text "
+                             "area where you normally type and press Ctrl+V to paste the "
+                             "clipboard."});
+        click(window.get(), "PushButton8");
+        const auto mails = m_ui.callsOf(Kind::OpenUrl);
+        QCOMPARE(mails.size(), std::size_t(1));
+        QCOMPARE(QUrlQuery(QUrl(mails[0].text)).queryItemValue("body", QUrl::FullyDecoded),
+                 QStringLiteral("Here is the error message that I get: \n") + description);
+    }
+
+    void otherErrorsAreReportedAndTheListRunsOn()
+    {
+        fill({"CREATE TABLE [t] ([a] INT)", "INSERT INTO [nosuch] VALUES(1)", "DROP TABLE [nosuch]",
+              "INSERT INTO [t] VALUES(4)"});
+        auto window = openPreview();
+        click(window.get(), "PushButton1");
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 2);
+        QVERIFY2(errors[0].contains("no such table: nosuch") &&
+                     errors[0].contains("\r\nin Carrowdel2021/08/31.Form2.PushButton1_Click at line 132\r\r"),
+                 qPrintable(errors[0]));
+        QVERIFY2(errors[1].contains("Form2.PushButton1_Click at line 134\r\r"), qPrintable(errors[1]));
+        QCOMPARE(rowsOf("[t]"), 1);
+        QVERIFY(m_shared.SQLFormOK);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(m_errorLine, 0);
+    }
+
+    void anEmptyListHasNothingToRun()
+    {
+        auto window = openPreview();
+        click(window.get(), "PushButton1");
+        QCOMPARE(m_ui.messages(), QStringList{"No SQL to run."});
+        QVERIFY(window->isVisible());
+        QVERIFY(!m_shared.SQLFormOK);
+
+        // Nothing to copy: the clipboard keeps its text, the confirmation is shown all the same.
+        m_ui.clear();
+        m_ui.clipboard = QStringLiteral("kept");
+        click(window.get(), "PushButton2");
+        QCOMPARE(m_ui.clipboard, QStringLiteral("kept"));
+        QCOMPARE(m_ui.messages().size(), 1);
+        // No error text: neither copy nor mail does anything.
+        click(window.get(), "PushButton4");
+        click(window.get(), "PushButton8");
+        QCOMPARE(m_ui.calls.size(), std::size_t(1));
+    }
+
+    void skipBackAndTitleBarExecuteNothing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("endRun");
+        QTest::newRow("skip") << "PushButton9" << false;
+        QTest::newRow("back") << "PushButton5" << true;
+        QTest::newRow("title bar") << "" << true;
+    }
+
+    void skipBackAndTitleBarExecuteNothing()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, endRun);
+        fill({"CREATE TABLE [t] ([a] INT)"});
+        auto window = openPreview();
+        if (how.isEmpty())
+            window->close();
+        else
+            click(window.get(), qPrintable(how));
+        QVERIFY(!window->isVisible());
+        QCOMPARE(m_shared.SQLFormEndRun, endRun);
+        QVERIFY(!m_shared.SQLFormOK);
+        QVERIFY(m_ui.calls.empty());
+        QCOMPARE(rowsOf("[t]"), -1);
+    }
+
+    void jumpNeedsAnErrorLineInsideTheList()
+    {
+        fill({"a", "b"});
+        auto window = openPreview();
+        auto* list = window->findChild<QTreeView*>("ListView1");
+        click(window.get(), "PushButton6");
+        QVERIFY(list->selectionModel()->selectedRows().isEmpty());
+        m_errorLine = 7;
+        click(window.get(), "PushButton6");
+        QVERIFY(list->selectionModel()->selectedRows().isEmpty());
+        m_errorLine = 2;
+        click(window.get(), "PushButton6");
+        QCOMPARE(list->selectionModel()->selectedRows(), QModelIndexList{m_statements.index(1)});
+    }
+
+    void spaceChecksTheSelectedLinesForTheCopy()
+    {
+        fill({"line one  ", "line two", "line three"});
+        auto window = openPreview();
+        auto* list = window->findChild<QTreeView*>("ListView1");
+        list->selectionModel()->select(m_statements.index(0), QItemSelectionModel::Select);
+        list->selectionModel()->select(m_statements.index(2), QItemSelectionModel::Select);
+        QTest::keyClick(list, Qt::Key_Space);
+        QVERIFY(m_statements.isChecked(1) && !m_statements.isChecked(2) && m_statements.isChecked(3));
+        click(window.get(), "PushButton2");
+        QCOMPARE(m_ui.clipboard, QStringLiteral("line one\r\nline three\r\n"));
+        QCOMPARE(m_ui.messages(),
+                 QStringList{"Results have been copied to the clipboard.\r\rClick a text area "
+                             "where you normally type and press Ctrl+V to paste the clipboard."});
+        QTest::keyClick(list, Qt::Key_Space);
+        QVERIFY(!m_statements.isChecked(1) && !m_statements.isChecked(3));
+    }
+
+    void clickingALineOpensEditLineOnIt()
+    {
+        fill({"first", "second"});
+        auto window = openPreview();
+        auto* list = window->findChild<QTreeView*>("ListView1");
+        const QRect second = list->visualRect(m_statements.index(1));
+        int editedLine = 0;
+        QString editedText;
+        whenModalShows([&](QWidget* modal) {
+            auto* editLine = qobject_cast<Form4*>(modal);
+            QVERIFY(editLine);
+            editedLine = editLine->ListLine;
+            editedText = editLine->findChild<QPlainTextEdit*>("Text1")->toPlainText();
+            QCOMPARE(editLine->windowTitle(), QStringLiteral("Edit Line - Ferrandine"));
+            editLine->close();
+        });
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center() + QPoint(40, 0));
+        QCOMPARE(editedLine, 2);
+        QCOMPARE(editedText, QStringLiteral("second"));
+        QCOMPARE(m_statements.lineText(2), QStringLiteral("second"));
+    }
+
+    void editLineWritesBackOnOkOnly()
+    {
+        fill({"a", "INSERT INTO [t] VALUES('x\r\ny')", "c"});
+        const auto edit = [&](int line, const QString& typed, const char* button) {
+            Form4 window(m_ui, m_statements);
+            window.ListLine = line;
+            window.setText(m_statements.lineText(line));
+            window.show();
+            if (!typed.isNull())
+                window.findChild<QPlainTextEdit*>("Text1")->setPlainText(typed);
+            if (button)
+                click(&window, button);
+            else
+                window.close();
+        };
+        edit(1, "edited\nover two lines", "PushButton2");
+        QCOMPARE(m_statements.lineText(1), QStringLiteral("edited\nover two lines"));
+        edit(2, QString(), "PushButton2"); // unchanged: the CR LF pair survives
+        QCOMPARE(m_statements.lineText(2), QStringLiteral("INSERT INTO [t] VALUES('x\r\ny')"));
+        edit(2, "INSERT INTO [t] VALUES('x\ny z')", "PushButton2"); // edited: its pairs come back
+        QCOMPARE(m_statements.lineText(2), QStringLiteral("INSERT INTO [t] VALUES('x\r\ny z')"));
+        edit(3, "lost", "PushButton1");
+        edit(3, "lost", nullptr);
+        QCOMPARE(m_statements.lineText(3), QStringLiteral("c"));
+        edit(3, "   ", "PushButton2");
+        QCOMPARE(m_statements.lineText(3), QStringLiteral("   "));
+        QCOMPARE(m_statements.lineCount(), 3);
+        QVERIFY(m_ui.calls.empty());
+    }
+
+    void findAndReplaceRewritesTheFirstOccurrenceOfEachLine()
+    {
+        fill({"ABCabc", "INSERT INTO [t] VALUES(1)", "nothing here"});
+        Form3 window(m_ui, m_statements);
+        window.show();
+        QCOMPARE(window.windowTitle(), QStringLiteral("Find and Replace - Ferrandine"));
+        QTest::keyClicks(window.findChild<QLineEdit*>("Text1"), "abc");
+        QTest::keyClicks(window.findChild<QLineEdit*>("Text2"), "x");
+        click(&window, "PushButton2");
+        QCOMPARE(m_statements.lines(),
+                 (std::vector<QString>{"xabc", "INSERT INTO [t] VALUES(1)", "nothing here"}));
+        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        QVERIFY(!window.isVisible());
+
+        // Each opening starts empty; an empty find text changes nothing and still says "Done.".
+        m_ui.clear();
+        Form3 again(m_ui, m_statements);
+        again.show();
+        QVERIFY(again.findChild<QLineEdit*>("Text1")->text().isEmpty());
+        click(&again, "PushButton2");
+        QCOMPARE(m_statements.lineText(1), QStringLiteral("xabc"));
+        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    }
+
+    void findAndReplaceOnAnEmptyListStaysOpen()
+    {
+        Form3 window(m_ui, m_statements);
+        window.show();
+        QTest::keyClicks(window.findChild<QLineEdit*>("Text1"), "a");
+        click(&window, "PushButton2");
+        QCOMPARE(m_ui.messages(), QStringList{"No SQL to run."});
+        QVERIFY(window.isVisible());
+        click(&window, "PushButton1");
+        QVERIFY(!window.isVisible());
+    }
+
+    void viewDatatypeConversionShowsAndDiscardsTheRows()
+    {
+        m_datatypes.addRow("orders", "id");
+        m_datatypes.setLastRowType("int", "INT");
+        auto window = openPreview();
+        int shownRows = -1;
+        whenModalShows([&](QWidget* modal) {
+            shownRows = modal->findChild<QTreeView*>("ListView1")->model()->rowCount();
+            modal->close();
+        });
+        click(window.get(), "PushButton7");
+        QCOMPARE(shownRows, 1);
+        QCOMPARE(m_datatypes.rowCount(), 0);
+    }
+
+    void controllerKeepsTheListUntilThePreviewIsLeft()
+    {
+        QWidget owner;
+        PreviewController preview(m_ui, m_shared, m_datatypes, &owner);
+        preview.appendStatement(QStringLiteral("CREATE TABLE [t] ([a] INT)"));
+        preview.appendStatement(QStringLiteral("INSERT INTO [SQLEXCEPTION] VALUES(1)"));
+        QCOMPARE(preview.statements().lineCount(), 2);
+        whenModalShows([&](QWidget* modal) {
+            QCOMPARE(modal->parentWidget(), &owner);
+            click(modal, "PushButton1");
+            click(modal, "PushButton5");
+        });
+        preview.showModal();
+        QCOMPARE(preview.statements().lineCount(), 0);
+        QCOMPARE(preview.ErrorLine, 2); // outlives the window
+        preview.clearStatements();
+        QCOMPARE(preview.ErrorLine, 2);
+    }
+};
+
+QTEST_MAIN(TestPreviewWindows)
+#include "TestPreviewWindows.moc"
