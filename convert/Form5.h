@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PointerRules.h"
 #include "ui_Form5.h"
 
 #include <QDialog>
@@ -26,4 +27,5 @@ private:
     UiServices& m_ui;
     DatatypeRowsModel& m_rows;
     Ui::Form5 m_form;
+    PointerRules m_pointer{*this};
 };

@@ -1,10 +1,10 @@
 #include "preview/Form2.h"
 
-#include "app/AppInfo.h"
 #include "app/EventPump.h"
 #include "app/Steps.h"
 #include "app/Twips.h"
 #include "app/UiServices.h"
+#include "app/WindowSetup.h"
 #include "convert/Form5.h"
 #include "convert/SharedState.h"
 #include "preview/Clipboard.h"
@@ -30,7 +30,12 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
       ErrorLine(errorLine)
 {
     m_form.setupUi(this);
-    setFixedSize(size());
+    WindowSetup::scaleToScreen(*this);
+    WindowSetup::fitCaptions(*this);
+    m_pointer.handOver({m_form.PushButton1, m_form.PushButton2, m_form.PushButton3, m_form.PushButton4,
+                        m_form.PushButton5, m_form.PushButton6, m_form.PushButton7, m_form.PushButton8,
+                        m_form.PushButton9});
+    m_pointer.defaultOver({this, m_form.ListView1, m_form.Frame2});
     m_form.ListView1->setStatements(&m_statements);
     connect(m_form.PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
     connect(m_form.PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
@@ -48,7 +53,9 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
 void Form2::Form_Load()
 {
     Steps s(m_ui, this, QStringLiteral("Form2.Form_Load"));
-    s.run(106, [&] { setWindowTitle(QStringLiteral("SQL Preview - ") + AppInfo::productTitle()); });
+    WindowSetup::setUpWindow(
+        s, *this, QStringLiteral("SQL Preview"), m_pointer,
+        {.colors = 100, .icon = 104, .caption = 106, .cursorTest = 108, .cursorLoad = 110});
     s.run(114, [&] { m_form.ListView1->setColumnWidth(0, twipsToPixels(7000)); });
 }
 
@@ -164,10 +171,7 @@ void Form2::ListView1_Click(int line)
 
 void Form2::setBusyPointer(bool busy)
 {
-    if (busy)
-        setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
+    m_pointer.setBusy(busy);
 }
 
 void Form2::setProgressValue(double percent)

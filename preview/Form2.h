@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PointerRules.h"
 #include "preview/StatementExecution.h"
 #include "ui_Form2.h"
 
@@ -58,4 +59,5 @@ private:
     QString m_errorShown; // the same as the pane shows it
     bool m_executing = false;
     Ui::Form2 m_form;
+    PointerRules m_pointer{*this};
 };

@@ -1,9 +1,9 @@
 #include "preview/Form3.h"
 
-#include "app/AppInfo.h"
 #include "app/EventPump.h"
 #include "app/Steps.h"
 #include "app/UiServices.h"
+#include "app/WindowSetup.h"
 #include "preview/FindReplace.h"
 #include "preview/StatementListModel.h"
 
@@ -11,7 +11,10 @@ Form3::Form3(UiServices& ui, StatementListModel& statements, QWidget* parent)
     : QDialog(parent), m_ui(ui), m_statements(statements)
 {
     m_form.setupUi(this);
-    setFixedSize(size());
+    WindowSetup::scaleToScreen(*this);
+    WindowSetup::fitCaptions(*this);
+    m_pointer.handOver({m_form.PushButton1, m_form.PushButton2});
+    m_pointer.defaultOver({this});
     connect(m_form.PushButton1, &QPushButton::clicked, this, &Form3::PushButton1_Click);
     connect(m_form.PushButton2, &QPushButton::clicked, this, &Form3::PushButton2_Click);
     Form_Load();
@@ -20,7 +23,9 @@ Form3::Form3(UiServices& ui, StatementListModel& statements, QWidget* parent)
 void Form3::Form_Load()
 {
     Steps s(m_ui, this, QStringLiteral("Form3.Form_Load"));
-    s.run(106, [&] { setWindowTitle(QStringLiteral("Find and Replace - ") + AppInfo::productTitle()); });
+    WindowSetup::setUpWindow(
+        s, *this, QStringLiteral("Find and Replace"), m_pointer,
+        {.colors = 102, .icon = 104, .caption = 106, .cursorTest = 108, .cursorLoad = 110});
 }
 
 void Form3::PushButton1_Click()
@@ -37,7 +42,7 @@ void Form3::PushButton2_Click()
         s.run(128, [&] { m_ui.showMessage(this, QStringLiteral("No SQL to run.")); });
         return;
     }
-    s.run(102, [&] { setCursor(Qt::WaitCursor); });
+    s.run(102, [&] { m_pointer.setBusy(true); });
     const QString find = m_form.Text1->text();
     const QString replacement = m_form.Text2->text();
     EventPump pump(m_ui);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PointerRules.h"
 #include "ui_Form3.h"
 
 #include <QDialog>
@@ -25,4 +26,5 @@ private:
     UiServices& m_ui;
     StatementListModel& m_statements;
     Ui::Form3 m_form;
+    PointerRules m_pointer{*this};
 };

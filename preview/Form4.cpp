@@ -1,7 +1,7 @@
 #include "preview/Form4.h"
 
-#include "app/AppInfo.h"
 #include "app/Steps.h"
+#include "app/WindowSetup.h"
 #include "preview/StatementListModel.h"
 
 #include <QEvent>
@@ -30,7 +30,10 @@ Form4::Form4(UiServices& ui, StatementListModel& statements, QWidget* parent)
     : QDialog(parent), m_ui(ui), m_statements(statements)
 {
     m_form.setupUi(this);
-    setFixedSize(size());
+    WindowSetup::scaleToScreen(*this);
+    WindowSetup::fitCaptions(*this);
+    m_pointer.handOver({m_form.PushButton1, m_form.PushButton2});
+    m_pointer.defaultOver({this});
     m_form.Text1->installEventFilter(this);
     connect(m_form.PushButton1, &QPushButton::clicked, this, &Form4::PushButton1_Click);
     connect(m_form.PushButton2, &QPushButton::clicked, this, &Form4::PushButton2_Click);
@@ -55,7 +58,9 @@ bool Form4::eventFilter(QObject* watched, QEvent* event)
 void Form4::Form_Load()
 {
     Steps s(m_ui, this, QStringLiteral("Form4.Form_Load"));
-    s.run(106, [&] { setWindowTitle(QStringLiteral("Edit Line - ") + AppInfo::productTitle()); });
+    WindowSetup::setUpWindow(
+        s, *this, QStringLiteral("Edit Line"), m_pointer,
+        {.colors = 102, .icon = 104, .caption = 106, .cursorTest = 108, .cursorLoad = 110});
 }
 
 void Form4::PushButton1_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PointerRules.h"
 #include "ui_Form4.h"
 
 #include <QDialog>
@@ -32,6 +33,7 @@ private:
     UiServices& m_ui;
     StatementListModel& m_statements;
     Ui::Form4 m_form;
+    PointerRules m_pointer{*this};
     QString m_text;  // the line's text as the caller gave it
     QString m_shown; // the same as the text box shows it
 };
