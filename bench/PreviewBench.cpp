@@ -1,0 +1,169 @@
+// A preview of 1,000,000 statements: filling the list the way the run does, showing the SQL Preview
+// window and scrolling to its end, Find and Replace over every line, copying every line, the memory
+// each line costs, and what letting window events run costs inside such a loop.
+//
+//     QT_QPA_PLATFORM=offscreen build/bench/bench_preview [lines]
+#include "app/EventPump.h"
+#include "app/UiServices.h"
+#include "convert/DatatypeRowsModel.h"
+#include "convert/SharedState.h"
+#include "preview/Clipboard.h"
+#include "preview/FindReplace.h"
+#include "preview/Form2.h"
+#include "preview/Form3.h"
+#include "preview/PreviewController.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+
+#include <cstdio>
+
+namespace {
+
+// The real clipboard and event loop; messages are only counted, so nothing waits for a click.
+class BenchUi final : public UiServices
+{
+public:
+    void showMessage(QObject*, const QString&) override { ++messages; }
+    bool askYesNo(QObject*, const QString&, const QString&) override { return false; }
+    void showError(QObject*, const QString& text) override { std::printf("error: %s\n", qPrintable(text)); }
+    void openUrl(const QUrl&) override {}
+    void openDocument(const QString&) override {}
+    bool clearClipboard() override
+    {
+        QGuiApplication::clipboard()->clear();
+        return true;
+    }
+    bool setClipboardText(const QString& text) override
+    {
+        QGuiApplication::clipboard()->setText(text);
+        return true;
+    }
+    QString chooseFolder(QObject*, const QString&, const QString&) override { return {}; }
+    QString chooseOpenFile(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    void processEvents() override { QCoreApplication::processEvents(); }
+
+    int messages = 0;
+};
+
+double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/statm"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = status.readAll().split(' ');
+    return fields.value(1).toDouble() * 4096.0 / (1024.0 * 1024.0);
+}
+
+QString statement(int row)
+{
+    return QStringLiteral("INSERT INTO [orders] ([id],[customer],[amount],[placed]) VALUES(%1,'Customer "
+                          "%2',%3.50,'2021-08-31')")
+        .arg(row)
+        .arg(row % 9973)
+        .arg(row % 100000);
+}
+
+double seconds(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// One pass of the find-and-replace rule over every line, letting events run as `letEventsRun` says.
+template <class Pump> double replacePass(const std::vector<QString>& lines, Pump&& letEventsRun)
+{
+    QElapsedTimer timer;
+    timer.start();
+    qsizetype changed = 0;
+    for (const QString& line : lines) {
+        letEventsRun();
+        if (FindReplace::replaceFirst(line, QStringLiteral("[ORDERS]"), QStringLiteral("[Orders]")))
+            ++changed;
+    }
+    Q_ASSERT(changed == qsizetype(lines.size()));
+    return seconds(timer);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const int lineCount = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
+    BenchUi ui;
+    SharedState shared;
+    DatatypeRowsModel datatypes;
+    PreviewController preview(ui, shared, datatypes, nullptr);
+    int errorLine = 0;
+
+    QElapsedTimer timer;
+    timer.start();
+    qsizetype characters = 0;
+    for (int row = 0; row < lineCount; ++row)
+        characters += statement(row).size();
+    const double textOnly = seconds(timer);
+
+    const double rssBefore = residentMegabytes();
+    timer.start();
+    for (int row = 0; row < lineCount; ++row)
+        preview.appendStatement(statement(row));
+    const double fill = seconds(timer);
+    const double rssAfter = residentMegabytes();
+    StatementListModel& model = preview.statements();
+
+    timer.start();
+    Form2 window(ui, shared, model, datatypes, errorLine);
+    window.show();
+    QCoreApplication::processEvents();
+    auto* list = window.findChild<QTreeView*>(QStringLiteral("ListView1"));
+    list->scrollToBottom();
+    list->repaint();
+    QCoreApplication::processEvents();
+    const double show = seconds(timer);
+
+    timer.start();
+    Form3 findReplace(ui, model, &window);
+    findReplace.show();
+    findReplace.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("insert into"));
+    findReplace.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("INSERT INTO"));
+    findReplace.findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
+    const double replace = seconds(timer);
+
+    model.setAllChecked(true);
+    timer.start();
+    EventPump pump(ui);
+    Main::CopyListToClipboard(model, ui, pump);
+    const double copy = seconds(timer);
+    const qsizetype copied = QGuiApplication::clipboard()->text().size();
+
+    const std::vector<QString>& lines = model.lines();
+    const double bare = replacePass(lines, [] {});
+    const double everyLine = replacePass(lines, [] { QCoreApplication::processEvents(); });
+    EventPump throttled(ui);
+    const double atMostEvery20ms = replacePass(lines, [&] { throttled.run(); });
+
+    const double textMegabytesUtf16 = double(characters) * 2 / (1024.0 * 1024.0);
+    std::printf("lines                          %d (%.1f characters each)\n", lineCount,
+                double(characters) / lineCount);
+    std::printf("building the texts alone       %.3f s\n", textOnly);
+    std::printf("fill (texts + appends)         %.3f s\n", fill);
+    std::printf("show and scroll to the end     %.3f s\n", show);
+    std::printf("fill and show                  %.3f s (target < 2 s)\n", fill + show);
+    std::printf("Find and Replace, all lines    %.3f s (target < 1 s)\n", replace);
+    std::printf("copy all lines                 %.3f s (%lld characters on the clipboard)\n", copy,
+                static_cast<long long>(copied));
+    std::printf("memory of the list             %.1f MB = %.0f bytes per line; text %.1f MB as UTF-16: %.2fx "
+                "(target < 2x)\n",
+                rssAfter - rssBefore, (rssAfter - rssBefore) * 1024 * 1024 / lineCount, textMegabytesUtf16,
+                (rssAfter - rssBefore) / textMegabytesUtf16);
+    std::printf("replace rule, no events        %.3f s\n", bare);
+    std::printf("  events after every line      %.3f s (+%.0f%%)\n", everyLine, (everyLine / bare - 1) * 100);
+    std::printf("  events at most every 20 ms   %.3f s (+%.0f%%)\n", atMostEvery20ms,
+                (atMostEvery20ms / bare - 1) * 100);
+    return 0;
+}
