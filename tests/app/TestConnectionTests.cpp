@@ -1,0 +1,90 @@
+// The two "Test Connection" buttons of the main window against real sources: the sample free
+// tables beside the program and, as "SQL Server", the SQLite ODBC driver in a private ODBC
+// configuration (one per process, so this is a test program of its own).
+#include "app/Form1.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/PrivateOdbcConfig.h"
+#include "tests/support/RecordingSettings.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+#include <optional>
+
+class TestConnectionTests : public QObject
+{
+    Q_OBJECT
+
+    std::optional<PrivateOdbcConfig> m_config;
+    QTemporaryDir m_dir;
+    std::unique_ptr<FakeUiServices> m_ui;
+    std::unique_ptr<RecordingSettings> m_settings;
+    std::unique_ptr<Form1> m_form;
+
+    void set(const char* name, const QString& text)
+    {
+        m_form->findChild<QLineEdit*>(QLatin1String(name))->setText(text);
+    }
+    QString pressed(const char* button)
+    {
+        m_ui->clear();
+        QTest::mouseClick(m_form->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+        [&] { QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor); }();
+        return m_ui->messages().join(QLatin1Char('|'));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString driver = PrivateOdbcConfig::sqliteDriverLibrary();
+        if (driver.isEmpty())
+            QFAIL("The SQLite ODBC driver (Debian package libsqliteodbc) is not installed.");
+        m_config.emplace(std::vector<std::pair<QString, QString>>{{QStringLiteral("SQL Server"), driver}});
+        QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
+    }
+
+    void init()
+    {
+        m_ui = std::make_unique<FakeUiServices>();
+        m_settings = std::make_unique<RecordingSettings>();
+        m_form = std::make_unique<Form1>(*m_ui, *m_settings, nullptr, [] { return 1; });
+    }
+
+    void foxProSource()
+    {
+        if (Foxpro::connectionString(FoxProSource{false, {}, QStringLiteral("x")}, Foxpro::Collating::General)
+                .isEmpty())
+            QSKIP("The FoxPro module is still a stub on this branch");
+        set("Text2", QStringLiteral(FERRANDINE_SOURCE_DIR "/app/companion/Samples"));
+        QCOMPARE(pressed("PushButton8"), QStringLiteral("Connection successful."));
+        set("Text2", m_dir.filePath(QStringLiteral("no such folder")));
+        QCOMPARE(pressed("PushButton8"), QStringLiteral("Could not connect."));
+        // DBC mode without a file.
+        m_form->state().OptionDBC1 = true;
+        QCOMPARE(pressed("PushButton8"), QStringLiteral("Could not connect."));
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+
+    void sqlServerTarget()
+    {
+        set("Text5", QStringLiteral("db.example"));
+        set("Text3", QStringLiteral("sa"));
+        set("Text4", QStringLiteral("se;cret"));
+        set("Text8", m_dir.filePath(QStringLiteral("target.db")));
+        QCOMPARE(pressed("PushButton6"), QStringLiteral("Connection successful."));
+        // With "Local Connection" the port is not used, whatever it holds.
+        m_form->findChild<QCheckBox*>(QStringLiteral("Check4"))->setChecked(true);
+        set("Text6", QStringLiteral("not a port"));
+        QCOMPARE(pressed("PushButton6"), QStringLiteral("Connection successful."));
+        set("Text8", m_dir.filePath(QStringLiteral("no/such/folder.db")));
+        QCOMPARE(pressed("PushButton6"),
+                 QStringLiteral("Could not connect. Please check with your administrator."));
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestConnectionTests)
+#include "TestConnectionTests.moc"

@@ -1,0 +1,163 @@
+// The folder picker and the Advanced Options window, offscreen, with a scripted desktop and a
+// temporary settings file.
+#include "app/Form1.h"
+#include "convert/SharedState.h"
+#include "source/AddFolder.h"
+#include "source/Form6.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/RecordingSettings.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using Kind = FakeUiServices::Kind;
+
+class TestSourceSelection : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FakeUiServices> m_ui;
+    std::unique_ptr<RecordingSettings> m_settings;
+    SharedState m_state;
+
+    QLineEdit* text1(Form6& form) { return form.findChild<QLineEdit*>(QStringLiteral("Text1")); }
+    void click(Form6& form, const char* name)
+    {
+        QTest::mouseClick(form.findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+    }
+
+private slots:
+    void init()
+    {
+        m_ui = std::make_unique<FakeUiServices>();
+        m_settings = std::make_unique<RecordingSettings>();
+        m_state = SharedState();
+    }
+
+    void folderPickerPassesItsRequestOn()
+    {
+        QObject owner;
+        m_ui->chosenPaths = {QStringLiteral("/srv/tables"), QString()};
+        QCOMPARE(AddFolder::BrowseForFolder(*m_ui, &owner, QStringLiteral("Pick:"), QStringLiteral("/srv")),
+                 QStringLiteral("/srv/tables"));
+        QCOMPARE(AddFolder::BrowseForFolder(*m_ui, &owner, QStringLiteral("Pick:"), QString()), QString());
+        const auto calls = m_ui->callsOf(Kind::ChooseFolder);
+        QCOMPARE(calls.size(), size_t(2));
+        QCOMPARE(calls[0].owner, &owner);
+        QCOMPARE(calls[0].text, QStringLiteral("Pick:"));
+        QCOMPARE(calls[0].extra, QStringLiteral("/srv"));
+    }
+
+    void loadShowsTheStoredFile()
+    {
+        Form6 empty(*m_ui, *m_settings, m_state);
+        QCOMPARE(text1(empty)->text(), QString());
+        QCOMPARE(empty.windowTitle(), QStringLiteral("Advanced Options"));
+        QVERIFY(!empty.windowIcon().isNull());
+        m_settings->write(Setting::DBCFile, QStringLiteral("/data/shop.dbc"));
+        Form6 stored(*m_ui, *m_settings, m_state);
+        QCOMPARE(text1(stored)->text(), QStringLiteral("/data/shop.dbc"));
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+
+    void everyEditIsStored()
+    {
+        Form6 form(*m_ui, *m_settings, m_state);
+        QTest::keyClicks(text1(form), QStringLiteral("/a"));
+        QCOMPARE(m_settings->writesOf(Setting::DBCFile), QStringList({"/", "/a"}));
+    }
+
+    void fileDialog()
+    {
+        Form6 form(*m_ui, *m_settings, m_state);
+        text1(form)->setText(QStringLiteral("/old.dbc"));
+        click(form, "PushButton5"); // cancelled
+        QCOMPARE(text1(form)->text(), QStringLiteral("/old.dbc"));
+        const auto calls = m_ui->callsOf(Kind::ChooseFile);
+        QCOMPARE(calls.size(), size_t(1));
+        QCOMPARE(calls[0].owner, &form);
+        QCOMPARE(calls[0].text, QStringLiteral("Select Foxpro Database"));
+        QCOMPARE(calls[0].title, QStringLiteral("Microsoft Database (*.dbc)"));
+        m_ui->chosenPaths.push_back(QStringLiteral("/data/Ñandú.dbc"));
+        click(form, "PushButton5");
+        QCOMPARE(text1(form)->text(), QStringLiteral("/data/Ñandú.dbc"));
+        QCOMPARE(m_settings->stored(Setting::DBCFile), QStringLiteral("/data/Ñandú.dbc"));
+    }
+
+    void okWithAPathAdoptsTheFile()
+    {
+        Form6 form(*m_ui, *m_settings, m_state);
+        text1(form)->setText(QStringLiteral("/data/shop.dbc"));
+        click(form, "PushButton1");
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(m_state.OptionDBC1);
+        QCOMPARE(m_state.DBCPath1, QStringLiteral("/data/shop.dbc"));
+        QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("1"));
+    }
+
+    void okWithoutAPathChangesNothing()
+    {
+        m_state.DBCPath1 = QStringLiteral("/before.dbc");
+        Form6 form(*m_ui, *m_settings, m_state);
+        click(form, "PushButton1");
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(!m_state.OptionDBC1);
+        QCOMPARE(m_state.DBCPath1, QStringLiteral("/before.dbc"));
+        QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("<absent>"));
+    }
+
+    // Cancel always returns to the folder and keeps the typed path stored.
+    void cancelReturnsToTheFolder()
+    {
+        m_state.OptionDBC1 = true;
+        Form6 form(*m_ui, *m_settings, m_state);
+        text1(form)->setText(QStringLiteral("/data/shop.dbc"));
+        click(form, "PushButton2");
+        QCOMPARE(form.result(), int(QDialog::Rejected));
+        QVERIFY(!m_state.OptionDBC1);
+        QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("2"));
+        QCOMPARE(m_settings->stored(Setting::DBCFile), QStringLiteral("/data/shop.dbc"));
+    }
+
+    void titleBarCloseChangesNeitherModeNorOption()
+    {
+        m_state.OptionDBC1 = true;
+        m_state.DBCPath1 = QStringLiteral("/kept.dbc");
+        Form6 form(*m_ui, *m_settings, m_state);
+        form.show();
+        text1(form)->setText(QStringLiteral("/typed.dbc"));
+        QVERIFY(form.close());
+        QVERIFY(m_state.OptionDBC1);
+        QCOMPARE(m_state.DBCPath1, QStringLiteral("/kept.dbc"));
+        QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("<absent>"));
+        QCOMPARE(m_settings->stored(Setting::DBCFile), QStringLiteral("/typed.dbc"));
+    }
+
+    // The main window's "dbc" opens the window modally and sees its outcome afterwards.
+    void mainWindowOpensAdvancedOptions()
+    {
+        m_settings->write(Setting::FreeTableFolder, QStringLiteral("/tables"));
+        Form1 main(*m_ui, *m_settings, nullptr, [] { return 1; });
+        QVERIFY(!main.state().OptionDBC1);
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* options = qobject_cast<Form6*>(QApplication::activeModalWidget());
+            seen = options && options->parent() == &main;
+            if (!options)
+                return;
+            options->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("/db/x.dbc"));
+            options->findChild<QPushButton*>(QStringLiteral("PushButton1"))->click();
+        });
+        QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("PushButton12")), Qt::LeftButton);
+        QVERIFY(seen);
+        QVERIFY(main.state().OptionDBC1);
+        QCOMPARE(main.foxProSource().DBCPath1, QStringLiteral("/db/x.dbc"));
+    }
+};
+
+QTEST_MAIN(TestSourceSelection)
+#include "TestSourceSelection.moc"
