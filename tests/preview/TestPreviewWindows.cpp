@@ -55,16 +55,23 @@ class TestPreviewWindows : public QObject
         QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
     }
 
-    // The number of rows of `table` read with the sqlite3 tool, or -1 when it does not exist.
-    int rowsOf(const QString& table)
+    // What the sqlite3 tool prints for `sql` on the current database; a null text when it fails.
+    QString sqlite(const QString& sql)
     {
         QProcess tool;
-        tool.start(QStringLiteral("sqlite3"), {m_database, QStringLiteral("SELECT COUNT(*) FROM ") + table});
+        tool.start(QStringLiteral("sqlite3"), {m_database, sql});
         if (!tool.waitForFinished(30000))
             qFatal("sqlite3 did not finish");
         if (tool.exitCode() != 0)
-            return -1;
-        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed().toInt();
+            return QString();
+        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    }
+
+    // The number of rows of `table`, or -1 when it does not exist.
+    int rowsOf(const QString& table)
+    {
+        const QString count = sqlite(QStringLiteral("SELECT COUNT(*) FROM ") + table);
+        return count.isNull() ? -1 : count.toInt();
     }
 
     // Runs `act` on the next modal window once it is shown.
@@ -122,8 +129,8 @@ private slots:
 
     void executeRunsEveryNonBlankLineAndCloses()
     {
-        fill({"CREATE TABLE [t] ([a] INT)", "   ", "INSERT INTO [t] VALUES(1)", "",
-              "insert into [t] values(2)"});
+        fill({"CREATE TABLE [t] ([a] INT, [b] VARCHAR(20))", "   ", "INSERT INTO [t] VALUES(1, 'Zürich ✓')",
+              "", "insert into [t] values(2, NULL)"});
         auto window = openPreview();
         click(window.get(), "PushButton1");
         QVERIFY(m_ui.calls.empty());
@@ -131,6 +138,7 @@ private slots:
         QVERIFY(m_shared.SQLFormEndRun);
         QVERIFY(!window->isVisible());
         QCOMPARE(rowsOf("[t]"), 2);
+        QCOMPARE(sqlite("SELECT b FROM t WHERE a = 1"), QStringLiteral("Zürich ✓")); // with no locale set
         auto* bar = window->findChild<QProgressBar*>("ProgressBar1");
         QCOMPARE(bar->value(), 0);
         QCOMPARE(bar->text(), QStringLiteral("Progress Bar"));
