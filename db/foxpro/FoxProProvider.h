@@ -6,6 +6,8 @@
 namespace db::foxpro {
 
 // Opens the FoxPro files named by "Data Source" (a folder of free tables or a .dbc container).
+// "Collating Sequence" is accepted and changes nothing: it orders comparisons, never stored values.
+// Throws DbError naming the path when the source is missing or is no database container.
 std::unique_ptr<Provider> openProvider(const ConnectionString& connectionString,
                                        const ConnectionOptions& options);
 

@@ -1,0 +1,158 @@
+#include "db/foxpro/CodePage.h"
+
+#include <map>
+
+namespace db::foxpro {
+
+namespace {
+
+constexpr int DefaultCodePage = 1252;
+
+// Header mark -> code page: FoxPro's own marks first, then the language-driver ids dBASE writers use.
+int lookupMark(quint8 mark)
+{
+    static const std::map<quint8, int> marks = {
+        {0x01, 437},  {0x69, 620},   {0x6A, 737},   {0x02, 850},   {0x64, 852},   {0x6B, 857},  {0x67, 861},
+        {0x66, 865},  {0x65, 866},   {0x7C, 874},   {0x68, 895},   {0x7B, 932},   {0x7A, 936},  {0x79, 949},
+        {0x78, 950},  {0xC8, 1250},  {0xC9, 1251},  {0x03, 1252},  {0xCB, 1253},  {0xCA, 1254}, {0x7D, 1255},
+        {0x7E, 1256}, {0x04, 10000}, {0x98, 10006}, {0x96, 10007}, {0x97, 10029}, {0x08, 865},  {0x09, 437},
+        {0x0A, 850},  {0x0B, 437},   {0x0D, 437},   {0x0E, 850},   {0x0F, 437},   {0x10, 850},  {0x11, 437},
+        {0x12, 850},  {0x13, 932},   {0x14, 850},   {0x15, 437},   {0x16, 850},   {0x17, 865},  {0x18, 437},
+        {0x19, 437},  {0x1A, 850},   {0x1B, 437},   {0x1C, 863},   {0x1D, 850},   {0x1F, 852},  {0x22, 852},
+        {0x23, 852},  {0x24, 860},   {0x25, 850},   {0x26, 866},   {0x37, 850},   {0x40, 852},  {0x4D, 936},
+        {0x4E, 949},  {0x4F, 950},   {0x50, 874},   {0x57, 1252},  {0x58, 1252},  {0x59, 1252}, {0x87, 852},
+        {0xCC, 1257},
+    };
+    const auto it = marks.find(mark);
+    return it == marks.end() ? 0 : it->second;
+}
+
+const char* converterName(int number)
+{
+    switch (number) {
+    case 437:
+    case 620: // Mazovia and Kamenicky are 437 with their own letters in 0x80..0xAF
+    case 895:
+        return "IBM437";
+    case 737:
+        return "IBM737";
+    case 850:
+        return "IBM850";
+    case 852:
+        return "IBM852";
+    case 857:
+        return "IBM857";
+    case 860:
+        return "IBM860";
+    case 861:
+        return "IBM861";
+    case 863:
+        return "IBM863";
+    case 865:
+        return "IBM865";
+    case 866:
+        return "IBM866";
+    case 874:
+        return "windows-874";
+    case 932:
+        return "windows-31j";
+    case 936:
+        return "windows-936";
+    case 949:
+        return "windows-949";
+    case 950:
+        return "windows-950";
+    case 10000:
+        return "macintosh";
+    case 10006:
+        return "x-mac-greek";
+    case 10007:
+        return "x-mac-cyrillic";
+    case 10029:
+        return "x-mac-centraleurroman";
+    default:
+        return nullptr;
+    }
+}
+
+QByteArray windowsName(int number)
+{
+    return "windows-" + QByteArray::number(number);
+}
+
+// Polish DOS (Mazovia), bytes 0x80..0xAF; the rest is code page 437.
+constexpr char16_t Mazovia[48] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x0105, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
+    0x00EE, 0x0107, 0x00C4, 0x0104, 0x0118, 0x0119, 0x0142, 0x00F4, 0x00F6, 0x0106, 0x00FB, 0x00F9,
+    0x015A, 0x00D6, 0x00DC, 0x00A2, 0x0141, 0x00A5, 0x015B, 0x0192, 0x0179, 0x017B, 0x00F3, 0x00D3,
+    0x0144, 0x0143, 0x017A, 0x017C, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+};
+
+// Czech and Slovak DOS (Kamenicky), bytes 0x80..0xAF; the rest is code page 437.
+constexpr char16_t Kamenicky[48] = {
+    0x010C, 0x00FC, 0x00E9, 0x010F, 0x00E4, 0x010E, 0x0164, 0x010D, 0x011B, 0x011A, 0x0139, 0x00CD,
+    0x013E, 0x013A, 0x00C4, 0x00C1, 0x00C9, 0x017E, 0x017D, 0x00F4, 0x00F6, 0x00D3, 0x016F, 0x00DA,
+    0x00FD, 0x00D6, 0x00DC, 0x0160, 0x013D, 0x00DD, 0x0158, 0x0165, 0x00E1, 0x00ED, 0x00F3, 0x00FA,
+    0x0148, 0x0147, 0x016E, 0x00D4, 0x0161, 0x0159, 0x0155, 0x0154, 0x00BC, 0x00A7, 0x00AB, 0x00BB,
+};
+
+bool isDoubleByte(int number)
+{
+    return number == 932 || number == 936 || number == 949 || number == 950;
+}
+
+} // namespace
+
+int CodePage::numberForMark(quint8 mark)
+{
+    const int number = lookupMark(mark);
+    return number == 0 ? DefaultCodePage : number;
+}
+
+CodePage::CodePage(int number) : m_number(number)
+{
+    const char* name = converterName(number);
+    const QByteArray windows = windowsName(number);
+    QStringDecoder decoder(name ? name : windows.constData());
+    if (!decoder.isValid()) {
+        m_number = DefaultCodePage;
+        decoder = QStringDecoder(windowsName(DefaultCodePage).constData());
+    }
+    if (isDoubleByte(m_number)) {
+        m_singleByte = false;
+        m_decoder = std::move(decoder);
+        return;
+    }
+    // The lower half is ASCII in every code page here; it is not taken from the converter, which
+    // rotates a few control codes of the IBM pages.
+    for (int byte = 0; byte < 0x80; ++byte)
+        m_table[byte] = static_cast<char16_t>(byte);
+    for (int byte = 0x80; byte < 256; ++byte) {
+        const char c = static_cast<char>(byte);
+        decoder.resetState();
+        const QString one = decoder.decode(QByteArrayView(&c, 1));
+        const bool defined = one.size() == 1 && one.at(0) != QChar::ReplacementCharacter;
+        m_table[byte] = defined ? one.at(0).unicode() : static_cast<char16_t>(byte);
+    }
+    const char16_t* own = number == 620 ? Mazovia : number == 895 ? Kamenicky : nullptr;
+    if (own)
+        std::copy(own, own + 48, m_table.begin() + 0x80);
+}
+
+QString CodePage::decode(QByteArrayView bytes)
+{
+    if (!m_singleByte) {
+        m_decoder.resetState();
+        QString text = m_decoder.decode(bytes);
+        m_decoder.resetState();
+        return text;
+    }
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = m_table[in[i]];
+    return text;
+}
+
+} // namespace db::foxpro

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "db/Value.h"
+
+#include <QByteArrayView>
+
+namespace db::foxpro {
+
+// Decoding of the fixed-width field types from their stored bytes. A blank field (no value entered)
+// is NULL, as is a number of asterisks (FoxPro's overflow marker); bytes that are no valid value
+// throw ValueError.
+
+// N and F: ASCII digits, right-aligned, optional sign, "." (or ",") and exponent -> exact decimal text.
+Value numericValue(QByteArrayView bytes);
+// D: "YYYYMMDD".
+Value dateValue(QByteArrayView bytes);
+// T: Julian day number and milliseconds since midnight, two little-endian 32-bit integers.
+Value dateTimeValue(QByteArrayView bytes);
+// L: T/t/Y/y true, F/f/N/n false, "?" or blank not set.
+Value logicalValue(QByteArrayView bytes);
+// M, G, P, W: a 4-byte little-endian block number, or (FoxPro 2.x and dBASE) 10 ASCII digits.
+quint64 memoBlock(QByteArrayView bytes);
+
+} // namespace db::foxpro

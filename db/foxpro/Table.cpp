@@ -1,0 +1,216 @@
+#include "db/foxpro/Table.h"
+
+#include "db/AdoType.h"
+#include "db/DbError.h"
+#include "db/foxpro/FieldValues.h"
+#include "db/foxpro/FileLookup.h"
+
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace db::foxpro {
+
+namespace {
+
+constexpr int WindowsLatin = 1252;
+
+QString memoFileFor(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString base = info.fileName().left(info.fileName().size() - info.suffix().size());
+    const QStringList extensions = info.suffix().compare(QLatin1String("dbc"), Qt::CaseInsensitive) == 0
+                                       ? QStringList{QStringLiteral("dct")}
+                                       : QStringList{QStringLiteral("fpt"), QStringLiteral("dbt")};
+    for (const QString& extension : extensions) {
+        const QString found = findInFolder(info.path(), base + extension);
+        if (!found.isEmpty() && QFileInfo(found).isFile())
+            return found;
+    }
+    return {};
+}
+
+} // namespace
+
+int adoTypeOf(const FieldDescriptor& field)
+{
+    switch (field.type) {
+    case 'C':
+        return AdoType::Char;
+    case 'V':
+        return AdoType::VarChar;
+    case 'M':
+        return field.binary ? AdoType::LongVarBinary : AdoType::LongVarChar;
+    case 'N':
+    case 'F':
+        return AdoType::Numeric;
+    case 'I':
+        return AdoType::Integer;
+    case 'B':
+        return field.memoPointer ? AdoType::LongVarBinary : AdoType::Double;
+    case 'Y':
+        return AdoType::Currency;
+    case 'D':
+        return AdoType::DBDate;
+    case 'T':
+        return AdoType::DBTimeStamp;
+    case 'L':
+        return AdoType::Boolean;
+    case 'Q':
+        return AdoType::VarBinary;
+    default:
+        return AdoType::LongVarBinary; // G, P, W
+    }
+}
+
+std::unique_ptr<Table> Table::open(const QString& path)
+{
+    std::unique_ptr<ByteSource> source = FileSource::open(path);
+    const TableHeader header = readTableHeader(*source);
+    std::unique_ptr<ByteSource> memo;
+    QString memoPath;
+    if (header.needsMemoFile()) {
+        memoPath = memoFileFor(path);
+        if (memoPath.isEmpty())
+            throw DbError(
+                QStringLiteral("%1: the table has memo fields but its memo file is missing.").arg(path));
+        memo = FileSource::open(memoPath);
+    }
+    return std::make_unique<Table>(std::move(source), std::move(memo),
+                                   MemoFile::styleFor(memoPath, header.version));
+}
+
+Table::Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> memo, MemoFile::Style memoStyle)
+    : m_source(std::move(source)), m_header(readTableHeader(*m_source)), m_visible(m_header.visibleFields()),
+      m_codePage(CodePage::numberForMark(m_header.codePageMark)), m_binaryText(WindowsLatin)
+{
+    if (m_header.needsMemoFile()) {
+        if (!memo)
+            throw DbError(QStringLiteral("%1: the table has memo fields but its memo file is missing.")
+                              .arg(fileName()));
+        m_memo.emplace(std::move(memo), memoStyle);
+    }
+    const qint64 room = (m_source->size() - m_header.headerLength) / m_header.recordLength;
+    m_wholeRecords = static_cast<quint32>(std::min<qint64>(m_header.recordCount, room));
+    m_record.resize(m_header.recordLength);
+}
+
+std::vector<Field> Table::columns(const QStringList& names)
+{
+    std::vector<Field> result;
+    result.reserve(m_visible.size());
+    for (std::size_t i = 0; i < m_visible.size(); ++i) {
+        const FieldDescriptor& f = m_header.fields[m_visible[i]];
+        const QString name = i < std::size_t(names.size()) ? names[i] : fieldName(m_visible[i]).toLower();
+        result.push_back(Field{name, adoTypeOf(f), f.length, f.decimals});
+    }
+    return result;
+}
+
+QString Table::fieldName(int index)
+{
+    return m_codePage.decode(m_header.fields[index].name);
+}
+
+void Table::load(quint32 index)
+{
+    const qint64 offset = m_header.headerLength + qint64(index) * m_header.recordLength;
+    if (index >= m_wholeRecords || !m_source->read(offset, m_record.data(), m_record.size()))
+        throw DbError(QStringLiteral("%1: record %2 cannot be read.").arg(fileName()).arg(qint64(index) + 1));
+    m_loaded = index;
+}
+
+void Table::decodeVisible(std::vector<Value>& values)
+{
+    values.resize(m_visible.size());
+    for (std::size_t i = 0; i < m_visible.size(); ++i) {
+        try {
+            values[i] = decode(m_visible[i]);
+        } catch (const ValueError& error) {
+            throw DbError(QStringLiteral("%1: record %2, field %3: %4.")
+                              .arg(fileName())
+                              .arg(qint64(m_loaded) + 1)
+                              .arg(fieldName(m_visible[i]), error.problem));
+        }
+    }
+}
+
+bool Table::isNullBitSet(int bit) const
+{
+    if (bit < 0 || m_header.nullFlagsField < 0)
+        return false;
+    const FieldDescriptor& flags = m_header.fields[m_header.nullFlagsField];
+    if (bit / 8 >= flags.length)
+        return false; // a bit the _NullFlags field has no room for is never set
+    return (static_cast<unsigned char>(m_record[flags.offset + bit / 8]) >> (bit % 8)) & 1;
+}
+
+Value Table::decode(int index)
+{
+    const FieldDescriptor& field = m_header.fields[index];
+    if (isNullBitSet(field.nullBit))
+        return {};
+    const QByteArrayView bytes(m_record.constData() + field.offset, field.length);
+    if (field.memoPointer)
+        return memo(field, index);
+    switch (field.type) {
+    case 'C':
+        return text(field, bytes);
+    case 'V':
+    case 'Q':
+        return varying(field, bytes);
+    case 'N':
+    case 'F':
+        return numericValue(bytes);
+    case 'D':
+        return dateValue(bytes);
+    case 'T':
+        return dateTimeValue(bytes);
+    case 'L':
+        return logicalValue(bytes);
+    case 'I':
+        return static_cast<qint32>(le32(bytes.data()));
+    case 'Y':
+        return Currency{static_cast<qint64>(le64(bytes.data()))};
+    default: { // 'B', a Visual FoxPro double
+        const quint64 bits = le64(bytes.data());
+        double number;
+        std::memcpy(&number, &bits, sizeof number);
+        return number;
+    }
+    }
+}
+
+Value Table::text(const FieldDescriptor& field, QByteArrayView bytes)
+{
+    return field.binary ? m_binaryText.decode(bytes) : m_codePage.decode(bytes);
+}
+
+// V and Q fill their width unless their length bit is set; then the last byte holds the length.
+Value Table::varying(const FieldDescriptor& field, QByteArrayView bytes)
+{
+    if (isNullBitSet(field.lengthBit)) {
+        const int length = std::min<int>(static_cast<unsigned char>(bytes.back()), field.length - 1);
+        bytes = bytes.first(length);
+    }
+    if (field.type == 'Q')
+        return bytes.toByteArray();
+    return text(field, bytes);
+}
+
+Value Table::memo(const FieldDescriptor& field, int index)
+{
+    const QByteArray data = memoBytes(index);
+    if (field.type == 'M' && !field.binary)
+        return m_codePage.decode(data);
+    return data;
+}
+
+QByteArray Table::memoBytes(int index)
+{
+    const FieldDescriptor& field = m_header.fields[index];
+    const quint64 block = memoBlock(QByteArrayView(m_record.constData() + field.offset, field.length));
+    return block == 0 ? QByteArray() : m_memo->read(block);
+}
+
+} // namespace db::foxpro

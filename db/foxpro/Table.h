@@ -1,0 +1,75 @@
+#pragma once
+
+#include "db/RecordSet.h"
+#include "db/foxpro/ByteSource.h"
+#include "db/foxpro/CodePage.h"
+#include "db/foxpro/MemoFile.h"
+#include "db/foxpro/TableHeader.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace db::foxpro {
+
+// One open table: its header, its records read one at a time into a single buffer, and its memo
+// file. Values are decoded from the buffer on request.
+class Table
+{
+public:
+    // Opens the table file and, when its fields need one, its memo file (.fpt, else .dbt; .dct for a
+    // .dbc), found beside it without regard to case. Throws DbError naming the file and the problem.
+    static std::unique_ptr<Table> open(const QString& path);
+
+    // A table over given sources; `memo` may be null when the table has no memo fields.
+    Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> memo, MemoFile::Style memoStyle);
+
+    const QString& fileName() const { return m_source->name(); }
+    const TableHeader& header() const { return m_header; }
+    const std::vector<int>& visibleFields() const { return m_visible; }
+
+    // The visible fields as a record set reports them: ADO type code, width and decimals, named by
+    // `names` (in visible-field order) or else by their header names in lower case.
+    std::vector<Field> columns(const QStringList& names = {});
+    // The header name of field `index`, decoded.
+    QString fieldName(int index);
+
+    // Whole records the file holds: the header's count, or fewer when the file ends early.
+    quint32 wholeRecords() const { return m_wholeRecords; }
+
+    // Loads record `index` (0-based) into the record buffer. Throws DbError when it cannot be read.
+    void load(quint32 index);
+    bool loadedIsDeleted() const { return m_record.at(0) == '*'; }
+    // Decodes the visible fields of the loaded record. Throws DbError naming the file, the record
+    // number (1-based) and the field when one cannot be decoded.
+    void decodeVisible(std::vector<Value>& values);
+    // Decodes one field of the loaded record; throws ValueError.
+    Value decode(int index);
+    // The stored bytes of memo field `index` of the loaded record (empty for block 0); throws ValueError.
+    QByteArray memoBytes(int index);
+    // Text in the table's code page.
+    QString decodeText(QByteArrayView bytes) { return m_codePage.decode(bytes); }
+
+private:
+    bool isNullBitSet(int bit) const;
+    Value text(const FieldDescriptor& field, QByteArrayView bytes);
+    Value varying(const FieldDescriptor& field, QByteArrayView bytes);
+    Value memo(const FieldDescriptor& field, int index);
+
+    std::unique_ptr<ByteSource> m_source;
+    TableHeader m_header;
+    std::vector<int> m_visible;
+    std::optional<MemoFile> m_memo;
+    CodePage m_codePage;
+    CodePage m_binaryText; // untranslated (NOCPTRANS) C and V fields read as Windows-1252
+    quint32 m_wholeRecords = 0;
+    quint32 m_loaded = 0;
+    QByteArray m_record;
+};
+
+// The ADO type code of a field.
+int adoTypeOf(const FieldDescriptor& field);
+
+} // namespace db::foxpro

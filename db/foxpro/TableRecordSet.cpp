@@ -1,0 +1,92 @@
+#include "db/foxpro/TableRecordSet.h"
+
+#include "db/DbError.h"
+
+namespace db::foxpro {
+
+namespace {
+
+DbError noCurrentRecord()
+{
+    return DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                                  "Requested operation requires a current record."));
+}
+
+} // namespace
+
+TableRecordSet::TableRecordSet(std::unique_ptr<Table> table, const QStringList& names)
+    : m_table(std::move(table))
+{
+    m_fields = m_table->columns(names);
+    advanceFrom(0);
+    m_empty = m_atEnd;
+}
+
+// Moves to the first live record at or after `index`; past the last whole record, to the shortfall
+// row once, then to the end.
+void TableRecordSet::advanceFrom(quint32 index)
+{
+    m_error.clear();
+    for (; index < m_table->wholeRecords(); ++index) {
+        try {
+            m_table->load(index);
+            if (m_table->loadedIsDeleted())
+                continue;
+            m_table->decodeVisible(m_values);
+        } catch (const DbError& failure) {
+            m_error = failure.description();
+        }
+        m_next = index + 1;
+        return;
+    }
+    const quint32 announced = m_table->header().recordCount;
+    if (index < announced && !m_shortfallShown) {
+        m_shortfallShown = true;
+        m_error = QStringLiteral("%1: the header counts %2 records but the file holds only %3; the last %4 "
+                                 "are missing.")
+                      .arg(m_table->fileName())
+                      .arg(announced)
+                      .arg(index)
+                      .arg(announced - index);
+        m_next = announced;
+        return;
+    }
+    m_atEnd = true;
+}
+
+const std::vector<Value>& TableRecordSet::values() const
+{
+    if (m_atEnd)
+        throw noCurrentRecord();
+    if (!m_error.isEmpty())
+        throw DbError(m_error);
+    return m_values;
+}
+
+void TableRecordSet::moveNext()
+{
+    if (m_atEnd)
+        throw noCurrentRecord();
+    advanceFrom(m_next);
+}
+
+qint64 TableRecordSet::recordCount() const
+{
+    if (!m_liveRecords) {
+        qint64 live = 0;
+        for (quint32 index = 0; index < m_table->wholeRecords(); ++index) {
+            m_table->load(index);
+            live += m_table->loadedIsDeleted() ? 0 : 1;
+        }
+        m_liveRecords = live;
+    }
+    return *m_liveRecords;
+}
+
+void TableRecordSet::close()
+{
+    m_atEnd = true;
+    m_values.clear();
+}
+
+} // namespace db::foxpro

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "db/RecordSet.h"
+#include "db/foxpro/Table.h"
+
+#include <memory>
+#include <optional>
+
+namespace db::foxpro {
+
+// The live records of one table, in file order, decoded one at a time. Deleted records are skipped.
+// When the header counts more records than the file holds, the set ends on one more row whose values
+// cannot be read: reading it raises the error that reports the shortfall.
+class TableRecordSet final : public RecordSet
+{
+public:
+    // `names` overrides the field names (a database container's long names), in field order.
+    TableRecordSet(std::unique_ptr<Table> table, const QStringList& names);
+
+    const std::vector<Field>& fields() const override { return m_fields; }
+    bool eof() const override { return m_atEnd; }
+    bool bof() const override { return m_empty; }
+    const std::vector<Value>& values() const override;
+    void moveNext() override;
+    // The live records the file holds (the shortfall row is not one of them).
+    qint64 recordCount() const override;
+    void close() override;
+
+private:
+    void advanceFrom(quint32 index);
+
+    std::unique_ptr<Table> m_table;
+    std::vector<Field> m_fields;
+    std::vector<Value> m_values;
+    QString m_error;    // why the current row cannot be read, or empty
+    quint32 m_next = 0; // the record to look at after the current one
+    bool m_atEnd = false;
+    bool m_empty = false;
+    bool m_shortfallShown = false;
+    mutable std::optional<qint64> m_liveRecords;
+};
+
+} // namespace db::foxpro
