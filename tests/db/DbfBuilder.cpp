@@ -1,0 +1,109 @@
+#include "DbfBuilder.h"
+
+#include <QFile>
+
+DbfBuilder& DbfBuilder::field(const QByteArray& name, char type, int length, int decimals, quint8 flags)
+{
+    m_fields.push_back(DbfField{name, type, length, decimals, flags});
+    return *this;
+}
+
+DbfBuilder& DbfBuilder::record(const std::vector<QByteArray>& values, bool deleted)
+{
+    QByteArray record(1, deleted ? '*' : ' ');
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        QByteArray value = i < values.size() ? values[i] : QByteArray();
+        value = value.left(m_fields[i].length);
+        record += value + QByteArray(m_fields[i].length - value.size(), ' ');
+    }
+    m_records.push_back(record);
+    return *this;
+}
+
+int DbfBuilder::recordLength() const
+{
+    int length = 1;
+    for (const DbfField& f : m_fields)
+        length += f.length;
+    return length;
+}
+
+QByteArray DbfBuilder::bytes(qint64 recordCount) const
+{
+    const bool visualFoxPro = m_version >= 0x30 && m_version <= 0x32;
+    const int headerLength = 32 + 32 * int(m_fields.size()) + 1 + (visualFoxPro ? 263 : 0);
+    QByteArray out(32, '\0');
+    out[0] = char(m_version);
+    out[1] = 24;
+    out[2] = 1;
+    out[3] = 1;
+    out.replace(4, 4, le32(quint32(recordCount < 0 ? qint64(m_records.size()) : recordCount)));
+    out[8] = char(headerLength & 0xFF);
+    out[9] = char(headerLength >> 8);
+    out[10] = char(recordLength() & 0xFF);
+    out[11] = char(recordLength() >> 8);
+    out[29] = char(m_codePageMark);
+    int offset = 1;
+    for (const DbfField& f : m_fields) {
+        QByteArray d(32, '\0');
+        d.replace(0, f.name.size(), f.name);
+        d[11] = f.type;
+        d.replace(12, 4, le32(quint32(offset)));
+        d[16] = char(f.length);
+        d[17] = char(f.decimals);
+        d[18] = char(f.flags);
+        out += d;
+        offset += f.length;
+    }
+    out += '\r';
+    out += QByteArray(headerLength - out.size(), '\0');
+    for (const QByteArray& r : m_records)
+        out += r;
+    out += '\x1A';
+    return out;
+}
+
+FptBuilder::FptBuilder(int blockSize) : m_blockSize(blockSize), m_bytes(512, '\0')
+{
+    m_bytes[6] = char(blockSize >> 8);
+    m_bytes[7] = char(blockSize & 0xFF);
+}
+
+quint32 FptBuilder::memo(const QByteArray& data, quint32 type)
+{
+    const quint32 block = quint32(m_bytes.size() / m_blockSize);
+    QByteArray head(8, '\0');
+    for (int i = 0; i < 4; ++i) {
+        head[i] = char(type >> (24 - 8 * i));
+        head[4 + i] = char(quint32(data.size()) >> (24 - 8 * i));
+    }
+    m_bytes += head + data;
+    const int pad = (m_blockSize - m_bytes.size() % m_blockSize) % m_blockSize;
+    m_bytes += QByteArray(pad, '\0');
+    return block;
+}
+
+QByteArray le32(quint32 value)
+{
+    QByteArray out(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        out[i] = char(value >> (8 * i));
+    return out;
+}
+
+QByteArray le64(quint64 value)
+{
+    return le32(quint32(value)) + le32(quint32(value >> 32));
+}
+
+QByteArray dateTimeBytes(qint32 julianDay, qint32 milliseconds)
+{
+    return le32(quint32(julianDay)) + le32(quint32(milliseconds));
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}

@@ -1,0 +1,411 @@
+// The FoxPro reader on tables written byte by byte: every field type and its ADO code, NULLs and
+// blank values, damaged and hostile headers and memo files, code pages and database containers.
+#include "DbfBuilder.h"
+
+#include "db/AdoType.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace db;
+
+namespace {
+
+constexpr qint32 May3rd2013 = 2456416;
+
+QString source(const QString& path)
+{
+    return QStringLiteral("Provider=vfpoledb.1;Data Source=%1;Collating Sequence=machine;").arg(path);
+}
+
+QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const DbError& error) {
+        return error.description();
+    }
+    return {};
+}
+
+} // namespace
+
+class TestFoxProReader : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    std::unique_ptr<RecordSet> open(const QString& table)
+    {
+        m_connection = std::make_unique<Connection>();
+        m_connection->open(source(m_dir.path()));
+        return m_connection->openRecordSet(QStringLiteral("SELECT * FROM `%1`").arg(table));
+    }
+
+    std::unique_ptr<Connection> m_connection;
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_connection.reset();
+        for (const QString& file : QDir(m_dir.path()).entryList(QDir::Files))
+            QFile::remove(path(file));
+    }
+
+    void readsEveryFieldTypeWithItsAdoCode()
+    {
+        FptBuilder memo;
+        const quint32 text = memo.memo("first line\r\nsecond ");
+        const quint32 blob = memo.memo(QByteArray("\x00\x01\xFF", 3), 0);
+        writeFile(path("every.fpt"), memo.bytes());
+        DbfBuilder table(0x32);
+        table.field("NAME", 'C', 8)
+            .field("RAW", 'C', 4, 0, 0x04)
+            .field("AMOUNT", 'N', 8, 2)
+            .field("RATIO", 'F', 10, 3)
+            .field("COUNT", 'I', 4)
+            .field("SCORE", 'B', 8)
+            .field("PRICE", 'Y', 8, 4)
+            .field("BORN", 'D', 8)
+            .field("SEEN", 'T', 8)
+            .field("OK", 'L', 1)
+            .field("NOTES", 'M', 4)
+            .field("PICTURE", 'W', 4)
+            .field("SHORT", 'V', 10)
+            .field("BYTES", 'Q', 6)
+            .field("_NullFlags", '0', 1, 0, 0x05);
+        double score = -2.5e-3;
+        QByteArray scoreBytes(reinterpret_cast<const char*>(&score), 8);
+        table.record({"Zo\xEB", "a\x81", "  -12.50", " 1.5E+2", le32(quint32(-7)), scoreBytes,
+                      le64(quint64(-123456)), "20130503", dateTimeBytes(May3rd2013, 60380123), "t",
+                      le32(text), le32(blob), QByteArray("abc       ", 9) + '\x03',
+                      QByteArray("\x01\x02\x00\x00\x00", 5) + '\x02', QByteArray(1, '\x03')});
+        writeFile(path("every.dbf"), table.bytes());
+
+        auto rs = open(QStringLiteral("EVERY"));
+        const std::vector<int> codes = {AdoType::Char,     AdoType::Char,        AdoType::Numeric,
+                                        AdoType::Numeric,  AdoType::Integer,     AdoType::Double,
+                                        AdoType::Currency, AdoType::DBDate,      AdoType::DBTimeStamp,
+                                        AdoType::Boolean,  AdoType::LongVarChar, AdoType::LongVarBinary,
+                                        AdoType::VarChar,  AdoType::VarBinary};
+        QCOMPARE(rs->fields().size(), codes.size());
+        for (std::size_t i = 0; i < codes.size(); ++i)
+            QCOMPARE(rs->fields()[i].type, codes[i]);
+        QCOMPARE(rs->fields()[0].name, QStringLiteral("name"));
+        QCOMPARE(rs->fields()[2].width, 8);
+        QCOMPARE(rs->fields()[2].decimals, 2);
+
+        const std::vector<Value>& v = rs->values();
+        QCOMPARE(std::get<QString>(v[0]), QStringLiteral("Zo\u00EB     "));
+        QCOMPARE(std::get<QString>(v[1]), QStringLiteral("a\u0081  ")); // untranslated bytes as Windows-1252
+        QCOMPARE(std::get<Decimal>(v[2]).text, QStringLiteral("-12.50"));
+        QCOMPARE(std::get<Decimal>(v[3]).text, QStringLiteral("150"));
+        QCOMPARE(std::get<qint32>(v[4]), -7);
+        QCOMPARE(std::get<double>(v[5]), score);
+        QCOMPARE(std::get<Currency>(v[6]).tenThousandths, -123456);
+        QCOMPARE(std::get<QDate>(v[7]), QDate(2013, 5, 3));
+        QCOMPARE(std::get<QDateTime>(v[8]), QDateTime(QDate(2013, 5, 3), QTime(16, 46, 20, 123), Qt::UTC));
+        QCOMPARE(std::get<bool>(v[9]), true);
+        QCOMPARE(std::get<QString>(v[10]), QStringLiteral("first line\r\nsecond "));
+        QCOMPARE(std::get<QByteArray>(v[11]), QByteArray("\x00\x01\xFF", 3));
+        QCOMPARE(std::get<QString>(v[12]), QStringLiteral("abc")); // the length byte counts
+        QCOMPARE(std::get<QByteArray>(v[13]), QByteArray("\x01\x02", 2));
+        QCOMPARE(rs->recordCount(), 1);
+    }
+
+    void nullBitsCountOnlyTheFieldsThatUseThem()
+    {
+        // A non-nullable field first takes no bit; a nullable V takes its length bit, then its null bit.
+        DbfBuilder table(0x32);
+        table.field("ID", 'I', 4, 0, 0x0C)
+            .field("CITY", 'C', 6, 0, 0x02)
+            .field("REGION", 'C', 6, 0, 0x02)
+            .field("NOTE", 'V', 5, 0, 0x02)
+            .field("_NullFlags", '0', 1, 0, 0x05);
+        table.record({le32(1), "Bern", "", "x", QByteArray(1, '\x02')}); // bit 1: REGION
+        table.record({le32(2), "", "Ost", "", QByteArray(1, '\x08')});   // bit 3: NOTE's null bit
+        table.record({le32(3), "Chur", "", QByteArray("    \0", 5),
+                      QByteArray(1, '\x04')}); // bit 2: NOTE's length bit
+        writeFile(path("places.dbf"), table.bytes());
+        auto rs = open(QStringLiteral("places"));
+        QCOMPARE(std::get<QString>(rs->values()[1]), QStringLiteral("Bern  "));
+        QVERIFY(isNull(rs->values()[2]));
+        QCOMPARE(std::get<QString>(rs->values()[3]), QStringLiteral("x    "));
+        rs->moveNext();
+        QCOMPARE(std::get<QString>(rs->values()[1]), QStringLiteral("      ")); // blank text is not NULL
+        QVERIFY(isNull(rs->values()[3]));
+        rs->moveNext();
+        QCOMPARE(std::get<QString>(rs->values()[3]), QString()); // length byte 0: an empty value
+    }
+
+    void blankValuesAreNullAndBadValuesNameTheirRecord()
+    {
+        DbfBuilder table(0x30);
+        table.field("N", 'N', 5, 1)
+            .field("F", 'F', 6)
+            .field("D", 'D', 8)
+            .field("T", 'T', 8)
+            .field("L", 'L', 1);
+        table.record({"", "", "", QByteArray(8, '\0'), " "});
+        table.record({"*****", "  ", "00000000", QByteArray(8, ' '), "?"});
+        table.record({"1", "2", "20241301", dateTimeBytes(0, 0), "F"}, true); // deleted: never read
+        table.record({"12a", "2", "", QByteArray(8, '\0'), "N"});
+        table.record({"3.5", "", "2024O101", QByteArray(8, '\0'), ""});
+        table.record({"", "", "", dateTimeBytes(May3rd2013, 86400000), ""});
+        table.record({"", "", "", QByteArray(8, '\0'), "x"});
+        table.record({"-.5", "1e2", "20240229", dateTimeBytes(May3rd2013, 0), "y"});
+        writeFile(path("blanks.dbf"), table.bytes());
+        auto rs = open(QStringLiteral("blanks"));
+        QCOMPARE(rs->recordCount(), 7);
+        for (int row = 0; row < 2; ++row) {
+            for (const Value& value : rs->values())
+                QVERIFY(isNull(value));
+            rs->moveNext();
+        }
+        const QStringList problems = {
+            QStringLiteral("record 4, field N"), QStringLiteral("record 5, field D"),
+            QStringLiteral("record 6, field T"), QStringLiteral("record 7, field L")};
+        for (const QString& problem : problems) {
+            const QString error = errorOf([&] { rs->values(); });
+            QVERIFY2(error.startsWith(path("blanks.dbf") + QStringLiteral(": ") + problem),
+                     qPrintable(error));
+            rs->moveNext(); // the bad row is passed over
+        }
+        QCOMPARE(std::get<Decimal>(rs->values()[0]).text, QStringLiteral("-0.5"));
+        QCOMPARE(std::get<Decimal>(rs->values()[1]).text, QStringLiteral("100"));
+        QCOMPARE(std::get<QDate>(rs->values()[2]), QDate(2024, 2, 29));
+        QCOMPARE(std::get<bool>(rs->values()[4]), true);
+        rs->moveNext();
+        QVERIFY(rs->eof());
+    }
+
+    void refusesDamagedHeaders_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("problem");
+        DbfBuilder good(0x30);
+        good.field("NAME", 'C', 10).field("QTY", 'N', 4).record({"a", "1"});
+        const QByteArray valid = good.bytes();
+        QByteArray shortHeader = valid;
+        shortHeader[8] = 20;
+        shortHeader[9] = 0;
+        QByteArray longHeader = valid;
+        longHeader[9] = char(0x7F);
+        QByteArray narrowRecord = valid;
+        narrowRecord[10] = 5;
+        QByteArray noFields = valid;
+        noFields[32] = '\r';
+
+        QTest::newRow("empty file") << QByteArray() << "too short to be a table";
+        QTest::newRow("truncated header") << valid.left(31) << "too short to be a table";
+        QTest::newRow("header length under 33") << shortHeader << "header length 20";
+        QTest::newRow("header past the end") << longHeader << "runs past the end of the file";
+        QTest::newRow("fields wider than the record") << narrowRecord << "the fields take 15 bytes";
+        QTest::newRow("no fields") << noFields << "no fields";
+        QTest::newRow("dBASE 7") << QByteArray("\x8C") + valid.mid(1) << "dBASE 7";
+        QTest::newRow("dBASE II") << QByteArray("\x02") + valid.mid(1) << "dBASE II";
+        QTest::newRow("unknown version") << QByteArray("\x45") + valid.mid(1) << "unknown version byte 0x45";
+        QTest::newRow("unknown type")
+            << DbfBuilder().field("X", 'O', 8).bytes() << "field 1 (X) has type 'O'";
+        QTest::newRow("date of 10 bytes")
+            << DbfBuilder().field("WHEN", 'D', 10).bytes() << "type D is 10 bytes";
+        QTest::newRow("integer of 2 bytes") << DbfBuilder().field("I", 'I', 2).bytes() << "type I is 2 bytes";
+        QTest::newRow("system field outside Visual FoxPro")
+            << DbfBuilder(0x03).field("X", '0', 1).bytes() << "has type '0'";
+        QTest::newRow("memo file missing")
+            << DbfBuilder().field("M", 'M', 4).bytes() << "memo file is missing";
+    }
+
+    void refusesDamagedHeaders()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, problem);
+        writeFile(path("bad.dbf"), bytes);
+        const QString error = errorOf([&] { open(QStringLiteral("bad")); });
+        QVERIFY2(error.startsWith(path("bad.dbf") + QStringLiteral(": ")), qPrintable(error));
+        QVERIFY2(error.contains(problem), qPrintable(error));
+    }
+
+    void readsTheWholeRecordsOfAShortFileAndReportsTheShortfall()
+    {
+        DbfBuilder table(0x30);
+        table.field("ID", 'N', 3).record({"1"}).record({"2"}, true).record({"3"});
+        QByteArray bytes = table.bytes(1000000); // the header promises far more than the file holds
+        bytes.chop(3);                           // no end mark, and half of record 3 gone
+        writeFile(path("short.dbf"), bytes);
+        auto rs = open(QStringLiteral("short"));
+        QCOMPARE(rs->recordCount(), 1);
+        QCOMPARE(std::get<Decimal>(rs->values()[0]).text, QStringLiteral("1"));
+        rs->moveNext();
+        const QString error = errorOf([&] { rs->values(); });
+        QVERIFY2(error.contains(QLatin1String("header counts 1000000 records but the file holds only 2")),
+                 qPrintable(error));
+        rs->moveNext();
+        QVERIFY(rs->eof());
+    }
+
+    void hostileMemoFiles_data()
+    {
+        QTest::addColumn<QByteArray>("memo");
+        QTest::addColumn<quint32>("block");
+        QTest::addColumn<QString>("problem");
+        FptBuilder fpt;
+        const quint32 good = fpt.memo("hello");
+        QByteArray zeroBlocks = fpt.bytes();
+        zeroBlocks[6] = zeroBlocks[7] = 0;
+        QByteArray hugeBlocks = fpt.bytes();
+        hugeBlocks[6] = hugeBlocks[7] = char(0xFF);
+        QByteArray hugeLength = fpt.bytes();
+        hugeLength.replace(good * 64 + 4, 4, QByteArray("\x7F\xFF\xFF\xFF", 4));
+        QTest::newRow("pointer past the end") << fpt.bytes() << quint32(4000000000u) << "lies past the end";
+        QTest::newRow("huge memo length") << hugeLength << good << "claims 2147483647 bytes";
+        QTest::newRow("huge block size") << hugeBlocks << good << "lies past the end";
+        QTest::newRow("header cut short") << QByteArray(5, '\0') << good << "too short to have a header";
+        QTest::newRow("block size zero") << zeroBlocks << good << "block size is 0";
+    }
+
+    void hostileMemoFiles()
+    {
+        QFETCH(QByteArray, memo);
+        QFETCH(quint32, block);
+        QFETCH(QString, problem);
+        writeFile(path("notes.FPT"), memo); // found whatever its case
+        writeFile(path("notes.dbf"), DbfBuilder().field("TEXT", 'M', 4).record({le32(block)}).bytes());
+        QString error;
+        try {
+            auto rs = open(QStringLiteral("notes"));
+            error = errorOf([&] { rs->values(); });
+        } catch (const DbError& failure) {
+            error = failure.description(); // a memo file with an unusable header refuses the table
+        }
+        QVERIFY2(error.contains(QLatin1String("notes")) && error.contains(problem), qPrintable(error));
+    }
+
+    void readsDBaseMemosAndTenDigitPointers()
+    {
+        QByteArray dbt(512, '\0');
+        dbt += "dBASE III text\x1A\x1A" + QByteArray(512 - 16, '\0');
+        dbt += "runs to the end";
+        writeFile(path("old.dbt"), dbt);
+        DbfBuilder table(0x83, 0x00);
+        table.field("MEMO", 'M', 10).record({"         1"}).record({"2"}).record({"          "});
+        writeFile(path("old.dbf"), table.bytes());
+        auto rs = open(QStringLiteral("old"));
+        QCOMPARE(rs->fields()[0].type, AdoType::LongVarChar);
+        QCOMPARE(std::get<QString>(rs->values()[0]), QStringLiteral("dBASE III text"));
+        rs->moveNext();
+        QCOMPARE(std::get<QString>(rs->values()[0]), QStringLiteral("runs to the end"));
+        rs->moveNext();
+        QCOMPARE(std::get<QString>(rs->values()[0]), QString());
+    }
+
+    void decodesTextInTheTablesCodePage_data()
+    {
+        QTest::addColumn<int>("mark");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Mazovia") << 0x69 << QByteArray("\x86\x8D\x92\x9E\xA4\xA7")
+                                 << QStringLiteral("ąćłśńż");
+        QTest::newRow("Kamenicky") << 0x68 << QByteArray("\x80\x87\x9B\xA6\xA8") << QStringLiteral("ČčŠŮš");
+        QTest::newRow("Russian DOS") << 0x65 << QByteArray("\x8C\xAE\xE1") << QStringLiteral("Мос");
+        QTest::newRow("Eastern European Windows") << 0xC8 << QByteArray("\x8A\xB9") << QStringLiteral("Šą");
+        QTest::newRow("Chinese Windows") << 0x7A << QByteArray("\xD6\xD0\xCE\xC4") << QStringLiteral("中文");
+        QTest::newRow("no mark") << 0x00 << QByteArray("\x80\xE9") << QStringLiteral("€é");
+        QTest::newRow("unknown mark") << 0xEE << QByteArray("\x80\x8D") << QStringLiteral("€\u008D");
+    }
+
+    void decodesTextInTheTablesCodePage()
+    {
+        QFETCH(int, mark);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        writeFile(path("words.dbf"),
+                  DbfBuilder(0x30, quint8(mark)).field("W", 'C', bytes.size()).record({bytes}).bytes());
+        QCOMPARE(std::get<QString>(open(QStringLiteral("words"))->values()[0]), text);
+    }
+
+    void listsFolderTablesAndRefusesMissingSources()
+    {
+        writeFile(path("Orders.DBF"), DbfBuilder().field("A", 'C', 1).bytes());
+        writeFile(path("customers.dbf"), DbfBuilder().field("A", 'C', 1).bytes());
+        writeFile(path("broken.dbf"), "not a table");
+        writeFile(path("readme.txt"), "x");
+        Connection connection;
+        connection.open(source(m_dir.path() + QLatin1Char('/')));
+        QStringList names;
+        for (auto rs = connection.openSchema(Connection::SchemaTables); !rs->eof(); rs->moveNext())
+            names << std::get<QString>(rs->value(QStringLiteral("TABLE_NAME")));
+        QCOMPARE(names, QStringList({"broken", "customers", "orders"}));
+        QVERIFY(
+            errorOf([&] { connection.execute(QStringLiteral("DELETE FROM orders")); }).contains("read only"));
+        QVERIFY(errorOf([&] {
+                    connection.openRecordSet(QStringLiteral("SELECT * FROM `nothere`"));
+                }).contains(QLatin1String("no table named nothere")));
+
+        const QString missing = path("gone");
+        Connection other;
+        QCOMPARE(errorOf([&] { other.open(source(missing)); }),
+                 missing + QStringLiteral(": no such folder or file."));
+        QVERIFY(errorOf([&] {
+                    other.open(QStringLiteral("Provider=vfpoledb.1;Data Source=;"));
+                }).contains("empty"));
+    }
+
+    void readsADatabaseContainer()
+    {
+        QDir(m_dir.path()).mkdir(QStringLiteral("Data"));
+        writeFile(
+            path("Data/Long File.DBF"),
+            DbfBuilder().field("CUSTOMERNA", 'C', 5).field("AMOUNT", 'N', 3).record({"Ann", "7"}).bytes());
+        FptBuilder dct;
+        const auto prop = [](quint8 id, const QByteArray& value) {
+            return le32(quint32(7 + value.size())) + QByteArray("\x01\x00", 2) + char(id) + value;
+        };
+        const quint32 tableProps =
+            dct.memo(prop(2, "\x01") + prop(1, QByteArray("data\\long file.dbf\0", 19)));
+        writeFile(path("shop.dct"), dct.bytes());
+        DbfBuilder dbc(0x30);
+        dbc.field("OBJECTID", 'I', 4)
+            .field("PARENTID", 'I', 4)
+            .field("OBJECTTYPE", 'C', 10)
+            .field("OBJECTNAME", 'C', 128)
+            .field("PROPERTY", 'M', 4, 0, 0x04);
+        dbc.record({le32(1), le32(1), "Database", "Database", le32(0)});
+        dbc.record({le32(6), le32(1), "Table", "Customer_Orders", le32(tableProps)});
+        dbc.record({le32(7), le32(6), "Field", "customername", le32(0)});
+        dbc.record({le32(8), le32(6), "Field", "amount", le32(0)});
+        dbc.record({le32(9), le32(1), "View", "big_orders", le32(0)});
+        dbc.record({le32(10), le32(1), "Table", "Dropped", le32(0)}, true);
+        writeFile(path("shop.dbc"), dbc.bytes());
+
+        Connection connection;
+        connection.open(source(path("shop.dbc")));
+        QStringList listed;
+        for (auto rs = connection.openSchema(Connection::SchemaTables); !rs->eof(); rs->moveNext())
+            listed << std::get<QString>(rs->values()[0]) + QLatin1Char('=') +
+                          std::get<QString>(rs->values()[1]);
+        QCOMPARE(listed, QStringList({"big_orders=VIEW", "Customer_Orders=TABLE"}));
+        auto rs = connection.openRecordSet(QStringLiteral("SELECT * FROM `customer_orders`"));
+        QCOMPARE(rs->fields()[0].name, QStringLiteral("customername"));
+        QCOMPARE(std::get<QString>(rs->values()[0]), QStringLiteral("Ann  "));
+        QVERIFY(errorOf([&] {
+                    connection.openRecordSet(QStringLiteral("SELECT * FROM `BIG_ORDERS`"));
+                }).contains(QLatin1String("is a view")));
+
+        // A table that is no container, under a container's name, is refused naming it.
+        writeFile(path("plain.dbc"), DbfBuilder().field("A", 'C', 1).bytes());
+        Connection plain;
+        QCOMPARE(errorOf([&] { plain.open(source(path("plain.dbc"))); }),
+                 path("plain.dbc") + QStringLiteral(": not a database container."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFoxProReader)
+#include "TestFoxProReader.moc"
