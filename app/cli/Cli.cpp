@@ -1,0 +1,85 @@
+#include "app/cli/Cli.h"
+
+namespace cli {
+
+namespace {
+
+const QString Program = QStringLiteral("ferrandine-cli");
+
+QString helpText()
+{
+    QString text =
+        QStringLiteral(
+            "Usage: %1 COMMAND ARGUMENTS...\n"
+            "\n"
+            "Reads a FoxPro source without changing it. SOURCE is a folder of free tables (.dbf) or a\n"
+            "database container (.dbc); TABLE is a name as the \"tables\" command lists it (case does not\n"
+            "matter).\n"
+            "\n"
+            "Commands:\n")
+            .arg(Program);
+    for (const Command& command : commands())
+        text += QStringLiteral("  %1 %2\n      %3\n").arg(command.name, command.arguments, command.summary);
+    text += QStringLiteral(
+        "  --help\n"
+        "      Shows this text.\n"
+        "\n"
+        "Results go to standard output in UTF-8, errors to standard error, each naming the file and\n"
+        "the problem. A record that cannot be read is reported and skipped, and the command goes on.\n"
+        "The exit code is 0 when everything was read, 1 otherwise.\n");
+    return text;
+}
+
+} // namespace
+
+void Output::write(QStringView text)
+{
+    const qsizetype used = m_buffer.size();
+    m_buffer.resize(used + m_encoder.requiredSpace(text.size()));
+    char* end = m_encoder.appendToBuffer(m_buffer.data() + used, text);
+    m_buffer.resize(end - m_buffer.constData());
+    if (m_buffer.size() >= FlushAt)
+        flush();
+}
+
+void Output::flush()
+{
+    if (!m_buffer.isEmpty())
+        m_device.write(m_buffer);
+    m_buffer.clear();
+}
+
+const std::vector<Command>& commands()
+{
+    static const std::vector<Command> all = sourceCommands();
+    return all;
+}
+
+int run(const QStringList& arguments, QIODevice& out, QIODevice& err)
+{
+    Output output(out);
+    Output errors(err);
+    Streams streams{output, errors};
+    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") ||
+        arguments.first() == QLatin1String("-h")) {
+        (arguments.isEmpty() ? errors : output).write(helpText());
+        return arguments.isEmpty() ? 1 : 0;
+    }
+    const QStringList rest = arguments.mid(1);
+    for (const Command& command : commands()) {
+        if (command.name != arguments.first())
+            continue;
+        if (rest.size() < command.minArguments ||
+            (command.maxArguments >= 0 && rest.size() > command.maxArguments)) {
+            errors.writeLine(
+                QStringLiteral("%1: usage: %1 %2 %3").arg(Program, command.name, command.arguments));
+            return 1;
+        }
+        return command.run(rest, streams);
+    }
+    errors.writeLine(
+        QStringLiteral("%1: unknown command \"%2\"; see %1 --help").arg(Program, arguments.first()));
+    return 1;
+}
+
+} // namespace cli

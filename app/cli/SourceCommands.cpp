@@ -1,0 +1,266 @@
+#include "app/cli/Cli.h"
+
+#include "convert/StatementText.h"
+#include "convert/TypeMapping.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/Foxpro.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace cli {
+
+namespace {
+
+std::unique_ptr<db::Connection> openSource(const QString& source)
+{
+    const FoxProSource foxpro{QFileInfo(source).isFile(), source, source};
+    auto connection = std::make_unique<db::Connection>();
+    connection->setCursorLocation(db::ConnectionOptions::UseClient);
+    connection->open(Foxpro::connectionString(foxpro, Foxpro::Collating::Machine));
+    return connection;
+}
+
+// The source's tables, as the conversion run's table list holds them.
+QStringList tableNames(db::Connection& connection)
+{
+    QStringList names;
+    for (auto schema = connection.openSchema(db::Connection::SchemaTables); !schema->eof();
+         schema->moveNext()) {
+        const db::Value& type = schema->value(QStringLiteral("TABLE_TYPE"));
+        if (std::get_if<QString>(&type) && std::get<QString>(type) == QLatin1String("TABLE"))
+            names << std::get<QString>(schema->value(QStringLiteral("TABLE_NAME")));
+    }
+    return names;
+}
+
+std::unique_ptr<db::RecordSet> openTable(db::Connection& connection, const QString& table)
+{
+    return connection.openRecordSet(convert::sourceQueryText(table));
+}
+
+// Runs `body`, turning a failure into a message on the error stream and the exit code 1.
+int guarded(Streams& streams, const std::function<int()>& body)
+{
+    try {
+        return body();
+    } catch (const Failure& failure) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + failure.description());
+    } catch (const std::exception& other) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + QString::fromUtf8(other.what()));
+    }
+    return 1;
+}
+
+// Reads every row of an open record set; a row that cannot be read is reported and skipped.
+int eachRow(db::RecordSet& rows, Streams& streams,
+            const std::function<void(const std::vector<db::Value>&)>& use)
+{
+    int status = 0;
+    for (; !rows.eof(); rows.moveNext()) {
+        try {
+            use(rows.values());
+        } catch (const Failure& failure) {
+            streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + failure.description());
+            status = 1;
+        }
+    }
+    return status;
+}
+
+void writeJsonString(Output& out, QStringView text)
+{
+    out.writeAscii("\"");
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x20 && c != u'"' && c != u'\\')
+            continue;
+        out.write(text.sliced(plain, i - plain));
+        plain = i + 1;
+        switch (c) {
+        case u'"':
+            out.writeAscii("\\\"");
+            break;
+        case u'\\':
+            out.writeAscii("\\\\");
+            break;
+        case u'\n':
+            out.writeAscii("\\n");
+            break;
+        case u'\r':
+            out.writeAscii("\\r");
+            break;
+        case u'\t':
+            out.writeAscii("\\t");
+            break;
+        default:
+            out.write(QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0')));
+        }
+    }
+    out.write(text.sliced(plain));
+    out.writeAscii("\"");
+}
+
+QString currencyText(qint64 tenThousandths)
+{
+    const quint64 magnitude = tenThousandths < 0 ? 0 - quint64(tenThousandths) : quint64(tenThousandths);
+    return QStringLiteral("%1%2.%3")
+        .arg(tenThousandths < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / 10000)
+        .arg(magnitude % 10000, 4, 10, QLatin1Char('0'));
+}
+
+QString doubleText(double number)
+{
+    if (std::isfinite(number))
+        return QString::number(number, 'g', QLocale::FloatingPointShortest);
+    return std::isnan(number) ? QStringLiteral("\"NaN\"")
+           : number > 0       ? QStringLiteral("\"Infinity\"")
+                              : QStringLiteral("\"-Infinity\"");
+}
+
+void writeJsonValue(Output& out, const db::Value& value)
+{
+    if (const QString* text = std::get_if<QString>(&value))
+        writeJsonString(out, *text);
+    else if (const qint32* integer = std::get_if<qint32>(&value))
+        out.write(QString::number(*integer));
+    else if (const double* number = std::get_if<double>(&value))
+        out.write(doubleText(*number));
+    else if (const db::Decimal* decimal = std::get_if<db::Decimal>(&value))
+        writeJsonString(out, decimal->text);
+    else if (const db::Currency* money = std::get_if<db::Currency>(&value))
+        writeJsonString(out, currencyText(money->tenThousandths));
+    else if (const QDate* date = std::get_if<QDate>(&value))
+        writeJsonString(out, date->toString(QStringLiteral("yyyy-MM-dd")));
+    else if (const QDateTime* time = std::get_if<QDateTime>(&value))
+        writeJsonString(out, time->toString(time->time().msec() ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
+                                                                : QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+    else if (const bool* flag = std::get_if<bool>(&value))
+        out.writeAscii(*flag ? "true" : "false");
+    else if (const QByteArray* bytes = std::get_if<QByteArray>(&value))
+        out.write(QStringLiteral("{\"hex\":\"%1\"}").arg(QString::fromLatin1(bytes->toHex())));
+    else
+        out.writeAscii("null");
+}
+
+void writeJsonHeader(Output& out, const QString& table, const std::vector<db::Field>& fields)
+{
+    out.writeAscii("{\"table\":");
+    writeJsonString(out, table);
+    out.writeAscii(",\"columns\":[");
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        out.writeAscii(i ? ",{\"name\":" : "{\"name\":");
+        writeJsonString(out, fields[i].name);
+        out.write(QStringLiteral(",\"type\":%1,\"width\":%2,\"decimals\":%3}")
+                      .arg(fields[i].type)
+                      .arg(fields[i].width)
+                      .arg(fields[i].decimals));
+    }
+    out.writeAscii("]}\n");
+}
+
+int tables(const QStringList& arguments, Streams& streams)
+{
+    return guarded(streams, [&] {
+        for (const QString& name : tableNames(*openSource(arguments[0])))
+            streams.out.writeLine(name);
+        return 0;
+    });
+}
+
+int columns(const QStringList& arguments, Streams& streams)
+{
+    return guarded(streams, [&] {
+        const auto rows = openTable(*openSource(arguments[0]), arguments[1]);
+        for (const db::Field& field : rows->fields()) {
+            const convert::ColumnMapping mapping = convert::mapColumnType(field);
+            streams.out.writeLine(QStringList{field.name, QString::number(field.type),
+                                              Datatype::DatatypeName(field.type), mapping.matchKey,
+                                              mapping.sqlType}
+                                      .join(QLatin1Char('\t')));
+        }
+        return 0;
+    });
+}
+
+int rows(const QStringList& arguments, Streams& streams)
+{
+    return guarded(streams, [&] {
+        const auto rows = openTable(*openSource(arguments[0]), arguments[1]);
+        writeJsonHeader(streams.out, arguments[1], rows->fields());
+        return eachRow(*rows, streams, [&](const std::vector<db::Value>& values) {
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                streams.out.writeAscii(i ? "," : "[");
+                writeJsonValue(streams.out, values[i]);
+            }
+            streams.out.writeAscii(values.empty() ? "[]\n" : "]\n");
+        });
+    });
+}
+
+// The CREATE and INSERT statements of one table, one per line, as a preview lists them.
+int tableStatements(db::Connection& connection, const QString& table, Streams& streams)
+{
+    return guarded(streams, [&] {
+        const auto rows = openTable(connection, table);
+        streams.out.writeLine(convert::createTableText(table, rows->fields()));
+        convert::InsertBuilder inserts(table);
+        return eachRow(*rows, streams, [&](const std::vector<db::Value>& values) {
+            streams.out.writeLine(inserts.text(values));
+        });
+    });
+}
+
+int sql(const QStringList& arguments, Streams& streams)
+{
+    return guarded(streams, [&] {
+        const auto connection = openSource(arguments[0]);
+        QStringList tables = arguments.mid(1);
+        if (tables.isEmpty()) {
+            // The conversion run visits its table list from the last table to the first.
+            const QStringList listed = tableNames(*connection);
+            tables = QStringList(listed.rbegin(), listed.rend());
+        }
+        int status = 0;
+        for (const QString& table : tables)
+            status |= tableStatements(*connection, table, streams);
+        return status;
+    });
+}
+
+} // namespace
+
+std::vector<Command> sourceCommands()
+{
+    return {
+        {QStringLiteral("tables"), QStringLiteral("SOURCE"),
+         QStringLiteral("Lists the source's tables, one name per line, as a conversion run lists them."), 1,
+         1, tables},
+        {QStringLiteral("columns"), QStringLiteral("SOURCE TABLE"),
+         QStringLiteral(
+             "Lists a table's columns, one per line, tab-separated: name, ADO type code, ADO type "
+             "name,\n      match key and SQL Server type (the rows of the Datatypes Conversion window)."),
+         2, 2, columns},
+        {QStringLiteral("rows"), QStringLiteral("SOURCE TABLE"),
+         QStringLiteral(
+             "Prints a table as JSON Lines: first {\"table\": ..., \"columns\": [{\"name\", \"type\", "
+             "\"width\",\n"
+             "      \"decimals\"}...]}, then one array per live record. NULL is null; text a string, "
+             "untrimmed;\n"
+             "      integers and doubles numbers; N, F and Y exact decimal strings; dates \"yyyy-mm-dd\";\n"
+             "      date-times \"yyyy-mm-ddThh:mm:ss[.fff]\"; logicals true/false; bytes {\"hex\": "
+             "\"...\"}."),
+         2, 2, rows},
+        {QStringLiteral("sql"), QStringLiteral("SOURCE [TABLE...]"),
+         QStringLiteral(
+             "Prints the CREATE TABLE and INSERT statements a preview lists, one per line, table by\n"
+             "      table: the named tables in that order, or every table in the order of a run."),
+         1, -1, sql},
+    };
+}
+
+} // namespace cli

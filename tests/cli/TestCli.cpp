@@ -1,0 +1,140 @@
+// ferrandine-cli's commands on a small table written byte by byte.
+#include "tests/db/DbfBuilder.h"
+
+#include "app/cli/Cli.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Result
+{
+    int code;
+    QString out;
+    QString err;
+};
+
+Result run(const QStringList& arguments)
+{
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    const int code = cli::run(arguments, out, err);
+    return {code, QString::fromUtf8(out.data()), QString::fromUtf8(err.data())};
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        FptBuilder memo;
+        const quint32 note = memo.memo("two\nlines \"quoted\"");
+        writeFile(m_dir.filePath(QStringLiteral("people.fpt")), memo.bytes());
+        DbfBuilder people(0x30);
+        people.field("NAME", 'C', 6)
+            .field("SINCE", 'D', 8)
+            .field("SEEN", 'T', 8)
+            .field("PAID", 'Y', 8, 4)
+            .field("RATE", 'B', 8)
+            .field("OK", 'L', 1)
+            .field("NOTE", 'M', 4)
+            .field("PIC", 'W', 4)
+            .field("QTY", 'N', 5, 1);
+        double rate = 0.1;
+        const QByteArray rateBytes(reinterpret_cast<const char*>(&rate), 8);
+        people.record({"O'Neil", "20210831", dateTimeBytes(2459458, 45296007), le64(125000), rateBytes, "T",
+                       le32(note), le32(0), " 12.5"});
+        people.record({"Zo\xEB", "", QByteArray(8, '\0'), le64(quint64(-1)), QByteArray(8, '\0'), "F",
+                       le32(0), le32(0), ""});
+        people.record({"bad", "2021x831", QByteArray(8, '\0'), le64(0), QByteArray(8, '\0'), "?", le32(0),
+                       le32(0), "*****"});
+        writeFile(m_dir.filePath(QStringLiteral("People.DBF")), people.bytes());
+        writeFile(m_dir.filePath(QStringLiteral("empty.dbf")), DbfBuilder().field("A", 'I', 4).bytes());
+    }
+
+    void listsTables()
+    {
+        const Result r = run({QStringLiteral("tables"), m_dir.path()});
+        QCOMPARE(r.out, QStringLiteral("empty\npeople\n"));
+        QCOMPARE(r.code, 0);
+    }
+
+    void listsColumnsWithTheirMapping()
+    {
+        const Result r = run({QStringLiteral("columns"), m_dir.path(), QStringLiteral("PEOPLE")});
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines.first(), QStringLiteral("name\t129\tadChar\tchar\tVARCHAR(8000)"));
+        QCOMPARE(lines.at(8), QStringLiteral("qty\t131\tadNumeric\tnumeric\tNUMERIC(5,1)"));
+        QCOMPARE(r.code, 0);
+    }
+
+    void printsRowsAsJsonLinesAndReportsABadRecord()
+    {
+        const Result r = run({QStringLiteral("rows"), m_dir.path(), QStringLiteral("people")});
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4); // header, two records, the end of the last line
+        QVERIFY(lines[0].startsWith(QStringLiteral("{\"table\":\"people\",\"columns\":[{\"name\":\"name\","
+                                                   "\"type\":129,\"width\":6,\"decimals\":0},")));
+        QVERIFY(lines[0].endsWith(
+            QStringLiteral("{\"name\":\"qty\",\"type\":131,\"width\":5,\"decimals\":1}]}")));
+        QCOMPARE(lines[1],
+                 QStringLiteral("[\"O'Neil\",\"2021-08-31\",\"2021-08-31T12:34:56.007\",\"12.5000\",0.1,true,"
+                                "\"two\\nlines \\\"quoted\\\"\",{\"hex\":\"\"},\"12.5\"]"));
+        QCOMPARE(lines[2],
+                 QStringLiteral("[\"Zo\u00EB   \",null,null,\"-0.0001\",0,false,\"\",{\"hex\":\"\"},null]"));
+        QVERIFY2(r.err.startsWith(QStringLiteral("ferrandine-cli: ") +
+                                  m_dir.filePath(QStringLiteral("People.DBF")) +
+                                  QStringLiteral(": record 3, field SINCE: date \"2021x831\" is not valid")),
+                 qPrintable(r.err));
+        QCOMPARE(r.code, 1);
+    }
+
+    void printsTheStatementsOfEveryTableInTheRunsOrder()
+    {
+        const Result r = run({QStringLiteral("sql"), m_dir.path()});
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines[0],
+                 QStringLiteral(
+                     "CREATE TABLE [people]([name] VARCHAR(8000),[since] TEXT,[seen] TEXT,[paid] "
+                     "TEXT,[rate] FLOAT,[ok] TEXT,[note] TEXT,[pic] VARBINARY(MAX),[qty] NUMERIC(5,1));"));
+        QCOMPARE(
+            lines[1],
+            QStringLiteral("INSERT INTO [people] VALUES('O''Neil', '2021-08-31', '2021-08-31 12:34:56.007', "
+                           "'12.5', '0.1', 'True', 'two"));
+        QCOMPARE(
+            lines[3],
+            QStringLiteral("INSERT INTO [people] VALUES('Zo\u00EB   ', NULL, NULL, '-0.0001', '0', 'False', "
+                           "NULL, 0x, NULL)"));
+        QCOMPARE(lines[4], QStringLiteral("CREATE TABLE [empty]([a] INT);"));
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(r.code, 1); // the bad record of people
+    }
+
+    void failsCleanlyOnBadCommandLinesAndSources()
+    {
+        const Result missing = run({QStringLiteral("tables"), m_dir.filePath(QStringLiteral("nowhere"))});
+        QCOMPARE(missing.err, QStringLiteral("ferrandine-cli: %1: no such folder or file.\n")
+                                  .arg(m_dir.filePath(QStringLiteral("nowhere"))));
+        QCOMPARE(missing.code, 1);
+        QCOMPARE(run({QStringLiteral("rows"), m_dir.path()}).code, 1);
+        QVERIFY(run({QStringLiteral("frobnicate")}).err.contains(QLatin1String("unknown command")));
+        const Result help = run({QStringLiteral("--help")});
+        QCOMPARE(help.code, 0);
+        QVERIFY(help.out.contains(QLatin1String("sql SOURCE [TABLE...]")));
+        QCOMPARE(run({}).code, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "TestCli.moc"
