@@ -1,0 +1,385 @@
+// The conversion run end to end: FoxPro tables read by our reader, statements executed through the
+// ODBC driver manager on the SQLite driver registered as "SQL Server", the result read back with the
+// sqlite3 program. The main window, the preview window and the desktop are scripted.
+#include "tests/convert/RunHarness.h"
+#include "tests/convert/TargetDatabase.h"
+#include "tests/support/DbfTableWriter.h"
+#include "tests/support/FakeUiServices.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Answer = ScriptedPreview::Answer;
+
+// Three small tables with the shapes the run must carry: text with blanks and quotes, numbers with
+// fractions, dates, logicals, NULL-like blanks. They are listed alpha, beta, gamma; the run visits
+// them from the last listed to the first.
+void writeThreeTables(const QString& folder)
+{
+    DbfTableWriter alpha({{"ID", 'I', 4}, {"NAME", 'C', 12}, {"PRICE", 'N', 8, 2}});
+    alpha.addRow({"1", "O'Neil", "12.50"});
+    alpha.addRow({"2", "  padded  ", "-0.75"});
+    alpha.addRow({"3", "", ""});
+    alpha.addRow({"4", "last", "100.00"});
+    alpha.save(folder + "/alpha.dbf");
+
+    DbfTableWriter beta({{"CODE", 'C', 4}, {"SINCE", 'D', 8}, {"ACTIVE", 'L', 1}});
+    beta.addRow({"B1", "20210831", "T"});
+    beta.addRow({"B2", "19991231", "F"});
+    beta.save(folder + "/beta.dbf");
+
+    DbfTableWriter gamma({{"N", 'N', 5}});
+    gamma.save(folder + "/gamma.dbf");
+}
+
+} // namespace
+
+class TestConversionRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void directModeCopiesEverySampleTable();
+    void directModeProgressAndEnd();
+    void existingTableAnsweredYesAndNo();
+    void rowRejectedByTheEngine();
+    void unreadableRowIsReportedAndNotSent();
+    void tableTheTargetWillNotCreateGetsNoRows();
+    void secondStartDuringARun();
+    void failingConnectionTestsEndSilently_data();
+    void failingConnectionTestsEndSilently();
+
+    void perFilePreviewExecuted();
+    void perFilePreviewLeftWithBack();
+    void perTablePreviewSkipThenExecute();
+    void previewWithNeitherOption();
+    void emptySource();
+
+private:
+    RunOutcome start();
+    // Compares every table of the source folder with its copy on the target.
+    void compareWithSource(const QString& folder, const QStringList& tables);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_source;
+    std::unique_ptr<TargetDatabase> m_target;
+    FakeUiServices m_ui;
+    SharedState m_state;
+    ScriptedRunWindow m_window;
+    std::unique_ptr<ScriptedPreview> m_preview;
+    RecordedDatatypes m_datatypes;
+    QStringList m_list1;
+    QStringList m_list2;
+    std::unique_ptr<ConversionRun> m_run;
+};
+
+void TestConversionRun::initTestCase()
+{
+    registerSqliteAsSqlServer();
+}
+
+void TestConversionRun::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_source = m_dir->filePath("source");
+    QVERIFY(QDir().mkpath(m_source));
+    m_target = std::make_unique<TargetDatabase>(m_dir->filePath("target.db"));
+    m_ui = FakeUiServices();
+    m_state = SharedState();
+    m_window = ScriptedRunWindow();
+    m_window.source.folder = m_source;
+    m_window.login = m_target->login();
+    m_preview = std::make_unique<ScriptedPreview>(m_state);
+    m_datatypes = RecordedDatatypes();
+    m_list1.clear();
+    m_list2.clear();
+    m_run =
+        std::make_unique<ConversionRun>(m_window, m_state, m_ui, *m_preview, m_datatypes, m_list1, m_list2);
+}
+
+void TestConversionRun::cleanup()
+{
+    m_run.reset();
+    m_state.mssql_conn.reset();
+}
+
+RunOutcome TestConversionRun::start()
+{
+    return m_run->start();
+}
+
+void TestConversionRun::compareWithSource(const QString& folder, const QStringList& tables)
+{
+    for (const QString& table : tables) {
+        const std::vector<QStringList> source = readSourceTable(folder, table);
+        const std::vector<QStringList> target = m_target->rows(table);
+        QCOMPARE(target.size(), source.size());
+        for (std::size_t r = 0; r < source.size(); ++r)
+            QVERIFY2(sameRow(source[r], target[r]),
+                     qPrintable(table + ": " + source[r].join('|') + " <> " + target[r].join('|')));
+    }
+}
+
+void TestConversionRun::directModeCopiesEverySampleTable()
+{
+    const QString samples = samplesFolder();
+    m_window.source.folder = samples;
+    const RunOutcome outcome = start();
+    QVERIFY(outcome.started);
+    QCOMPARE(m_ui.errors(), QStringList());
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    QVERIFY(!m_list2.isEmpty());
+    QCOMPARE(m_target->tables(), sorted(m_list2));
+    compareWithSource(samples, m_list2);
+    QVERIFY(m_preview->shown.empty());
+}
+
+void TestConversionRun::directModeProgressAndEnd()
+{
+    writeThreeTables(m_source);
+    QVERIFY(start().started);
+    QCOMPARE(m_ui.errors(), QStringList());
+    compareWithSource(m_source, {"alpha", "beta", "gamma"});
+    // alpha's four rows move the bar to 40, 60, 80 and 100; beta's two to 66.6 and 100.
+    QCOMPARE(m_window.progressValues, (std::vector<double>{2.0 / 3.0 * 100.0, 100, 40, 60, 80, 100, 0}));
+    QCOMPARE(m_window.progressTexts,
+             (QStringList{"Please wait.. Processing table gamma", "", "Please wait.. Processing table beta",
+                          "", "Please wait.. Processing table alpha", "", "Progress Bar"}));
+    QCOMPARE(m_window.pointers, (std::vector<bool>{true, false}));
+    QVERIFY(!m_run->isConverting());
+    QVERIFY(!m_state.mssql_conn->isOpen());
+    QVERIFY(m_ui.eventPumps > 0);
+}
+
+void TestConversionRun::existingTableAnsweredYesAndNo()
+{
+    writeThreeTables(m_source);
+    // Existing tables differ from the source only in letter case; beta comes first and gets No.
+    m_target->exec("CREATE TABLE ALPHA(old TEXT); INSERT INTO ALPHA VALUES('kept?');"
+                   "CREATE TABLE Beta(old TEXT); INSERT INTO Beta VALUES('kept');");
+    m_ui.answers = {false, true};
+    QVERIFY(start().started);
+    const std::vector<FakeUiServices::Call> questions = m_ui.callsOf(FakeUiServices::Kind::Question);
+    QCOMPARE(questions.size(), std::size_t(2));
+    QCOMPARE(questions[0].text, QString("Would you like to overwrite beta?"));
+    QCOMPARE(questions[0].title, QString("Overwrite?"));
+    QCOMPARE(questions[1].text, QString("Would you like to overwrite alpha?"));
+    QCOMPARE(m_ui.errors(), QStringList());
+    QCOMPARE(m_target->rows("Beta"), (std::vector<QStringList>{{"kept"}}));
+    compareWithSource(m_source, {"alpha", "gamma"});
+    // Yes dropped the table before creating it; No added no Datatypes rows for beta.
+    for (const QStringList& row : m_datatypes.rows)
+        QVERIFY(row[0] != "beta");
+}
+
+void TestConversionRun::rowRejectedByTheEngine()
+{
+    writeThreeTables(m_source);
+    // Once alpha exists on the target, a trigger makes the engine refuse the row with ID 3.
+    bool armed = false;
+    m_window.onProgressValue = [&](double) {
+        if (!armed && m_target->tables().contains("alpha")) {
+            armed = true;
+            m_target->exec("CREATE TRIGGER refuse BEFORE INSERT ON alpha WHEN NEW.ID = 3 "
+                           "BEGIN SELECT RAISE(ABORT, 'row 3 refused'); END;");
+        }
+    };
+    QVERIFY(start().started);
+    const QStringList errors = m_ui.errors();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].contains("row 3 refused"), qPrintable(errors[0]));
+    QVERIFY(errors[0].contains("Form1.PushButton7_Click at line 388"));
+    QCOMPARE(m_target->rows("alpha").size(), std::size_t(3));
+    QCOMPARE(m_target->rows("alpha").back().first(), QString("4"));
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+}
+
+void TestConversionRun::unreadableRowIsReportedAndNotSent()
+{
+    DbfTableWriter broken({{"ID", 'I', 4}, {"PRICE", 'N', 6, 2}});
+    broken.addRow({"1", "1.25"});
+    broken.addRow({"2", "12x"});
+    broken.addRow({"3", "3.50"});
+    broken.save(m_source + "/broken.dbf");
+    for (const bool preview : {false, true}) {
+        m_window.preview = preview;
+        m_ui.answers = {true};
+        QVERIFY(start().started);
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains("12x") && errors[0].contains("at line 346"), qPrintable(errors[0]));
+        m_ui.clear();
+    }
+    // Neither the first row's text again nor a half-built statement took the place of row 2.
+    QCOMPARE(m_target->rows("broken"), (std::vector<QStringList>{{"1", "1.25"}, {"3", "3.5"}}));
+    QCOMPARE(m_preview->statements, (QStringList{"DROP TABLE [broken]", m_preview->statements[1],
+                                                 "INSERT INTO [broken] VALUES('1', '1.25')",
+                                                 "INSERT INTO [broken] VALUES('3', '3.50')"}));
+}
+
+void TestConversionRun::tableTheTargetWillNotCreateGetsNoRows()
+{
+    writeThreeTables(m_source);
+    DbfTableWriter system({{"V", 'C', 3}});
+    system.addRow({"new"});
+    system.save(m_source + "/mysystem.dbf");
+    // The target's catalogue leaves out names holding "sys", so the run does not know this table
+    // exists and does not ask; its CREATE fails and no row may go into the table that is there.
+    m_target->exec("CREATE TABLE mysystem(V TEXT); INSERT INTO mysystem VALUES('old');");
+    QVERIFY(start().started);
+    const QStringList errors = m_ui.errors();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0].contains("at line 332"));
+    QCOMPARE(m_target->rows("mysystem"), (std::vector<QStringList>{{"old"}}));
+    compareWithSource(m_source, {"alpha", "beta", "gamma"});
+}
+
+void TestConversionRun::secondStartDuringARun()
+{
+    writeThreeTables(m_source);
+    std::vector<RunOutcome> nested;
+    m_window.onProgressValue = [&](double) {
+        if (nested.empty())
+            nested.push_back(start());
+    };
+    QVERIFY(start().started);
+    QCOMPARE(nested.size(), std::size_t(1));
+    QVERIFY(!nested[0].started);
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    QCOMPARE(m_window.pointers, (std::vector<bool>{true, false}));
+    compareWithSource(m_source, {"alpha", "beta", "gamma"});
+    QVERIFY(!m_run->isConverting());
+}
+
+void TestConversionRun::failingConnectionTestsEndSilently_data()
+{
+    QTest::addColumn<bool>("badSource");
+    QTest::newRow("source cannot be opened") << true;
+    QTest::newRow("target cannot be opened") << false;
+}
+
+void TestConversionRun::failingConnectionTestsEndSilently()
+{
+    QFETCH(bool, badSource);
+    writeThreeTables(m_source);
+    if (badSource)
+        m_window.source.folder = m_dir->filePath("missing");
+    else
+        m_window.login.database = m_dir->filePath("missing/target.db");
+    m_list1 = QStringList{"before1"};
+    m_list2 = QStringList{"before2"};
+    QVERIFY(!start().started);
+    QVERIFY(m_ui.calls.empty());
+    QVERIFY(m_window.pointers.empty());
+    QVERIFY(m_window.progressTexts.isEmpty());
+    QCOMPARE(m_list1, QStringList{"before1"});
+    QCOMPARE(m_list2, QStringList{"before2"});
+    QVERIFY(m_target->tables().isEmpty());
+    QVERIFY(!m_run->isConverting());
+}
+
+void TestConversionRun::perFilePreviewExecuted()
+{
+    writeThreeTables(m_source);
+    m_window.preview = true;
+    m_window.perFile = true;
+    m_preview->answers = {Answer::Execute};
+    std::vector<QStringList> datatypesAtShow;
+    m_preview->onShow = [&] { datatypesAtShow = m_datatypes.rows; };
+    QVERIFY(start().started);
+    QCOMPARE(m_preview->shown.size(), std::size_t(1));
+    const QStringList& list = m_preview->shown[0];
+    QCOMPARE(list.size(), 1 + 1 + 2 + 1 + 4);
+    QVERIFY(list[0].startsWith("CREATE TABLE [gamma]"));
+    QVERIFY(list[1].startsWith("CREATE TABLE [beta]"));
+    QVERIFY(list[4].startsWith("CREATE TABLE [alpha]"));
+    QCOMPARE(list[6], QString("INSERT INTO [alpha] VALUES('2', '  padded    ', '-0.75')"));
+    QCOMPARE(list[7], QString("INSERT INTO [alpha] VALUES('3', '            ', NULL)"));
+    QVERIFY(m_preview->executionErrors.isEmpty());
+    QVERIFY(m_state.SQLFormOK);
+    compareWithSource(m_source, {"alpha", "beta", "gamma"});
+    // The Datatypes rows hold every converted column, table by table in the run's order.
+    QCOMPARE(datatypesAtShow.size(), std::size_t(1 + 3 + 3));
+    QCOMPARE(datatypesAtShow[0], (QStringList{"gamma", "n", "numeric", "NUMERIC(5,0)"}));
+    QCOMPARE(datatypesAtShow[4][0], QString("alpha"));
+    QCOMPARE(m_ui.errors(), QStringList());
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+}
+
+void TestConversionRun::perFilePreviewLeftWithBack()
+{
+    writeThreeTables(m_source);
+    m_window.preview = true;
+    m_window.perFile = true;
+    m_preview->answers = {Answer::Back};
+    QVERIFY(start().started);
+    QCOMPARE(m_preview->shown.size(), std::size_t(1));
+    QVERIFY(!m_state.SQLFormOK);
+    QVERIFY(m_target->tables().isEmpty());
+    QVERIFY(!m_state.mssql_conn->isOpen());
+    QCOMPARE(m_ui.errors(), QStringList());
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    QCOMPARE(m_window.progressTexts.mid(m_window.progressTexts.size() - 2),
+             (QStringList{"", "Progress Bar"}));
+}
+
+void TestConversionRun::perTablePreviewSkipThenExecute()
+{
+    writeThreeTables(m_source);
+    m_target->exec("CREATE TABLE gamma(old TEXT);");
+    m_ui.answers = {true};
+    m_window.preview = true;
+    m_window.perTable = true;
+    m_preview->answers = {Answer::Skip, Answer::Execute};
+    std::vector<std::vector<QStringList>> datatypesAtShow;
+    m_preview->onShow = [&] { datatypesAtShow.push_back(m_datatypes.rows); };
+    QVERIFY(start().started);
+    QCOMPARE(m_preview->shown.size(), std::size_t(2));
+    // gamma is skipped (its drop stays in the list, not executed), beta runs, alpha is never visited.
+    QCOMPARE(m_preview->shown[0].first(), QString("DROP TABLE [gamma]"));
+    QCOMPARE(m_preview->shown[0].size(), 2);
+    QCOMPARE(m_preview->shown[1].size(), 3);
+    QCOMPARE(m_target->tables(), (QStringList{"beta", "gamma"}));
+    QCOMPARE(m_target->rows("gamma").size(), std::size_t(0));
+    compareWithSource(m_source, {"beta"});
+    QCOMPARE(datatypesAtShow[0].size(), std::size_t(1));
+    QCOMPARE(datatypesAtShow[1].size(), std::size_t(3));
+    QCOMPARE(datatypesAtShow[1][0][0], QString("beta"));
+    QCOMPARE(m_ui.callsOf(FakeUiServices::Kind::Question).size(), std::size_t(1));
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+}
+
+void TestConversionRun::previewWithNeitherOption()
+{
+    writeThreeTables(m_source);
+    m_window.preview = true;
+    QVERIFY(start().started);
+    QVERIFY(m_preview->shown.empty());
+    QCOMPARE(m_preview->statements.size(), 9);
+    QVERIFY(m_target->tables().isEmpty());
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    QCOMPARE(m_ui.errors(), QStringList());
+}
+
+void TestConversionRun::emptySource()
+{
+    m_window.preview = true;
+    m_window.perFile = true;
+    QVERIFY(start().started);
+    QCOMPARE(m_preview->shown.size(), std::size_t(1));
+    QVERIFY(m_preview->shown[0].isEmpty());
+    QVERIFY(m_list2.isEmpty());
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    QCOMPARE(m_ui.errors(), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestConversionRun)
+#include "TestConversionRun.moc"
