@@ -1,5 +1,6 @@
 #include "convert/ConversionRun.h"
 
+#include "app/EventPump.h"
 #include "app/Steps.h"
 #include "app/UiServices.h"
 #include "convert/DatatypeList.h"
@@ -35,7 +36,8 @@ class RunSteps
 public:
     explicit RunSteps(ConversionRun& run)
         : m_run(run), m_window(run.m_window), m_state(run.m_state), m_ui(run.m_ui),
-          m_steps(run.m_ui, run.m_window.runOwner(), QStringLiteral("Form1.PushButton7_Click"))
+          m_steps(run.m_ui, run.m_window.runOwner(), QStringLiteral("Form1.PushButton7_Click")),
+          m_events(run.m_ui, run.m_eventIntervalMs)
     {}
 
     RunOutcome run();
@@ -55,7 +57,7 @@ private:
 
     // Appends to the preview list in preview mode, otherwise executes on the target.
     bool dispatch(int previewStep, int directStep, const QString& statement);
-    void letEventsRun() { m_ui.processEvents(); }
+    void letEventsRun() { m_events.run(); }
     // The open record set of the current table; a table that could not be opened has none.
     db::RecordSet& recordSet();
 
@@ -64,6 +66,7 @@ private:
     SharedState& m_state;
     UiServices& m_ui;
     Steps m_steps;
+    EventPump m_events;
 
     std::unique_ptr<db::Connection> foxpro_conn;
     std::unique_ptr<db::RecordSet> foxpro_rs;
@@ -288,7 +291,7 @@ bool RunSteps::dispatch(int previewStep, int directStep, const QString& statemen
 ConversionRun::ConversionRun(RunWindow& window, SharedState& state, UiServices& ui, StatementPreview& preview,
                              DatatypeList& datatypes, QStringList& list1, QStringList& list2)
     : m_window(window), m_state(state), m_ui(ui), m_preview(preview), m_datatypes(datatypes), List1(list1),
-      List2(list2)
+      List2(list2), m_eventIntervalMs(EventPump::DefaultIntervalMs)
 {}
 
 RunOutcome ConversionRun::start()

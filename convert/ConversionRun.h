@@ -62,7 +62,8 @@ struct RunOutcome
 // - a failed move to the next row ends that table's rows instead of reading the same row forever.
 //
 // The run lives as long as the main window; a start() while one is in progress returns at once.
-// Everything runs on the calling thread; events are let run at each table, column, row and value.
+// Everything runs on the calling thread; events are let run at each table, column, row and value
+// (throttled, see setEventInterval).
 class ConversionRun
 {
 public:
@@ -73,6 +74,10 @@ public:
     RunOutcome start();
 
     bool isConverting() const { return IsConverting; }
+
+    // Events run at the first point of a run and then at most once per interval, so that they keep
+    // the windows responsive without dominating a large run; 0 lets them run at every point.
+    void setEventInterval(int milliseconds) { m_eventIntervalMs = milliseconds; }
 
 private:
     friend class RunSteps;
@@ -85,4 +90,5 @@ private:
     QStringList& List1;
     QStringList& List2;
     bool IsConverting = false;
+    int m_eventIntervalMs;
 };
