@@ -41,6 +41,7 @@ public:
     FoxProSource foxProSource() const;
     MSSQLLogin mssqlLogin() const;
     bool previewEnabled() const;  // Check1
+    bool previewPerFile() const;  // Option1
     bool previewPerTable() const; // Option2
     QProgressBar& progressBar() { return *m_form.ProgressBar1; }
     void setBusyPointer(bool busy) { m_pointer.setBusy(busy); }

@@ -34,6 +34,11 @@ bool Form1::previewEnabled() const
     return m_form.Check1->isChecked();
 }
 
+bool Form1::previewPerFile() const
+{
+    return m_form.Option1->isChecked();
+}
+
 bool Form1::previewPerTable() const
 {
     return m_form.Option2->isChecked();

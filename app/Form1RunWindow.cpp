@@ -1,0 +1,48 @@
+#include "app/Form1RunWindow.h"
+
+#include "app/Form1.h"
+
+QObject* Form1RunWindow::runOwner()
+{
+    return &m_form;
+}
+
+bool Form1RunWindow::previewMode() const
+{
+    return m_form.previewEnabled();
+}
+
+bool Form1RunWindow::perFilePreview() const
+{
+    return m_form.previewPerFile();
+}
+
+bool Form1RunWindow::perTablePreview() const
+{
+    return m_form.previewPerTable();
+}
+
+FoxProSource Form1RunWindow::foxProSource() const
+{
+    return m_form.foxProSource();
+}
+
+MSSQLLogin Form1RunWindow::msSqlLogin() const
+{
+    return m_form.mssqlLogin();
+}
+
+void Form1RunWindow::setBusyPointer(bool busy)
+{
+    m_form.setBusyPointer(busy);
+}
+
+void Form1RunWindow::setProgressValue(double percent)
+{
+    m_form.progressBar().setValue(qRound(percent));
+}
+
+void Form1RunWindow::setProgressText(const QString& text)
+{
+    m_form.progressBar().setFormat(text);
+}
