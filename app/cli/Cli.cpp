@@ -12,9 +12,9 @@ QString helpText()
         QStringLiteral(
             "Usage: %1 COMMAND ARGUMENTS...\n"
             "\n"
-            "Reads a FoxPro source without changing it. SOURCE is a folder of free tables (.dbf) or a\n"
-            "database container (.dbc); TABLE is a name as the \"tables\" command lists it (case does not\n"
-            "matter).\n"
+            "Reads a FoxPro source without changing it, or copies it into SQL Server (convert). SOURCE\n"
+            "is a folder of free tables (.dbf) or a database container (.dbc); TABLE is a name as the\n"
+            "\"tables\" command lists it (case does not matter).\n"
             "\n"
             "Commands:\n")
             .arg(Program);
@@ -26,7 +26,7 @@ QString helpText()
         "\n"
         "Results go to standard output in UTF-8, errors to standard error, each naming the file and\n"
         "the problem. A record that cannot be read is reported and skipped, and the command goes on.\n"
-        "The exit code is 0 when everything was read, 1 otherwise.\n");
+        "The exit code is 0 when everything was read, 1 otherwise (convert: see above).\n");
     return text;
 }
 
@@ -51,7 +51,12 @@ void Output::flush()
 
 const std::vector<Command>& commands()
 {
-    static const std::vector<Command> all = sourceCommands();
+    static const std::vector<Command> all = [] {
+        std::vector<Command> list = sourceCommands();
+        for (Command& command : convertCommands())
+            list.push_back(std::move(command));
+        return list;
+    }();
     return all;
 }
 

@@ -64,5 +64,7 @@ int run(const QStringList& arguments, QIODevice& out, QIODevice& err);
 
 // The sub-commands that read a FoxPro source.
 std::vector<Command> sourceCommands();
+// The conversion run, headless.
+std::vector<Command> convertCommands();
 
 } // namespace cli

@@ -1,0 +1,151 @@
+// ferrandine-cli convert, run as its own process against SQLite registered as "SQL Server".
+#include "tests/convert/TargetDatabase.h"
+#include "tests/support/DbfTableWriter.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString Password = QStringLiteral("pw-never-shown-42");
+
+struct Result
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class TestCliConvert : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { registerSqliteAsSqlServer(); }
+    void init();
+
+    void convertsEveryTable();
+    void existingTableFollowsOverwrite();
+    void failedStepsArePrintedAndGiveExitCode2();
+    void commandLineErrors_data();
+    void commandLineErrors();
+    void targetThatCannotBeReached();
+
+private:
+    Result convert(const QStringList& options, const QByteArray& stdinText = Password.toUtf8() + "\n");
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_source;
+    std::unique_ptr<TargetDatabase> m_target;
+};
+
+void TestCliConvert::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_source = m_dir->filePath("source");
+    QVERIFY(QDir().mkpath(m_source));
+    m_target = std::make_unique<TargetDatabase>(m_dir->filePath("target.db"));
+    DbfTableWriter alpha({{"ID", 'I', 4}, {"NAME", 'C', 8}});
+    alpha.addRow({"1", "Zoë"});
+    alpha.addRow({"2", "O'Neil"});
+    alpha.save(m_source + "/alpha.dbf");
+    DbfTableWriter beta({{"N", 'N', 6, 2}});
+    beta.addRow({"2.50"});
+    beta.save(m_source + "/beta.dbf");
+}
+
+Result TestCliConvert::convert(const QStringList& options, const QByteArray& stdinText)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(FERRANDINE_BIN_DIR "/ferrandine-cli"), QStringList{"convert"} + options);
+    cli.write(stdinText);
+    cli.closeWriteChannel();
+    if (!cli.waitForFinished(60000))
+        return {};
+    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
+            QString::fromUtf8(cli.readAllStandardError())};
+}
+
+void TestCliConvert::convertsEveryTable()
+{
+    const Result result = convert({m_source, "--server", "db.example", "--port", "1500", "--database",
+                                   m_dir->filePath("target.db"), "--user", "sa", "--password-stdin"});
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QString("Done: 2 table(s), 0 failed step(s).\n"));
+    QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta"}));
+    QCOMPARE(m_target->rows("alpha"), (std::vector<QStringList>{{"1", "Zoë     "}, {"2", "O'Neil  "}}));
+    QCOMPARE(m_target->rows("beta"), (std::vector<QStringList>{{"2.5"}}));
+}
+
+void TestCliConvert::existingTableFollowsOverwrite()
+{
+    m_target->exec("CREATE TABLE alpha(old TEXT); INSERT INTO alpha VALUES('old');");
+    const QStringList options{m_source,  "--server",   "x",
+                              "--local", "--database", m_dir->filePath("target.db")};
+    Result result = convert(options + QStringList{"--overwrite", "no"});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.startsWith("Would you like to overwrite alpha? No (--overwrite no)\n"));
+    QCOMPARE(m_target->rows("alpha"), (std::vector<QStringList>{{"old"}}));
+
+    result = convert(options + QStringList{"--overwrite", "yes"});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(m_target->rows("alpha").size(), std::size_t(2));
+}
+
+void TestCliConvert::failedStepsArePrintedAndGiveExitCode2()
+{
+    // The catalogue leaves out names holding "sys": the run does not know the table exists, and its
+    // CREATE fails.
+    DbfTableWriter system({{"V", 'C', 3}});
+    system.addRow({"new"});
+    system.save(m_source + "/mysystem.dbf");
+    m_target->exec("CREATE TABLE mysystem(V TEXT);");
+    qputenv("FERRANDINE_PASSWORD", Password.toUtf8());
+    const Result result =
+        convert({m_source, "--server", "x", "--database", m_dir->filePath("target.db")}, {});
+    qunsetenv("FERRANDINE_PASSWORD");
+    QCOMPARE(result.exitCode, 2);
+    const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines[0].startsWith("step 332: ") && lines[0].contains("mysystem"), qPrintable(lines[0]));
+    QVERIFY(!result.err.contains(Password) && !result.out.contains(Password));
+    QCOMPARE(m_target->rows("alpha").size(), std::size_t(2));
+}
+
+void TestCliConvert::commandLineErrors_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("no server") << QStringList{"--database", "t.db"};
+    QTest::newRow("password on the command line")
+        << QStringList{"--server", "x", "--database", "t.db", "--password", "pw"};
+    QTest::newRow("overwrite word") << QStringList{"--server", "x",           "--database",
+                                                   "t.db",     "--overwrite", "maybe"};
+    QTest::newRow("option without value") << QStringList{"--server", "x", "--database"};
+}
+
+void TestCliConvert::commandLineErrors()
+{
+    QFETCH(QStringList, options);
+    const Result result = convert(QStringList{m_source} + options);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(result.err.startsWith("ferrandine-cli convert: "));
+    QVERIFY(!result.err.contains("pw\n"));
+    QVERIFY(m_target->tables().isEmpty());
+}
+
+void TestCliConvert::targetThatCannotBeReached()
+{
+    const Result result = convert(
+        {m_source, "--server", "x", "--database", m_dir->filePath("missing/target.db"), "--password-stdin"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(result.err.contains("cannot connect to database"));
+    QVERIFY(!result.err.contains(Password));
+}
+
+QTEST_GUILESS_MAIN(TestCliConvert)
+#include "TestCliConvert.moc"
