@@ -1,6 +1,8 @@
 #pragma once
 
 #include "convert/ConversionRun.h"
+#include "convert/DatatypeRowsModel.h"
+#include "preview/PreviewController.h"
 
 class Form1;
 
@@ -23,4 +25,18 @@ public:
 
 private:
     Form1& m_form;
+};
+
+// What "Start Converting" needs beside the main window, wired to it: the Datatypes rows and the SQL
+// Preview the run fills (the preview shows modally over the main window), and the run itself.
+class Form1Conversion
+{
+public:
+    Form1Conversion(Form1& form, UiServices& ui);
+
+private:
+    DatatypeRowsModel m_datatypes;
+    PreviewController m_preview;
+    Form1RunWindow m_window;
+    ConversionRun m_run;
 };

@@ -2,9 +2,6 @@
 #include "app/Form1RunWindow.h"
 #include "app/QtUiServices.h"
 #include "app/SettingsStore.h"
-#include "convert/ConversionRun.h"
-#include "convert/DatatypeRowsModel.h"
-#include "preview/PreviewController.h"
 
 #include <QApplication>
 
@@ -15,15 +12,7 @@ int main(int argc, char* argv[])
     QtUiServices ui;
     IniSettingsStore settings;
     Form1 form(ui, settings);
-
-    // "Start Converting": the run reads the main window, writes the Datatypes rows and hands its
-    // statements to the SQL Preview, which it shows modally over the main window.
-    DatatypeRowsModel datatypes;
-    PreviewController preview(ui, form.state(), datatypes, &form);
-    Form1RunWindow runWindow(form);
-    ConversionRun run(runWindow, form.state(), ui, preview, datatypes, form.List1, form.List2);
-    form.setConversionRun([&run] { run.start(); });
-
+    Form1Conversion conversion(form, ui);
     form.show();
     return app.exec();
 }

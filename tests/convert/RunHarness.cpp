@@ -1,6 +1,7 @@
 #include "tests/convert/RunHarness.h"
 
 #include "app/Failure.h"
+#include "tests/support/DbfTableWriter.h"
 
 void ScriptedRunWindow::setProgressValue(double percent)
 {
@@ -47,4 +48,22 @@ void RecordedDatatypes::setLastRowType(const QString& matchKey, const QString& s
         throw Failure(35600, QStringLiteral("Index out of bounds"));
     rows.back()[2] = matchKey;
     rows.back()[3] = sqlType;
+}
+
+void writeThreeTables(const QString& folder)
+{
+    DbfTableWriter alpha({{"ID", 'I', 4}, {"NAME", 'C', 12}, {"PRICE", 'N', 8, 2}});
+    alpha.addRow({"1", "O'Neil", "12.50"});
+    alpha.addRow({"2", "  padded  ", "-0.75"});
+    alpha.addRow({"3", "", ""});
+    alpha.addRow({"4", "last", "100.00"});
+    alpha.save(folder + "/alpha.dbf");
+
+    DbfTableWriter beta({{"CODE", 'C', 4}, {"SINCE", 'D', 8}, {"ACTIVE", 'L', 1}});
+    beta.addRow({"B1", "20210831", "T"});
+    beta.addRow({"B2", "19991231", "F"});
+    beta.save(folder + "/beta.dbf");
+
+    DbfTableWriter gamma({{"N", 'N', 5}});
+    gamma.save(folder + "/gamma.dbf");
 }

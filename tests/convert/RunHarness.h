@@ -81,3 +81,8 @@ public:
 
     std::vector<QStringList> rows;
 };
+
+// Three small tables with the shapes the run must carry: text with blanks and quotes, numbers with
+// fractions, dates, logicals, blank values. They are listed alpha, beta, gamma; the run visits them
+// from the last listed to the first. gamma has no rows.
+void writeThreeTables(const QString& folder);

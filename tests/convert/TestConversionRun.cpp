@@ -14,27 +14,6 @@ namespace {
 
 using Answer = ScriptedPreview::Answer;
 
-// Three small tables with the shapes the run must carry: text with blanks and quotes, numbers with
-// fractions, dates, logicals, NULL-like blanks. They are listed alpha, beta, gamma; the run visits
-// them from the last listed to the first.
-void writeThreeTables(const QString& folder)
-{
-    DbfTableWriter alpha({{"ID", 'I', 4}, {"NAME", 'C', 12}, {"PRICE", 'N', 8, 2}});
-    alpha.addRow({"1", "O'Neil", "12.50"});
-    alpha.addRow({"2", "  padded  ", "-0.75"});
-    alpha.addRow({"3", "", ""});
-    alpha.addRow({"4", "last", "100.00"});
-    alpha.save(folder + "/alpha.dbf");
-
-    DbfTableWriter beta({{"CODE", 'C', 4}, {"SINCE", 'D', 8}, {"ACTIVE", 'L', 1}});
-    beta.addRow({"B1", "20210831", "T"});
-    beta.addRow({"B2", "19991231", "F"});
-    beta.save(folder + "/beta.dbf");
-
-    DbfTableWriter gamma({{"N", 'N', 5}});
-    gamma.save(folder + "/gamma.dbf");
-}
-
 } // namespace
 
 class TestConversionRun : public QObject

@@ -1,0 +1,119 @@
+// "Start Converting" through the real windows: the main window as the settings restore it, the run
+// wired as the program wires it, and the SQL Preview window answered by clicking its buttons.
+#include "app/Form1.h"
+#include "app/Form1RunWindow.h"
+#include "tests/convert/RunHarness.h"
+#include "tests/convert/TargetDatabase.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/RecordingSettings.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class TestRunWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { registerSqliteAsSqlServer(); }
+    void init();
+
+    void perTablePreviewSkipThenExecute();
+    void perFilePreviewExecuted();
+    void directModeFromTheSettings();
+
+private:
+    // Builds the main window from the settings, presses "Start Converting" and answers each SQL
+    // Preview window that opens by clicking the next button of `clicks`. Returns the number of
+    // statements each preview showed.
+    std::vector<int> startConverting(const QStringList& clicks);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TargetDatabase> m_target;
+    RecordingSettings m_settings;
+    FakeUiServices m_ui;
+    QString m_finalProgressText;
+};
+
+void TestRunWindows::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    const QString source = m_dir->filePath("source");
+    QVERIFY(QDir().mkpath(source));
+    writeThreeTables(source);
+    m_target = std::make_unique<TargetDatabase>(m_dir->filePath("target.db"));
+    m_ui = FakeUiServices();
+    m_settings.write(Setting::FreeTableFolder, source);
+    m_settings.write(Setting::FoxproOption, "2");
+    m_settings.write(Setting::MSSQLServer, "localhost");
+    m_settings.write(Setting::MSSQLDatabase, m_dir->filePath("target.db"));
+    m_settings.write(Setting::LocalConnection, "1");
+}
+
+std::vector<int> TestRunWindows::startConverting(const QStringList& clicks)
+{
+    Form1 form(m_ui, m_settings, nullptr, [] { return 1; });
+    Form1Conversion conversion(form, m_ui);
+    form.show();
+    std::vector<int> shown;
+    QStringList pending = clicks;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != "Form2" || pending.isEmpty())
+            return;
+        auto* list = modal->findChild<QAbstractItemView*>("ListView1");
+        shown.push_back(list ? list->model()->rowCount() : -1);
+        modal->findChild<QPushButton*>(pending.takeFirst())->click();
+    });
+    answer.start(10);
+    form.findChild<QPushButton*>("PushButton7")->click();
+    m_finalProgressText = form.findChild<QProgressBar*>("ProgressBar1")->format();
+    return shown;
+}
+
+void TestRunWindows::perTablePreviewSkipThenExecute()
+{
+    m_settings.write(Setting::Check1, "1");
+    m_settings.write(Setting::Option1, "0");
+    m_settings.write(Setting::Option2, "1");
+    // gamma: skipped; beta: executed; alpha: never visited.
+    const std::vector<int> shown = startConverting({"PushButton9", "PushButton1"});
+    QCOMPARE(shown, (std::vector<int>{1, 3}));
+    QCOMPARE(m_target->tables(), QStringList{"beta"});
+    QCOMPARE(m_target->rows("beta").size(), std::size_t(2));
+    QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join('\n')));
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    QCOMPARE(m_finalProgressText, QString("Progress Bar"));
+}
+
+void TestRunWindows::perFilePreviewExecuted()
+{
+    m_settings.write(Setting::Check1, "1");
+    m_settings.write(Setting::Option1, "1");
+    m_settings.write(Setting::Option2, "0");
+    const std::vector<int> shown = startConverting({"PushButton1"});
+    QCOMPARE(shown, (std::vector<int>{1 + 3 + 5}));
+    QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "gamma"}));
+    QCOMPARE(m_target->rows("alpha").size(), std::size_t(4));
+    QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join('\n')));
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+}
+
+void TestRunWindows::directModeFromTheSettings()
+{
+    m_settings.write(Setting::Check1, "0");
+    QVERIFY(startConverting({}).empty());
+    QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "gamma"}));
+    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    QCOMPARE(m_finalProgressText, QString("Progress Bar"));
+}
+
+QTEST_MAIN(TestRunWindows)
+#include "TestRunWindows.moc"
