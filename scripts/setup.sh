@@ -2,6 +2,7 @@
 # Installs what Ferrandine needs from Debian's packages, configures and builds it into build/.
 #
 #   scripts/setup.sh          set up and build
+#   scripts/setup.sh --try    ... then start the program against a local stand-in for SQL Server
 #   scripts/setup.sh --run    ... then start the program
 #   scripts/setup.sh --test   ... then run every test
 #
@@ -40,8 +41,9 @@ fi
 cmake --build "$build" -j 2
 
 case "$mode" in
+    --try) exec "$root/scripts/try.sh" "$build" ;;
     --run) exec "$build/bin/ferrandine" ;;
     --test) exec ctest --test-dir "$build" --output-on-failure -j 2 ;;
     "") ;;
-    *) echo "usage: $0 [--run | --test]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--try | --run | --test]" >&2; exit 2 ;;
 esac
