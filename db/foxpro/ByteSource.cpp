@@ -25,6 +25,16 @@ bool FileSource::readInside(qint64 offset, char* into, qint64 length)
 {
     if (length > WindowSize)
         return readFile(offset, into, length);
+    const std::optional<QByteArrayView> bytes = peekInside(offset, length);
+    if (bytes)
+        std::memcpy(into, bytes->data(), static_cast<std::size_t>(length));
+    return bytes.has_value();
+}
+
+std::optional<QByteArrayView> FileSource::peekInside(qint64 offset, qint64 length)
+{
+    if (length > WindowSize)
+        return std::nullopt;
     const qint64 windowEnd = m_windowStart + m_window.size();
     if (offset < m_windowStart || offset + length > windowEnd) {
         const qint64 fill = std::min(WindowSize, size() - offset);
@@ -32,11 +42,10 @@ bool FileSource::readInside(qint64 offset, char* into, qint64 length)
         m_windowStart = offset;
         if (!readFile(offset, m_window.data(), fill)) {
             m_window.clear();
-            return false;
+            return std::nullopt;
         }
     }
-    std::memcpy(into, m_window.constData() + (offset - m_windowStart), static_cast<std::size_t>(length));
-    return true;
+    return QByteArrayView(m_window.constData() + (offset - m_windowStart), length);
 }
 
 bool FileSource::readFile(qint64 offset, char* into, qint64 length)

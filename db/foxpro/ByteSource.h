@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace db::foxpro {
 
@@ -35,8 +36,18 @@ public:
         return contains(offset, length) && (length == 0 || readInside(offset, into, length));
     }
 
+    // The bytes at `offset` without a copy, valid until the next read or peek; nothing when the range
+    // is not inside the source, cannot be read, or is too long to be held at once (then read it).
+    std::optional<QByteArrayView> peek(qint64 offset, qint64 length)
+    {
+        if (!contains(offset, length))
+            return std::nullopt;
+        return peekInside(offset, length);
+    }
+
 private:
     virtual bool readInside(qint64 offset, char* into, qint64 length) = 0;
+    virtual std::optional<QByteArrayView> peekInside(qint64 offset, qint64 length) = 0;
 
     QString m_name;
     qint64 m_size;
@@ -55,6 +66,10 @@ private:
         std::memcpy(into, m_bytes.constData() + offset, static_cast<std::size_t>(length));
         return true;
     }
+    std::optional<QByteArrayView> peekInside(qint64 offset, qint64 length) override
+    {
+        return QByteArrayView(m_bytes.constData() + offset, length);
+    }
 
     QByteArray m_bytes;
 };
@@ -72,6 +87,7 @@ private:
 
     FileSource(const QString& path, qint64 size);
     bool readInside(qint64 offset, char* into, qint64 length) override;
+    std::optional<QByteArrayView> peekInside(qint64 offset, qint64 length) override;
     bool readFile(qint64 offset, char* into, qint64 length);
 
     QFile m_file;

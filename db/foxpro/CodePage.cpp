@@ -1,5 +1,6 @@
 #include "db/foxpro/CodePage.h"
 
+#include <cstring>
 #include <map>
 
 namespace db::foxpro {
@@ -96,6 +97,21 @@ constexpr char16_t Kamenicky[48] = {
     0x0148, 0x0147, 0x016E, 0x00D4, 0x0161, 0x0159, 0x0155, 0x0154, 0x00BC, 0x00A7, 0x00AB, 0x00BB,
 };
 
+// Most stored text is ASCII, which every code page here reads alike: test eight bytes at a time.
+bool isAscii(QByteArrayView bytes)
+{
+    quint64 seen = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        seen |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        seen |= static_cast<unsigned char>(bytes[i]);
+    return (seen & 0x8080808080808080ULL) == 0;
+}
+
 bool isDoubleByte(int number)
 {
     return number == 932 || number == 936 || number == 949 || number == 950;
@@ -141,6 +157,8 @@ CodePage::CodePage(int number) : m_number(number)
 
 QString CodePage::decode(QByteArrayView bytes)
 {
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
     if (!m_singleByte) {
         m_decoder.resetState();
         QString text = m_decoder.decode(bytes);

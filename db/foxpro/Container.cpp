@@ -100,7 +100,7 @@ std::vector<Object> readObjects(Table& table, const Columns& columns)
             object.parent = integer(table.decode(columns.parentId));
             object.name = trimmedText(table.decode(columns.objectName));
             if (object.type == QLatin1String("Table"))
-                object.properties = table.memoBytes(columns.property);
+                object.properties = table.memoBytes(columns.property).toByteArray();
         } catch (const ValueError& error) {
             throw DbError(
                 QStringLiteral("%1: record %2: %3.").arg(table.fileName()).arg(index + 1).arg(error.problem));

@@ -3,6 +3,8 @@
 #include "db/foxpro/ByteSource.h"
 #include "db/foxpro/MemoFile.h"
 
+#include <cstring>
+
 namespace db::foxpro {
 
 namespace {
@@ -35,25 +37,44 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Places the decimal point of `digits` (the integer and fraction digits run together) `point` digits
-// from the left, then drops superfluous leading zeros: "  12.50" -> "12.50", "-.5" -> "-0.5",
-// "1.5E+3" -> "1500".
-QString plainDecimal(bool negative, const QByteArray& digits, qsizetype point)
+// Writes `digits` (the integer and fraction digits run together) with the decimal point `point`
+// digits from the left, without superfluous leading zeros: "  12.50" -> "12.50", "-.5" -> "-0.5",
+// "1.5E+3" -> "1500". One allocation: the result.
+QString plainDecimal(bool negative, QByteArrayView digits, qsizetype point)
 {
-    QByteArray text;
-    if (point <= 0)
-        text = "0." + QByteArray(-point, '0') + digits;
-    else if (point >= digits.size())
-        text = digits + QByteArray(point - digits.size(), '0');
-    else
-        text = digits.left(point) + '.' + digits.mid(point);
-    qsizetype lead = 0;
-    while (lead + 1 < text.size() && text[lead] == '0' && text[lead + 1] != '.')
+    // At most 255 digits, shifted by at most MaxExponent places.
+    char out[2 * MaxExponent + 260];
+    qsizetype size = 0;
+    if (negative)
+        out[size++] = '-';
+    const qsizetype start = size;
+    if (point <= 0) {
+        out[size++] = '0';
+        out[size++] = '.';
+        std::memset(out + size, '0', std::size_t(-point));
+        size += -point;
+        std::memcpy(out + size, digits.data(), std::size_t(digits.size()));
+        size += digits.size();
+    } else {
+        const qsizetype whole = std::min(point, digits.size());
+        std::memcpy(out + size, digits.data(), std::size_t(whole));
+        size += whole;
+        std::memset(out + size, '0', std::size_t(point - whole));
+        size += point - whole;
+        if (point < digits.size()) {
+            out[size++] = '.';
+            std::memcpy(out + size, digits.data() + point, std::size_t(digits.size() - point));
+            size += digits.size() - point;
+        }
+    }
+    qsizetype lead = start;
+    while (lead + 1 < size && out[lead] == '0' && out[lead + 1] != '.')
         ++lead;
-    text.remove(0, lead);
-    if (text.isEmpty())
-        text = "0";
-    return QString::fromLatin1(negative ? "-" + text : text);
+    if (lead > start) {
+        std::memmove(out + start, out + lead, std::size_t(size - lead));
+        size -= lead - start;
+    }
+    return QString::fromLatin1(out, size);
 }
 
 int exponentOf(QByteArrayView text, QByteArrayView all)
@@ -86,18 +107,19 @@ Value numericValue(QByteArrayView bytes)
     bool negative = false;
     if (text[pos] == '+' || text[pos] == '-')
         negative = text[pos++] == '-';
-    QByteArray digits;
+    char digits[256]; // a field is at most 255 bytes wide
+    qsizetype count = 0;
     qsizetype point = -1;
     for (; pos < text.size(); ++pos) {
         const char c = text[pos];
         if (isDigit(c))
-            digits += c;
+            digits[count++] = c;
         else if ((c == '.' || c == ',') && point < 0)
-            point = digits.size();
+            point = count;
         else
             break;
     }
-    if (digits.isEmpty())
+    if (count == 0)
         invalid("number", bytes);
     int exponent = 0;
     if (pos < text.size()) {
@@ -105,14 +127,15 @@ Value numericValue(QByteArrayView bytes)
             invalid("number", bytes);
         exponent = exponentOf(text.sliced(pos + 1), bytes);
     }
-    return Decimal{plainDecimal(negative, digits, (point < 0 ? digits.size() : point) + exponent)};
+    return Decimal{
+        plainDecimal(negative, QByteArrayView(digits, count), (point < 0 ? count : point) + exponent)};
 }
 
 Value dateValue(QByteArrayView bytes)
 {
     const QByteArrayView text = trimmed(bytes);
-    if (text.isEmpty() || text.count('0') == text.size())
-        return {};
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c == '0'; }))
+        return {}; // blank, or zeros as some writers leave an empty date
     if (bytes.size() != 8 || !std::all_of(bytes.begin(), bytes.end(), isDigit))
         invalid("date", bytes);
     const auto number = [&](int from, int count) {
@@ -121,15 +144,18 @@ Value dateValue(QByteArrayView bytes)
             value = value * 10 + (bytes[i] - '0');
         return value;
     };
-    const QDate date(number(0, 4), number(4, 2), number(6, 2));
-    if (!date.isValid() || date.year() < 1)
+    const int year = number(0, 4);
+    const QDate date(year, number(4, 2), number(6, 2));
+    if (year < 1 || !date.isValid())
         invalid("date", bytes);
     return date;
 }
 
 Value dateTimeValue(QByteArrayView bytes)
 {
-    const auto all = [&](char c) { return bytes.count(c) == bytes.size(); };
+    const auto all = [&](char c) {
+        return std::all_of(bytes.begin(), bytes.end(), [c](char b) { return b == c; });
+    };
     if (all('\0') || all(' '))
         return {};
     const qint64 day = static_cast<qint32>(le32(bytes.data()));

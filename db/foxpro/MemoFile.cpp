@@ -41,7 +41,7 @@ MemoFile::MemoFile(std::unique_ptr<ByteSource> source, Style style)
     }
 }
 
-QByteArray MemoFile::read(quint64 block)
+QByteArrayView MemoFile::read(quint64 block, QByteArray& spill)
 {
     const qint64 start =
         static_cast<qint64>(block) * m_blockSize; // at most 10 digits times 16 bits: no overflow
@@ -49,50 +49,49 @@ QByteArray MemoFile::read(quint64 block)
         throw ValueError{
             QStringLiteral("memo block %1 lies past the end of %2").arg(block).arg(m_source->name())};
     if (m_style == Style::Fpt)
-        return readFpt(start, block);
+        return readFpt(start, block, spill);
     if (m_style == Style::DBase4) {
         char head[8];
         if (m_source->read(start, head, 8) && head[0] == '\xFF' && head[1] == '\xFF' && head[2] == 0x08 &&
             head[3] == 0) {
             const qint64 length = le32(head + 4); // includes these 8 bytes
-            if (length < 8 || !m_source->contains(start, length))
-                throw ValueError{QStringLiteral("memo block %1 claims %2 bytes, past the end of %3")
-                                     .arg(block)
-                                     .arg(length)
-                                     .arg(m_source->name())};
-            QByteArray data(length - 8, Qt::Uninitialized);
-            if (!m_source->read(start + 8, data.data(), data.size()))
-                throw ValueError{
-                    QStringLiteral("memo block %1 cannot be read from %2").arg(block).arg(m_source->name())};
-            return data;
+            if (length < 8)
+                throw ValueError{QStringLiteral("memo block %1 claims %2 bytes").arg(block).arg(length)};
+            return readSpan(start + 8, length - 8, block, spill);
         }
     }
-    return readUpToEndMark(start);
+    return readUpToEndMark(start, spill);
 }
 
-QByteArray MemoFile::readFpt(qint64 start, quint64 block)
+QByteArrayView MemoFile::readFpt(qint64 start, quint64 block, QByteArray& spill)
 {
     char head[8];
     if (!m_source->read(start, head, 8))
         throw ValueError{
             QStringLiteral("memo block %1 lies past the end of %2").arg(block).arg(m_source->name())};
-    const qint64 length = be32(head + 4);
-    if (!m_source->contains(start + 8, length))
+    return readSpan(start + 8, be32(head + 4), block, spill);
+}
+
+QByteArrayView MemoFile::readSpan(qint64 start, qint64 length, quint64 block, QByteArray& spill)
+{
+    if (!m_source->contains(start, length))
         throw ValueError{QStringLiteral("memo block %1 claims %2 bytes, past the end of %3")
                              .arg(block)
                              .arg(length)
                              .arg(m_source->name())};
-    QByteArray data(length, Qt::Uninitialized);
-    if (!m_source->read(start + 8, data.data(), length))
+    if (const std::optional<QByteArrayView> bytes = m_source->peek(start, length))
+        return *bytes;
+    spill.resize(length);
+    if (!m_source->read(start, spill.data(), length))
         throw ValueError{
             QStringLiteral("memo block %1 cannot be read from %2").arg(block).arg(m_source->name())};
-    return data;
+    return spill;
 }
 
 // dBASE III memos run from their block to the first 0x1A (or the end of the file).
-QByteArray MemoFile::readUpToEndMark(qint64 start)
+QByteArrayView MemoFile::readUpToEndMark(qint64 start, QByteArray& spill)
 {
-    QByteArray data;
+    spill.clear();
     char chunk[DBaseBlockSize];
     for (qint64 pos = start; pos < m_source->size(); pos += DBaseBlockSize) {
         const qint64 length = std::min(DBaseBlockSize, m_source->size() - pos);
@@ -103,12 +102,12 @@ QByteArray MemoFile::readUpToEndMark(qint64 start)
         const char* end =
             static_cast<const char*>(std::memchr(chunk, EndMark, static_cast<std::size_t>(length)));
         if (end) {
-            data.append(chunk, end - chunk);
+            spill.append(chunk, end - chunk);
             break;
         }
-        data.append(chunk, length);
+        spill.append(chunk, length);
     }
-    return data;
+    return spill;
 }
 
 } // namespace db::foxpro

@@ -33,13 +33,15 @@ public:
     // Throws DbError naming the file when its header is unusable.
     MemoFile(std::unique_ptr<ByteSource> source, Style style);
 
-    // The data of the memo at `block` (not 0). Throws ValueError when the memo does not lie inside
+    // The data of the memo at `block` (not 0), valid until the next read: a view of the file's bytes,
+    // or of `spill` when they had to be copied. Throws ValueError when the memo does not lie inside
     // the file: no allocation is larger than the file.
-    QByteArray read(quint64 block);
+    QByteArrayView read(quint64 block, QByteArray& spill);
 
 private:
-    QByteArray readFpt(qint64 start, quint64 block);
-    QByteArray readUpToEndMark(qint64 start);
+    QByteArrayView readFpt(qint64 start, quint64 block, QByteArray& spill);
+    QByteArrayView readSpan(qint64 start, qint64 length, quint64 block, QByteArray& spill);
+    QByteArrayView readUpToEndMark(qint64 start, QByteArray& spill);
 
     std::unique_ptr<ByteSource> m_source;
     Style m_style;

@@ -200,17 +200,17 @@ Value Table::varying(const FieldDescriptor& field, QByteArrayView bytes)
 
 Value Table::memo(const FieldDescriptor& field, int index)
 {
-    const QByteArray data = memoBytes(index);
+    const QByteArrayView data = memoBytes(index);
     if (field.type == 'M' && !field.binary)
         return m_codePage.decode(data);
-    return data;
+    return data.toByteArray();
 }
 
-QByteArray Table::memoBytes(int index)
+QByteArrayView Table::memoBytes(int index)
 {
     const FieldDescriptor& field = m_header.fields[index];
     const quint64 block = memoBlock(QByteArrayView(m_record.constData() + field.offset, field.length));
-    return block == 0 ? QByteArray() : m_memo->read(block);
+    return block == 0 ? QByteArrayView() : m_memo->read(block, m_memoSpill);
 }
 
 } // namespace db::foxpro

@@ -47,8 +47,9 @@ public:
     void decodeVisible(std::vector<Value>& values);
     // Decodes one field of the loaded record; throws ValueError.
     Value decode(int index);
-    // The stored bytes of memo field `index` of the loaded record (empty for block 0); throws ValueError.
-    QByteArray memoBytes(int index);
+    // The stored bytes of memo field `index` of the loaded record (empty for block 0), valid until the
+    // next memo is read; throws ValueError.
+    QByteArrayView memoBytes(int index);
     // Text in the table's code page.
     QString decodeText(QByteArrayView bytes) { return m_codePage.decode(bytes); }
 
@@ -63,7 +64,8 @@ private:
     std::vector<int> m_visible;
     std::optional<MemoFile> m_memo;
     CodePage m_codePage;
-    CodePage m_binaryText; // untranslated (NOCPTRANS) C and V fields read as Windows-1252
+    CodePage m_binaryText;  // untranslated (NOCPTRANS) C and V fields read as Windows-1252
+    QByteArray m_memoSpill; // memo bytes that could not be viewed in place
     quint32 m_wholeRecords = 0;
     quint32 m_loaded = 0;
     QByteArray m_record;
