@@ -202,7 +202,9 @@ int main(int argc, char* argv[])
         QDir().mkpath(source);
         writeTable(source + QStringLiteral("/big.dbf"), rows);
 
+        const qint64 readStarted = cpuMilliseconds();
         const std::vector<QString> statements = statementsOf(source, QStringLiteral("big"));
+        const qint64 readAndBuild = cpuMilliseconds() - readStarted;
         // Each measurement is the best of three rounds, each into a fresh database, taken in turn so
         // that a busy machine weighs on all of them alike.
         qint64 raw = LLONG_MAX, run = LLONG_MAX, unthrottled = LLONG_MAX, withEvents = LLONG_MAX;
@@ -222,9 +224,11 @@ int main(int argc, char* argv[])
         }
 
         std::printf("rows: %d, statements: %zu\n", rows, statements.size());
-        std::printf("%-46s %6lld ms\n", "bare ODBC loop:", static_cast<long long>(raw));
+        std::printf("%-48s %6lld ms\n", "reading the table and building its statements:",
+                    static_cast<long long>(readAndBuild));
+        std::printf("%-48s %6lld ms\n", "bare ODBC loop:", static_cast<long long>(raw));
         const auto line = [raw](const char* what, qint64 ms, long long events) {
-            std::printf("%-46s %6lld ms  overhead %+6.1f%%  (%lld event runs)\n", what,
+            std::printf("%-48s %6lld ms  overhead %+6.1f%%  (%lld event runs)\n", what,
                         static_cast<long long>(ms), 100.0 * double(ms - raw) / double(raw), events);
         };
         line("direct-mode run, events never run:", run, 0);
