@@ -32,6 +32,8 @@
 
 namespace {
 
+constexpr int Rounds = 5;
+
 // The processor time this process used, in milliseconds. The driver and the engine run inside the
 // process, so this is the whole cost of a conversion, and other programs on a busy machine weigh
 // little on it.
@@ -205,13 +207,13 @@ int main(int argc, char* argv[])
         const qint64 readStarted = cpuMilliseconds();
         const std::vector<QString> statements = statementsOf(source, QStringLiteral("big"));
         const qint64 readAndBuild = cpuMilliseconds() - readStarted;
-        // Each measurement is the best of three rounds, each into a fresh database, taken in turn so
+        // Each measurement is the best of `Rounds` rounds, each into a fresh database, taken in turn so
         // that a busy machine weighs on all of them alike.
         qint64 raw = LLONG_MAX, run = LLONG_MAX, unthrottled = LLONG_MAX, withEvents = LLONG_MAX;
         BenchUi quiet(false);
         BenchUi everyPoint(true);
         BenchUi throttled(true);
-        for (int round = 0; round < 3; ++round) {
+        for (int round = 0; round < Rounds; ++round) {
             const auto database = [&](const char* name) {
                 return work.filePath(QStringLiteral("%1-%2.db").arg(QLatin1String(name)).arg(round));
             };
@@ -224,16 +226,16 @@ int main(int argc, char* argv[])
         }
 
         std::printf("rows: %d, statements: %zu\n", rows, statements.size());
-        std::printf("%-48s %6lld ms\n", "reading the table and building its statements:",
-                    static_cast<long long>(readAndBuild));
+        std::printf("%-48s %6lld ms\n",
+                    "reading the table and building its statements:", static_cast<long long>(readAndBuild));
         std::printf("%-48s %6lld ms\n", "bare ODBC loop:", static_cast<long long>(raw));
         const auto line = [raw](const char* what, qint64 ms, long long events) {
             std::printf("%-48s %6lld ms  overhead %+6.1f%%  (%lld event runs)\n", what,
                         static_cast<long long>(ms), 100.0 * double(ms - raw) / double(raw), events);
         };
         line("direct-mode run, events never run:", run, 0);
-        line("direct-mode run, events at every point:", unthrottled, everyPoint.eventPoints / 3);
-        line("direct-mode run, events at most every 20 ms:", withEvents, throttled.eventPoints / 3);
+        line("direct-mode run, events at every point:", unthrottled, everyPoint.eventPoints / Rounds);
+        line("direct-mode run, events at most every 20 ms:", withEvents, throttled.eventPoints / Rounds);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_run: %s\n", error.what());
         return 1;
