@@ -83,6 +83,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 void Form1::closeEvent(QCloseEvent* event)
 {
     event->accept();
+    emit closing();
     QCoreApplication::exit(0);
 }
 

@@ -53,6 +53,10 @@ public:
     // 40 characters or fewer. A title without a space is used whole.
     static QString applicationTitleFor(const QString& productTitle);
 
+signals:
+    // The window is closing and the program ends: whatever is in progress stops.
+    void closing();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -52,4 +52,5 @@ Form1Conversion::Form1Conversion(Form1& form, UiServices& ui)
       m_run(m_window, form.state(), ui, m_preview, m_datatypes, form.List1, form.List2)
 {
     form.setConversionRun([this] { m_run.start(); });
+    QObject::connect(&form, &Form1::closing, &form, [this] { m_run.abandon(); });
 }

@@ -58,6 +58,9 @@ private:
     // Appends to the preview list in preview mode, otherwise executes on the target.
     bool dispatch(int previewStep, int directStep, const QString& statement);
     void letEventsRun() { m_events.run(); }
+    // The window closed while events ran: the run only winds down from here.
+    bool abandoned() const { return m_run.m_abandoned; }
+    void windDown();
     // The open record set of the current table; a table that could not be opened has none.
     db::RecordSet& recordSet();
 
@@ -97,11 +100,14 @@ RunOutcome RunSteps::run()
     s.run(158, [&] { m_run.m_preview.clearStatements(); });
     s.run(160, [&] { m_run.m_datatypes.clearRows(); });
     // 156: the last listed table comes first.
-    for (int i = static_cast<int>(m_run.List2.size()) - 1; i >= 0; --i) {
+    for (int i = static_cast<int>(m_run.List2.size()) - 1; i >= 0 && !abandoned(); --i) {
         if (!convertTable(i))
             break;
     }
-    endRun();
+    if (abandoned())
+        windDown();
+    else
+        endRun();
     return {true, s.failures()};
 }
 
@@ -168,6 +174,8 @@ bool RunSteps::convertTable(int i)
         s.run(192, [&] { foxpro_rs = foxpro_conn->openRecordSet(convert::sourceQueryText(t)); });
         createTable();
         closeRecordSet();
+        if (abandoned())
+            return false;
         s.run(396, [&] { m_state.SQLFormEndRun = true; });
         if (s.test(398, [&] { return m_window.previewMode() && m_window.perTablePreview(); })) {
             s.run(402, [&] { m_run.m_preview.showModal(); });
@@ -191,7 +199,7 @@ void RunSteps::createTable()
     // 200: a failure to reach the fields (no record set) ends the field loop.
     const std::vector<db::Field>* fields = nullptr;
     s.run(200, [&] { fields = &recordSet().fields(); });
-    for (std::size_t f = 0; fields && f < fields->size(); ++f) {
+    for (std::size_t f = 0; fields && f < fields->size() && !abandoned(); ++f) {
         const db::Field& field = (*fields)[f];
         s.run(202, [&] { letEventsRun(); });
         s.run(204, [&] { m_run.m_datatypes.addRow(t, field.name); });
@@ -204,7 +212,7 @@ void RunSteps::createTable()
     s.run(326, [&] { createText = convert::createTableText(t, recordSet().fields()); });
     // A CREATE that could not be built is not sent, and a table the target would not create gets no
     // rows: they would go into whatever table of that name is there already, or fail one by one.
-    if (createText.isEmpty() || !dispatch(330, 332, createText))
+    if (abandoned() || createText.isEmpty() || !dispatch(330, 332, createText))
         return;
     if (s.test(334, [&] { return !recordSet().eof() && !recordSet().bof(); }))
         copyRows();
@@ -221,7 +229,9 @@ void RunSteps::copyRows()
             m_window.setProgressValue(static_cast<double>(rowCounter + 1) /
                                       static_cast<double>(rowCount + 1) * 100.0);
         });
-        if (const std::optional<QString> insert = insertText())
+        if (abandoned())
+            return;
+        if (const std::optional<QString> insert = insertText(); insert && !abandoned())
             dispatch(378, 388, *insert);
         if (!s.run(390, [&] { recordSet().moveNext(); }))
             return;
@@ -278,6 +288,22 @@ void RunSteps::endRun()
     s.run(438, [&] { m_window.setProgressText(QStringLiteral("Progress Bar")); });
     s.run(440, [&] { m_ui.showMessage(m_window.runOwner(), QStringLiteral("Done.")); });
     s.run(442, [&] { m_run.IsConverting = false; });
+}
+
+void RunSteps::windDown()
+{
+    // No steps and no boxes: the program is ending and nobody would read them.
+    const auto closeQuietly = [](db::Connection* connection) {
+        try {
+            if (connection && connection->isOpen())
+                connection->close();
+        } catch (...) {
+        }
+    };
+    closeQuietly(m_state.mssql_conn.get());
+    closeQuietly(foxpro_conn.get());
+    m_run.m_abandoned = false;
+    m_run.IsConverting = false;
 }
 
 bool RunSteps::dispatch(int previewStep, int directStep, const QString& statement)

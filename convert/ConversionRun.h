@@ -75,6 +75,15 @@ public:
 
     bool isConverting() const { return IsConverting; }
 
+    // The main window is closing, which ends the program: a run in progress stops at its next event
+    // point. It reads, sends and shows nothing more, closes both connections and returns; what it
+    // sent so far stays on the target. Without a run in progress nothing happens.
+    void abandon()
+    {
+        if (IsConverting)
+            m_abandoned = true;
+    }
+
     // Events run at the first point of a run and then at most once per interval, so that they keep
     // the windows responsive without dominating a large run; 0 lets them run at every point.
     void setEventInterval(int milliseconds) { m_eventIntervalMs = milliseconds; }
@@ -90,5 +99,6 @@ private:
     QStringList& List1;
     QStringList& List2;
     bool IsConverting = false;
+    bool m_abandoned = false;
     int m_eventIntervalMs;
 };

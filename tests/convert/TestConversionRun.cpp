@@ -32,6 +32,7 @@ private slots:
     void unreadableRowIsReportedAndNotSent();
     void tableTheTargetWillNotCreateGetsNoRows();
     void secondStartDuringARun();
+    void closingTheWindowStopsTheRun();
     void failingConnectionTestsEndSilently_data();
     void failingConnectionTestsEndSilently();
 
@@ -248,6 +249,28 @@ void TestConversionRun::secondStartDuringARun()
     QCOMPARE(m_window.pointers, (std::vector<bool>{true, false}));
     compareWithSource(m_source, {"alpha", "beta", "gamma"});
     QVERIFY(!m_run->isConverting());
+}
+
+// Closing the main window ends the program: the run stops at its next event point without another
+// statement or box, and closes both connections.
+void TestConversionRun::closingTheWindowStopsTheRun()
+{
+    writeThreeTables(m_source);
+    m_window.onProgressValue = [&](double) { m_run->abandon(); };
+    QVERIFY(start().started);
+    QVERIFY(!m_run->isConverting());
+    QVERIFY(m_ui.messages().isEmpty());
+    QVERIFY(m_ui.errors().isEmpty());
+    QVERIFY(!m_state.mssql_conn->isOpen());
+    // gamma has no rows; beta's first row was not sent, and alpha was never reached.
+    QCOMPARE(m_target->tables(), (QStringList{"beta", "gamma"}));
+    QVERIFY(m_target->rows("beta").empty());
+
+    // The next run starts afresh.
+    m_window.onProgressValue = {};
+    m_ui.answers = {true, true}; // overwrite gamma and beta
+    QVERIFY(start().started);
+    compareWithSource(m_source, {"alpha", "beta", "gamma"});
 }
 
 void TestConversionRun::failingConnectionTestsEndSilently_data()
