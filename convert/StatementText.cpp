@@ -2,6 +2,7 @@
 
 #include "convert/TypeMapping.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <type_traits>
@@ -61,13 +62,14 @@ void appendHex(TextOut& out, const QByteArray& bytes)
 // Appends `text` with every `mark` in it written twice.
 void appendDoubling(TextOut& out, QStringView text, char16_t mark)
 {
-    qsizetype from = 0;
-    for (qsizetype at = text.indexOf(QChar(mark)); at >= 0; at = text.indexOf(QChar(mark), at + 1)) {
-        appendView(out, text.sliced(from, at + 1 - from));
+    const char16_t* from = text.utf16();
+    const char16_t* const end = from + text.size();
+    for (const char16_t* at = std::find(from, end, mark); at != end; at = std::find(from, end, mark)) {
+        out.append(from, static_cast<std::size_t>(at + 1 - from));
         out.push_back(mark);
         from = at + 1;
     }
-    appendView(out, text.sliced(from));
+    out.append(from, static_cast<std::size_t>(end - from));
 }
 
 void appendNull(TextOut& out)
@@ -157,16 +159,19 @@ void ValueFormat::appendQuotedText(TextOut& out, const db::Value& value) const
 {
     const std::size_t start = out.size();
     out.push_back(quote);
-    appendText(out, value);
+    if (const auto* decimal = std::get_if<db::Decimal>(&value)) {
+        appendDoubling(out, decimal->text, quote);
+    } else if (m_dates.mayHoldQuote()) {
+        TextOut written;
+        appendText(written, value);
+        appendDoubling(out, written, quote);
+    } else {
+        appendText(out, value);
+    }
     if (out.size() == start + 1) {
         out.resize(start);
         appendNull(out);
         return;
-    }
-    if (m_dates.mayHoldQuote() || std::holds_alternative<db::Decimal>(value)) {
-        const QString written = toQString(out.substr(start + 1));
-        out.resize(start + 1);
-        appendDoubling(out, written, quote);
     }
     out.push_back(quote);
 }
@@ -203,14 +208,20 @@ InsertBuilder::InsertBuilder(const QString& table, const ValueFormat& format)
 // out at its exact size: a preview may hold millions of these strings.
 QString InsertBuilder::text(const std::vector<db::Value>& row)
 {
-    m_buffer.assign(m_prefix);
+    m_buffer.clear();
+    append(m_buffer, row);
+    return toQString(m_buffer);
+}
+
+void InsertBuilder::append(TextOut& out, const std::vector<db::Value>& row) const
+{
+    out += m_prefix;
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i > 0)
-            m_buffer.append(u", ");
-        m_format.appendLiteral(m_buffer, row[i]);
+            out.append(u", ");
+        m_format.appendLiteral(out, row[i]);
     }
-    m_buffer.push_back(u')');
-    return toQString(m_buffer);
+    out.push_back(u')');
 }
 
 } // namespace convert

@@ -72,6 +72,9 @@ public:
     explicit InsertBuilder(const QString& table, const ValueFormat& format = ValueFormat::system());
 
     QString text(const std::vector<db::Value>& row);
+    // Appends the statement text() gives to `out`, for a caller that writes the text on at once and
+    // keeps no string of it.
+    void append(TextOut& out, const std::vector<db::Value>& row) const;
 
 private:
     TextOut m_prefix;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -17,10 +18,29 @@ inline void appendView(TextOut& out, QStringView text)
     out.append(text.utf16(), static_cast<std::size_t>(text.size()));
 }
 
+// Makes room for `count` more characters at the end of `out` and returns where they start; the caller
+// fills them all.
+inline char16_t* grow(TextOut& out, std::size_t count)
+{
+    const std::size_t start = out.size();
+    out.resize(start + count);
+    return out.data() + start;
+}
+
 // `text` must be ASCII.
 inline void appendAscii(TextOut& out, std::string_view text)
 {
-    out.append(text.begin(), text.end());
+    std::copy(text.begin(), text.end(), grow(out, text.size()));
+}
+
+// Writes the last `count` decimal digits of `value`, zero-padded, and returns the end of them.
+inline char16_t* writeDigits(char16_t* at, quint64 value, int count)
+{
+    for (int i = count - 1; i >= 0; --i) {
+        at[i] = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    }
+    return at + count;
 }
 
 // Appends the decimal digits of `magnitude`, zero-padded on the left to `minDigits`.

@@ -1,5 +1,7 @@
 #include "app/cli/Cli.h"
 
+#include <algorithm>
+
 namespace cli {
 
 namespace {
@@ -32,21 +34,33 @@ QString helpText()
 
 } // namespace
 
+char* Output::room(qsizetype size)
+{
+    if (m_used + size > m_buffer.size()) {
+        flush();
+        if (size > m_buffer.size())
+            m_buffer.resize(std::max(size, BlockSize));
+    }
+    return m_buffer.data() + m_used;
+}
+
 void Output::write(QStringView text)
 {
-    const qsizetype used = m_buffer.size();
-    m_buffer.resize(used + m_encoder.requiredSpace(text.size()));
-    char* end = m_encoder.appendToBuffer(m_buffer.data() + used, text);
-    m_buffer.resize(end - m_buffer.constData());
-    if (m_buffer.size() >= FlushAt)
-        flush();
+    char* const start = room(m_encoder.requiredSpace(text.size()));
+    m_used += m_encoder.appendToBuffer(start, text) - start;
+}
+
+void Output::writeAscii(std::string_view text)
+{
+    std::copy(text.begin(), text.end(), room(qsizetype(text.size())));
+    m_used += qsizetype(text.size());
 }
 
 void Output::flush()
 {
-    if (!m_buffer.isEmpty())
-        m_device.write(m_buffer);
-    m_buffer.clear();
+    if (m_used > 0)
+        m_device.write(m_buffer.constData(), m_used);
+    m_used = 0;
 }
 
 const std::vector<Command>& commands()

@@ -23,7 +23,7 @@ public:
     Output& operator=(const Output&) = delete;
 
     void write(QStringView text);
-    void writeAscii(std::string_view text) { m_buffer.append(text.data(), qsizetype(text.size())); }
+    void writeAscii(std::string_view text);
     void writeLine(QStringView text)
     {
         write(text);
@@ -32,10 +32,14 @@ public:
     void flush();
 
 private:
-    static constexpr qsizetype FlushAt = 1 << 16;
+    // Where `size` more bytes go, after writing out what the buffer holds when they would not fit.
+    char* room(qsizetype size);
+
+    static constexpr qsizetype BlockSize = 1 << 16;
 
     QIODevice& m_device;
-    QByteArray m_buffer;
+    QByteArray m_buffer; // allocated on the first write, then reused; m_used bytes are filled
+    qsizetype m_used = 0;
     QStringEncoder m_encoder{QStringConverter::Utf8};
 };
 

@@ -208,9 +208,13 @@ int tableStatements(db::Connection& connection, const QString& table, Streams& s
     return guarded(streams, [&] {
         const auto rows = openTable(connection, table);
         streams.out.writeLine(convert::createTableText(table, rows->fields()));
-        convert::InsertBuilder inserts(table);
+        const convert::InsertBuilder inserts(table);
+        convert::TextOut line;
         return eachRow(*rows, streams, [&](const std::vector<db::Value>& values) {
-            streams.out.writeLine(inserts.text(values));
+            line.clear();
+            inserts.append(line, values);
+            line.push_back(u'\n');
+            streams.out.write(line);
         });
     });
 }
