@@ -71,6 +71,7 @@ DateFormat::DateFormat(const QLocale& locale)
 {}
 
 DateFormat::DateFormat(const QLocale& locale, const QString& format)
+    : m_iso(format == QLatin1String("yyyy-MM-dd"))
 {
     for (int i = 0; i < 7; ++i) {
         m_dayNames[i] = locale.dayName(i + 1, QLocale::ShortFormat);
@@ -138,21 +139,33 @@ void DateFormat::appendDateTime(TextOut& out, const QDateTime& dateTime) const
     const qint64 days = msecs >= 0 ? msecs / msecsPerDay : (msecs + 1) / msecsPerDay - 1;
     const qint64 msecsOfDay = msecs - days * msecsPerDay;
     appendJulianDay(out, days + julianDayOfEpoch);
-    out.push_back(u' ');
-    appendDigits(out, static_cast<quint64>(msecsOfDay / 3600000), 2);
-    out.push_back(u':');
-    appendDigits(out, static_cast<quint64>(msecsOfDay / 60000 % 60), 2);
-    out.push_back(u':');
-    appendDigits(out, static_cast<quint64>(msecsOfDay / 1000 % 60), 2);
-    if (msecsOfDay % 1000 != 0) {
-        out.push_back(u'.');
-        appendDigits(out, static_cast<quint64>(msecsOfDay % 1000), 3);
+    const auto clock = static_cast<quint64>(msecsOfDay);
+    const bool milliseconds = clock % 1000 != 0;
+    char16_t* at = grow(out, milliseconds ? 13 : 9);
+    *at++ = u' ';
+    at = writeDigits(at, clock / 3600000, 2);
+    *at++ = u':';
+    at = writeDigits(at, clock / 60000 % 60, 2);
+    *at++ = u':';
+    at = writeDigits(at, clock / 1000 % 60, 2);
+    if (milliseconds) {
+        *at++ = u'.';
+        writeDigits(at, clock % 1000, 3);
     }
 }
 
 void DateFormat::appendJulianDay(TextOut& out, qint64 julianDay) const
 {
     const CivilDate date = civilDate(julianDay);
+    if (m_iso && date.year >= 1 && date.year <= 9999) {
+        char16_t* at = grow(out, 10);
+        at = writeDigits(at, static_cast<quint64>(date.year), 4);
+        *at++ = u'-';
+        at = writeDigits(at, static_cast<quint64>(date.month), 2);
+        *at++ = u'-';
+        writeDigits(at, static_cast<quint64>(date.day), 2);
+        return;
+    }
     const auto weekday = static_cast<std::size_t>((julianDay % 7 + 7) % 7);
     for (const Token& token : m_tokens) {
         switch (token.part) {

@@ -63,6 +63,7 @@ private:
     std::array<QString, 12> m_monthNames;
     std::array<QString, 12> m_longMonthNames;
     bool m_mayHoldQuote = false;
+    bool m_iso = false; // "yyyy-MM-dd": years 1 to 9999 take a direct path
 };
 
 } // namespace convert

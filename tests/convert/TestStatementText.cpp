@@ -252,6 +252,26 @@ private slots:
         QCOMPARE(posix().text(utc(9999, 12, 31, 23, 59, 59, 999)), QStringLiteral("9999-12-31 23:59:59.999"));
     }
 
+    // ISO dates and date-times of years 1 to 9999 take a direct path; across that range and just past
+    // it, on the first and last day of a year and the last day of February, they read as Qt writes them.
+    void isoDatesMatchQtInEveryYear()
+    {
+        const QLocale c = QLocale::c();
+        for (int year = -3; year <= 10002; ++year) {
+            if (year == 0)
+                continue;
+            const QDate lastOfFebruary(year, 2, QDate(year, 2, 1).daysInMonth());
+            for (const QDate& date : {QDate(year, 1, 1), lastOfFebruary, QDate(year, 12, 31)}) {
+                QCOMPARE(posix().text(date), c.toString(date, QStringLiteral("yyyy-MM-dd")));
+                const int milliseconds = std::abs(year) % 1000;
+                const QDateTime dateTime(date, QTime(23, 59, 58, milliseconds), Qt::UTC);
+                QCOMPARE(posix().text(dateTime),
+                         c.toString(dateTime, milliseconds ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
+                                                           : QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+            }
+        }
+    }
+
     // Every locale Qt knows, against Qt's own formatting of its short date format with the year widened.
     void datesFollowEveryLocalesShortFormat()
     {
