@@ -157,20 +157,28 @@ CodePage::CodePage(int number) : m_number(number)
 
 QString CodePage::decode(QByteArrayView bytes)
 {
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes);
+    QString text;
+    decode(bytes, text);
+    return text;
+}
+
+void CodePage::decode(QByteArrayView bytes, QString& text)
+{
+    if (isAscii(bytes)) {
+        text = QLatin1StringView(bytes.data(), bytes.size());
+        return;
+    }
     if (!m_singleByte) {
         m_decoder.resetState();
-        QString text = m_decoder.decode(bytes);
+        text = m_decoder.decode(bytes);
         m_decoder.resetState();
-        return text;
+        return;
     }
-    QString text(bytes.size(), Qt::Uninitialized);
+    text.resize(bytes.size());
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     for (qsizetype i = 0; i < bytes.size(); ++i)
         out[i] = m_table[in[i]];
-    return text;
 }
 
 } // namespace db::foxpro

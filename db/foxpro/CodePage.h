@@ -23,6 +23,8 @@ public:
 
     int number() const { return m_number; }
     QString decode(QByteArrayView bytes);
+    // Decodes into `text`, reusing its storage when it has room: one string serves a field in every record.
+    void decode(QByteArrayView bytes, QString& text);
 
 private:
     int m_number;

@@ -39,8 +39,8 @@ bool isDigit(char c)
 
 // Writes `digits` (the integer and fraction digits run together) with the decimal point `point`
 // digits from the left, without superfluous leading zeros: "  12.50" -> "12.50", "-.5" -> "-0.5",
-// "1.5E+3" -> "1500". One allocation: the result.
-QString plainDecimal(bool negative, QByteArrayView digits, qsizetype point)
+// "1.5E+3" -> "1500". No allocation when `text` has room.
+void plainDecimal(bool negative, QByteArrayView digits, qsizetype point, QString& text)
 {
     // At most 255 digits, shifted by at most MaxExponent places.
     char out[2 * MaxExponent + 260];
@@ -74,7 +74,7 @@ QString plainDecimal(bool negative, QByteArrayView digits, qsizetype point)
         std::memmove(out + start, out + lead, std::size_t(size - lead));
         size -= lead - start;
     }
-    return QString::fromLatin1(out, size);
+    text = QLatin1StringView(out, size);
 }
 
 int exponentOf(QByteArrayView text, QByteArrayView all)
@@ -98,11 +98,13 @@ int exponentOf(QByteArrayView text, QByteArrayView all)
 
 } // namespace
 
-Value numericValue(QByteArrayView bytes)
+void numericValue(QByteArrayView bytes, Value& value)
 {
     const QByteArrayView text = trimmed(bytes);
-    if (text.isEmpty() || text.front() == '*')
-        return {};
+    if (text.isEmpty() || text.front() == '*') {
+        value = {};
+        return;
+    }
     qsizetype pos = 0;
     bool negative = false;
     if (text[pos] == '+' || text[pos] == '-')
@@ -127,8 +129,11 @@ Value numericValue(QByteArrayView bytes)
             invalid("number", bytes);
         exponent = exponentOf(text.sliced(pos + 1), bytes);
     }
-    return Decimal{
-        plainDecimal(negative, QByteArrayView(digits, count), (point < 0 ? count : point) + exponent)};
+    Decimal* decimal = std::get_if<Decimal>(&value);
+    if (!decimal)
+        decimal = &value.emplace<Decimal>();
+    plainDecimal(negative, QByteArrayView(digits, count), (point < 0 ? count : point) + exponent,
+                 decimal->text);
 }
 
 Value dateValue(QByteArrayView bytes)

@@ -10,8 +10,9 @@ namespace db::foxpro {
 // is NULL, as is a number of asterisks (FoxPro's overflow marker); bytes that are no valid value
 // throw ValueError.
 
-// N and F: ASCII digits, right-aligned, optional sign, "." (or ",") and exponent -> exact decimal text.
-Value numericValue(QByteArrayView bytes);
+// N and F: ASCII digits, right-aligned, optional sign, "." (or ",") and exponent -> exact decimal text,
+// written into `value`, whose decimal text (from the previous record) is reused.
+void numericValue(QByteArrayView bytes, Value& value);
 // D: "YYYYMMDD".
 Value dateValue(QByteArrayView bytes);
 // T: Julian day number and milliseconds since midnight, two little-endian 32-bit integers.

@@ -30,6 +30,29 @@ QString memoFileFor(const QString& path)
     return {};
 }
 
+// The value of a field whose bytes hold it whole: dates, date-times, logicals and binary numbers.
+Value fixedWidthValue(char type, QByteArrayView bytes)
+{
+    switch (type) {
+    case 'D':
+        return dateValue(bytes);
+    case 'T':
+        return dateTimeValue(bytes);
+    case 'L':
+        return logicalValue(bytes);
+    case 'I':
+        return static_cast<qint32>(le32(bytes.data()));
+    case 'Y':
+        return Currency{static_cast<qint64>(le64(bytes.data()))};
+    default: { // 'B', a Visual FoxPro double
+        const quint64 bits = le64(bytes.data());
+        double number;
+        std::memcpy(&number, &bits, sizeof number);
+        return number;
+    }
+    }
+}
+
 } // namespace
 
 int adoTypeOf(const FieldDescriptor& field)
@@ -125,7 +148,7 @@ void Table::decodeVisible(std::vector<Value>& values)
     values.resize(m_visible.size());
     for (std::size_t i = 0; i < m_visible.size(); ++i) {
         try {
-            values[i] = decode(m_visible[i]);
+            decode(m_visible[i], values[i]);
         } catch (const ValueError& error) {
             throw DbError(QStringLiteral("%1: record %2, field %3: %4.")
                               .arg(fileName())
@@ -147,63 +170,58 @@ bool Table::isNullBitSet(int bit) const
 
 Value Table::decode(int index)
 {
-    const FieldDescriptor& field = m_header.fields[index];
-    if (isNullBitSet(field.nullBit))
-        return {};
-    const QByteArrayView bytes(m_record.constData() + field.offset, field.length);
-    if (field.memoPointer)
-        return memo(field, index);
-    switch (field.type) {
-    case 'C':
-        return text(field, bytes);
-    case 'V':
-    case 'Q':
-        return varying(field, bytes);
-    case 'N':
-    case 'F':
-        return numericValue(bytes);
-    case 'D':
-        return dateValue(bytes);
-    case 'T':
-        return dateTimeValue(bytes);
-    case 'L':
-        return logicalValue(bytes);
-    case 'I':
-        return static_cast<qint32>(le32(bytes.data()));
-    case 'Y':
-        return Currency{static_cast<qint64>(le64(bytes.data()))};
-    default: { // 'B', a Visual FoxPro double
-        const quint64 bits = le64(bytes.data());
-        double number;
-        std::memcpy(&number, &bits, sizeof number);
-        return number;
-    }
-    }
+    Value value;
+    decode(index, value);
+    return value;
 }
 
-Value Table::text(const FieldDescriptor& field, QByteArrayView bytes)
+void Table::decode(int index, Value& value)
 {
-    return field.binary ? m_binaryText.decode(bytes) : m_codePage.decode(bytes);
+    const FieldDescriptor& field = m_header.fields[index];
+    const QByteArrayView bytes(m_record.constData() + field.offset, field.length);
+    if (isNullBitSet(field.nullBit))
+        value = {};
+    else if (field.memoPointer)
+        memo(field, index, value);
+    else if (field.type == 'C')
+        text(field, bytes, value);
+    else if (field.type == 'V' || field.type == 'Q')
+        varying(field, bytes, value);
+    else if (field.type == 'N' || field.type == 'F')
+        numericValue(bytes, value);
+    else
+        value = fixedWidthValue(field.type, bytes);
+}
+
+// Text replaces the string `value` holds in place, so that its storage serves the next record too.
+void Table::text(const FieldDescriptor& field, QByteArrayView bytes, Value& value)
+{
+    QString* text = std::get_if<QString>(&value);
+    if (!text)
+        text = &value.emplace<QString>();
+    (field.binary ? m_binaryText : m_codePage).decode(bytes, *text);
 }
 
 // V and Q fill their width unless their length bit is set; then the last byte holds the length.
-Value Table::varying(const FieldDescriptor& field, QByteArrayView bytes)
+void Table::varying(const FieldDescriptor& field, QByteArrayView bytes, Value& value)
 {
     if (isNullBitSet(field.lengthBit)) {
         const int length = std::min<int>(static_cast<unsigned char>(bytes.back()), field.length - 1);
         bytes = bytes.first(length);
     }
     if (field.type == 'Q')
-        return bytes.toByteArray();
-    return text(field, bytes);
+        value = bytes.toByteArray();
+    else
+        text(field, bytes, value);
 }
 
-Value Table::memo(const FieldDescriptor& field, int index)
+void Table::memo(const FieldDescriptor& field, int index, Value& value)
 {
     const QByteArrayView data = memoBytes(index);
     if (field.type == 'M' && !field.binary)
-        return m_codePage.decode(data);
-    return data.toByteArray();
+        text(field, data, value);
+    else
+        value = data.toByteArray();
 }
 
 QByteArrayView Table::memoBytes(int index)

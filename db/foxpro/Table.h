@@ -47,6 +47,8 @@ public:
     void decodeVisible(std::vector<Value>& values);
     // Decodes one field of the loaded record; throws ValueError.
     Value decode(int index);
+    // The same into `value`, reusing the storage of the text it holds.
+    void decode(int index, Value& value);
     // The stored bytes of memo field `index` of the loaded record (empty for block 0), valid until the
     // next memo is read; throws ValueError.
     QByteArrayView memoBytes(int index);
@@ -55,9 +57,9 @@ public:
 
 private:
     bool isNullBitSet(int bit) const;
-    Value text(const FieldDescriptor& field, QByteArrayView bytes);
-    Value varying(const FieldDescriptor& field, QByteArrayView bytes);
-    Value memo(const FieldDescriptor& field, int index);
+    void text(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
+    void varying(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
+    void memo(const FieldDescriptor& field, int index, Value& value);
 
     std::unique_ptr<ByteSource> m_source;
     TableHeader m_header;
