@@ -15,10 +15,9 @@
 
 void registerSqliteAsSqlServer()
 {
-    static const PrivateOdbcConfig config(
-        {{QStringLiteral("SQL Server"), PrivateOdbcConfig::sqliteDriverLibrary()}});
-    if (!config.error().isEmpty())
-        throw std::runtime_error(config.error().toStdString());
+    const QString error = PrivateOdbcConfig::registerSqliteAsSqlServer();
+    if (!error.isEmpty())
+        throw std::runtime_error(error.toStdString());
 }
 
 QString samplesFolder()

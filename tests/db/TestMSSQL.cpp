@@ -12,7 +12,6 @@
 
 #include <clocale>
 #include <functional>
-#include <optional>
 
 using db::Connection;
 using db::DbError;
@@ -21,7 +20,6 @@ class TestMSSQL : public QObject
 {
     Q_OBJECT
 
-    std::optional<PrivateOdbcConfig> m_config;
     QTemporaryDir m_dir;
     MSSQLLogin m_login;
 
@@ -48,11 +46,8 @@ class TestMSSQL : public QObject
 private slots:
     void initTestCase()
     {
-        const QString driver = PrivateOdbcConfig::sqliteDriverLibrary();
-        if (driver.isEmpty())
-            QFAIL("The SQLite ODBC driver (Debian package libsqliteodbc) is not installed.");
-        m_config.emplace(std::vector<std::pair<QString, QString>>{{QStringLiteral("SQL Server"), driver}});
-        QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
+        const QString error = PrivateOdbcConfig::registerSqliteAsSqlServer();
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY(m_dir.isValid());
         m_login = {QStringLiteral("db.example"),
                    QStringLiteral("1433"),

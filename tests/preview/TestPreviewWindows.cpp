@@ -18,15 +18,12 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <optional>
-
 using Kind = FakeUiServices::Kind;
 
 class TestPreviewWindows : public QObject
 {
     Q_OBJECT
 
-    std::optional<PrivateOdbcConfig> m_config;
     QTemporaryDir m_dir;
     int m_databases = 0;
     QString m_database; // the file behind the current test's connection
@@ -87,11 +84,8 @@ class TestPreviewWindows : public QObject
 private slots:
     void initTestCase()
     {
-        const QString driver = PrivateOdbcConfig::sqliteDriverLibrary();
-        if (driver.isEmpty())
-            QFAIL("The SQLite ODBC driver (Debian package libsqliteodbc) is not installed.");
-        m_config.emplace(std::vector<std::pair<QString, QString>>{{QStringLiteral("SQL Server"), driver}});
-        QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
+        const QString error = PrivateOdbcConfig::registerSqliteAsSqlServer();
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY(m_dir.isValid());
     }
 

@@ -57,3 +57,12 @@ QString PrivateOdbcConfig::freeTdsDriverLibrary()
 {
     return db::odbc::findDriverLibrary(QStringLiteral("libtdsodbc.so"));
 }
+
+QString PrivateOdbcConfig::registerSqliteAsSqlServer()
+{
+    const QString driver = sqliteDriverLibrary();
+    if (driver.isEmpty())
+        return QStringLiteral("The SQLite ODBC driver (Debian package libsqliteodbc) is not installed.");
+    static const PrivateOdbcConfig config({{QStringLiteral("SQL Server"), driver}});
+    return config.error();
+}

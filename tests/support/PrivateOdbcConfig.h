@@ -26,6 +26,11 @@ public:
     // The FreeTDS ODBC driver library, or an empty text.
     static QString freeTdsDriverLibrary();
 
+    // Registers the SQLite ODBC driver as "SQL Server" for the rest of this process, so that the
+    // program's own connection strings reach an SQLite database file named as the database. An empty
+    // text when that worked; otherwise what went wrong.
+    static QString registerSqliteAsSqlServer();
+
 private:
     QTemporaryDir m_dir;
     QString m_folder;
