@@ -1,5 +1,5 @@
 // ferrandine-cli's commands on a small table written byte by byte.
-#include "tests/db/DbfBuilder.h"
+#include "tests/support/DbfBuilder.h"
 
 #include "app/cli/Cli.h"
 

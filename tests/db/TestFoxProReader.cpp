@@ -1,6 +1,6 @@
 // The FoxPro reader on tables written byte by byte: every field type and its ADO code, NULLs and
 // blank values, damaged and hostile headers and memo files, code pages and database containers.
-#include "DbfBuilder.h"
+#include "tests/support/DbfBuilder.h"
 
 #include "db/AdoType.h"
 #include "db/Connection.h"

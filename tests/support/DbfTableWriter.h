@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "tests/support/DbfBuilder.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -29,7 +30,5 @@ public:
 
 private:
     std::vector<Column> m_columns;
-    int m_recordLength = 1;
-    int m_rows = 0;
-    QByteArray m_records;
+    DbfBuilder m_table;
 };

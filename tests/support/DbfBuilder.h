@@ -55,4 +55,5 @@ QByteArray le32(quint32 value);
 QByteArray le64(quint64 value);
 // A T field: Julian day number and milliseconds since midnight.
 QByteArray dateTimeBytes(qint32 julianDay, qint32 milliseconds);
+// Throws std::runtime_error naming the file when it cannot be written.
 void writeFile(const QString& path, const QByteArray& bytes);

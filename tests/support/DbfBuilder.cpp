@@ -1,6 +1,8 @@
-#include "DbfBuilder.h"
+#include "tests/support/DbfBuilder.h"
 
 #include <QFile>
+
+#include <stdexcept>
 
 DbfBuilder& DbfBuilder::field(const QByteArray& name, char type, int length, int decimals, quint8 flags)
 {
@@ -104,6 +106,6 @@ QByteArray dateTimeBytes(qint32 julianDay, qint32 milliseconds)
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
 }
