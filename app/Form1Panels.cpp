@@ -5,7 +5,6 @@
 #include "app/SettingsStore.h"
 #include "app/Steps.h"
 #include "app/UiServices.h"
-#include "db/Connection.h"
 #include "source/AddFolder.h"
 #include "source/Form6.h"
 
@@ -133,20 +132,12 @@ void Form1::Check4_Click()
     m_settings.write(Setting::LocalConnection, checkValue(*m_form.Check4));
 }
 
-// Every failure to reach the server is the one message below; the reason is not shown. The
-// connection is dropped when the handler ends: the run opens its own.
+// Every failure to reach the server is the one message below; the reason is not shown. Nothing
+// stays open: the run opens its own connection.
 void Form1::PushButton6_Click()
 {
-    bool connected = false;
-    try {
-        setBusyPointer(true);
-        db::Connection connection;
-        connection.open(MSSQL::connectionString(mssqlLogin()));
-        connected = true;
-    } catch (...) {
-        connected = false;
-    }
-    m_ui.showMessage(this, connected
+    setBusyPointer(true);
+    m_ui.showMessage(this, MSSQL::IsValidMSSQLConnection(mssqlLogin())
                                ? QStringLiteral("Connection successful.")
                                : QStringLiteral("Could not connect. Please check with your administrator."));
     setBusyPointer(false);
