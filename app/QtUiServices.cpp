@@ -79,10 +79,13 @@ QString QtUiServices::chooseFolder(QObject* owner, const QString& prompt, const 
                                              QFileDialog::ShowDirsOnly);
 }
 
+// Qt's own dialog: it matches a filter's patterns without regard to case, so "*.dbc" also shows the
+// "NORTHWIND.DBC" of a database made on Windows, which a desktop's native dialog may hide.
 QString QtUiServices::chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
                                      const QString& startFile)
 {
-    return QFileDialog::getOpenFileName(ownerWidget(owner), title, startFile, filter);
+    return QFileDialog::getOpenFileName(ownerWidget(owner), title, startFile, filter, nullptr,
+                                        QFileDialog::DontUseNativeDialog);
 }
 
 void QtUiServices::processEvents()
