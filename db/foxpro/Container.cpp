@@ -84,6 +84,7 @@ struct Object
     QString type;
     QString name;
     QByteArray properties;
+    QString propertyProblem; // why `properties` could not be read, or empty
 };
 
 std::vector<Object> readObjects(Table& table, const Columns& columns)
@@ -94,16 +95,16 @@ std::vector<Object> readObjects(Table& table, const Columns& columns)
         if (table.loadedIsDeleted())
             continue;
         Object object;
+        object.type = trimmedText(table.decode(columns.objectType));
+        object.id = integer(table.decode(columns.objectId));
+        object.parent = integer(table.decode(columns.parentId));
+        object.name = trimmedText(table.decode(columns.objectName));
+        // A damaged property memo spoils only its own table, which reports it when it is opened.
         try {
-            object.type = trimmedText(table.decode(columns.objectType));
-            object.id = integer(table.decode(columns.objectId));
-            object.parent = integer(table.decode(columns.parentId));
-            object.name = trimmedText(table.decode(columns.objectName));
             if (object.type == QLatin1String("Table"))
                 object.properties = table.memoBytes(columns.property).toByteArray();
         } catch (const ValueError& error) {
-            throw DbError(
-                QStringLiteral("%1: record %2: %3.").arg(table.fileName()).arg(index + 1).arg(error.problem));
+            object.propertyProblem = QStringLiteral("record %1: %2.").arg(index + 1).arg(error.problem);
         }
         objects.push_back(std::move(object));
     }
@@ -130,8 +131,10 @@ Container Container::read(Table& table)
         if (object.type != QLatin1String("Table"))
             continue;
         tableById[object.id] = container.tables.size();
-        container.tables.push_back(
-            TableEntry{object.name, table.decodeText(property(object.properties, PathProperty)), {}});
+        container.tables.push_back(TableEntry{object.name,
+                                              table.decodeText(property(object.properties, PathProperty)),
+                                              {},
+                                              object.propertyProblem});
     }
     // A table's fields are the Field objects it owns, in container order: the same order as the
     // table's own fields.

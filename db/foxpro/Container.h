@@ -18,6 +18,7 @@ struct Container
         QString name;       // OBJECTNAME as stored
         QString path;       // property 1: the table's file, relative to the container's folder
         QStringList fields; // the long names of its fields, in the table's field order
+        QString problem;    // why its properties cannot be read (then `path` is empty), or empty
     };
 
     std::vector<TableEntry> tables; // live Table objects

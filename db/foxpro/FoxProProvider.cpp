@@ -140,6 +140,9 @@ std::unique_ptr<RecordSet> FoxProProvider::openContainerTable(const QString& nam
                      [&](const auto& t) { return t.name.compare(name, Qt::CaseInsensitive) == 0; });
     if (entry == m_container->tables.end())
         throw DbError(QStringLiteral("%1: the database has no table named %2.").arg(m_dataSource, name));
+    if (!entry->problem.isEmpty())
+        throw DbError(QStringLiteral("%1: the properties of table %2 cannot be read: %3")
+                          .arg(m_dataSource, entry->name, entry->problem));
     if (entry->path.isEmpty())
         throw DbError(QStringLiteral("%1: table %2 names no file.").arg(m_dataSource, entry->name));
     const QString path = resolveRelative(QFileInfo(m_dataSource).path(), entry->path);

@@ -383,6 +383,7 @@ private slots:
         dbc.record({le32(8), le32(6), "Field", "amount", le32(0)});
         dbc.record({le32(9), le32(1), "View", "big_orders", le32(0)});
         dbc.record({le32(10), le32(1), "Table", "Dropped", le32(0)}, true);
+        dbc.record({le32(11), le32(1), "Table", "Damaged", le32(4000000)}); // properties past the end
         writeFile(path("shop.dbc"), dbc.bytes());
 
         Connection connection;
@@ -391,13 +392,19 @@ private slots:
         for (auto rs = connection.openSchema(Connection::SchemaTables); !rs->eof(); rs->moveNext())
             listed << std::get<QString>(rs->values()[0]) + QLatin1Char('=') +
                           std::get<QString>(rs->values()[1]);
-        QCOMPARE(listed, QStringList({"big_orders=VIEW", "Customer_Orders=TABLE"}));
+        QCOMPARE(listed, QStringList({"big_orders=VIEW", "Customer_Orders=TABLE", "Damaged=TABLE"}));
         auto rs = connection.openRecordSet(QStringLiteral("SELECT * FROM `customer_orders`"));
         QCOMPARE(rs->fields()[0].name, QStringLiteral("customername"));
         QCOMPARE(std::get<QString>(rs->values()[0]), QStringLiteral("Ann  "));
         QVERIFY(errorOf([&] {
                     connection.openRecordSet(QStringLiteral("SELECT * FROM `BIG_ORDERS`"));
                 }).contains(QLatin1String("is a view")));
+        // A table whose properties cannot be read fails alone, naming itself and the damage.
+        const QString damaged =
+            errorOf([&] { connection.openRecordSet(QStringLiteral("SELECT * FROM `damaged`")); });
+        QVERIFY2(damaged.startsWith(path("shop.dbc") + QStringLiteral(": the properties of table Damaged")) &&
+                     damaged.contains(QLatin1String("record 7: memo block 4000000 lies past the end")),
+                 qPrintable(damaged));
 
         // A table that is no container, under a container's name, is refused naming it.
         writeFile(path("plain.dbc"), DbfBuilder().field("A", 'C', 1).bytes());
