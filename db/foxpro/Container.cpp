@@ -91,7 +91,8 @@ std::vector<Object> readObjects(Table& table, const Columns& columns)
 {
     std::vector<Object> objects;
     for (quint32 index = 0; index < table.wholeRecords(); ++index) {
-        table.load(index);
+        if (!table.load(index))
+            break;
         if (table.loadedIsDeleted())
             continue;
         Object object;

@@ -14,6 +14,7 @@ namespace db::foxpro {
 namespace {
 
 constexpr int WindowsLatin = 1252;
+constexpr char EndMark = 0x1A;
 
 QString memoFileFor(const QString& path)
 {
@@ -135,12 +136,17 @@ QString Table::fieldName(int index)
     return m_codePage.decode(m_header.fields[index].name);
 }
 
-void Table::load(quint32 index)
+bool Table::load(quint32 index)
 {
     const qint64 offset = m_header.headerLength + qint64(index) * m_header.recordLength;
     if (index >= m_wholeRecords || !m_source->read(offset, m_record.data(), m_record.size()))
         throw DbError(QStringLiteral("%1: record %2 cannot be read.").arg(fileName()).arg(qint64(index) + 1));
+    if (m_record.at(0) == EndMark) {
+        m_wholeRecords = index;
+        return false;
+    }
     m_loaded = index;
+    return true;
 }
 
 void Table::decodeVisible(std::vector<Value>& values)

@@ -36,11 +36,14 @@ public:
     // The header name of field `index`, decoded.
     QString fieldName(int index);
 
-    // Whole records the file holds: the header's count, or fewer when the file ends early.
+    // Whole records the file holds: the header's count, or fewer when the file ends early (or, once
+    // load() has met it, at an end-of-file mark).
     quint32 wholeRecords() const { return m_wholeRecords; }
 
-    // Loads record `index` (0-based) into the record buffer. Throws DbError when it cannot be read.
-    void load(quint32 index);
+    // Loads record `index` (0-based) into the record buffer. False when the end-of-file mark (0x1A)
+    // stands where the record's deletion flag should be: the table's data ends there, whatever bytes
+    // follow, and wholeRecords() becomes `index`. Throws DbError when the record cannot be read.
+    bool load(quint32 index);
     bool loadedIsDeleted() const { return m_record.at(0) == '*'; }
     // Decodes the visible fields of the loaded record. Throws DbError naming the file, the record
     // number (1-based) and the field when one cannot be decoded.

@@ -29,7 +29,8 @@ void TableRecordSet::advanceFrom(quint32 index)
     m_error.clear();
     for (; index < m_table->wholeRecords(); ++index) {
         try {
-            m_table->load(index);
+            if (!m_table->load(index))
+                break;
             if (m_table->loadedIsDeleted())
                 continue;
             m_table->decodeVisible(m_values);
@@ -75,7 +76,8 @@ qint64 TableRecordSet::recordCount() const
     if (!m_liveRecords) {
         qint64 live = 0;
         for (quint32 index = 0; index < m_table->wholeRecords(); ++index) {
-            m_table->load(index);
+            if (!m_table->load(index))
+                break;
             live += m_table->loadedIsDeleted() ? 0 : 1;
         }
         m_liveRecords = live;

@@ -249,6 +249,20 @@ private slots:
                  qPrintable(error));
         rs->moveNext();
         QVERIFY(rs->eof());
+
+        // The end-of-file mark ends the records even when bytes follow it: they are no records.
+        DbfBuilder padded(0x30);
+        padded.field("NAME", 'C', 7).record({"Ann"}).record({"Bob"});
+        writeFile(path("padded.dbf"), padded.bytes(4) + QByteArray(20, 'x'));
+        rs = open(QStringLiteral("padded"));
+        QCOMPARE(rs->recordCount(), 2);
+        rs->moveNext();
+        rs->moveNext();
+        const QString padding = errorOf([&] { rs->values(); });
+        QVERIFY2(padding.contains(QLatin1String("header counts 4 records but the file holds only 2")),
+                 qPrintable(padding));
+        rs->moveNext();
+        QVERIFY(rs->eof());
     }
 
     void hostileMemoFiles_data()
