@@ -166,12 +166,15 @@ bool RunSteps::convertTable(int i)
             s.run(176, [&] { m_run.m_preview.clearStatements(); });
             s.run(178, [&] { m_run.m_datatypes.clearRows(); });
         }
-        if (s.test(180, [&] { return answer == Yes; })) {
+        // The source table is opened before the target's table is dropped: a table that cannot be
+        // read leaves the one on the target as it is, rather than dropped with nothing to replace it.
+        s.run(190, [&] { m_window.setProgressText(QStringLiteral("Please wait.. Processing table ") + t); });
+        const bool opened =
+            s.run(192, [&] { foxpro_rs = foxpro_conn->openRecordSet(convert::sourceQueryText(t)); });
+        if (opened && s.test(180, [&] { return answer == Yes; })) {
             dispatch(184, 186, convert::dropTableText(t));
             s.run(188, [&] { MSSQL::RemoveTableFromListbox(m_run.List1, t.toLower()); });
         }
-        s.run(190, [&] { m_window.setProgressText(QStringLiteral("Please wait.. Processing table ") + t); });
-        s.run(192, [&] { foxpro_rs = foxpro_conn->openRecordSet(convert::sourceQueryText(t)); });
         createTable();
         closeRecordSet();
         if (abandoned())

@@ -53,8 +53,9 @@ struct RunOutcome
 // after each table or once after all tables.
 //
 // Every step is numbered; a step that fails shows the error box with its number and the run goes on
-// with the next step, so one bad row costs one box and the table keeps going. Three guards keep a
+// with the next step, so one bad row costs one box and the table keeps going. Four guards keep a
 // failure from turning into wrong data on the target:
+// - a source table that cannot be opened is not dropped on the target, since nothing would replace it;
 // - a row whose values cannot all be read, or whose INSERT text could not be finished, is reported
 //   and not sent: no half-built statement and no text left over from an earlier row is executed;
 // - when a table's CREATE TABLE fails on the target, its rows are not sent either: they would land in

@@ -7,6 +7,7 @@
 #include "tests/support/FakeUiServices.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +32,7 @@ private slots:
     void rowRejectedByTheEngine();
     void unreadableRowIsReportedAndNotSent();
     void tableTheTargetWillNotCreateGetsNoRows();
+    void unreadableSourceTableKeepsTheTargetTable();
     void secondStartDuringARun();
     void closingTheWindowStopsTheRun();
     void failingConnectionTestsEndSilently_data();
@@ -232,6 +234,33 @@ void TestConversionRun::tableTheTargetWillNotCreateGetsNoRows()
     QVERIFY(errors[0].contains("at line 332"));
     QCOMPARE(m_target->rows("mysystem"), (std::vector<QStringList>{{"old"}}));
     compareWithSource(m_source, {"alpha", "beta", "gamma"});
+}
+
+void TestConversionRun::unreadableSourceTableKeepsTheTargetTable()
+{
+    // Listed as a table, but its header promises records the file does not hold.
+    DbfTableWriter damaged({{"V", 'C', 3}});
+    damaged.addRow({"new"});
+    damaged.save(m_source + "/damaged.dbf");
+    QFile file(m_source + "/damaged.dbf");
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.resize(40));
+    file.close();
+    m_target->exec("CREATE TABLE damaged(V TEXT); INSERT INTO damaged VALUES('old');");
+    for (const bool preview : {false, true}) {
+        m_window.preview = preview;
+        m_ui.answers = {true};
+        QVERIFY(start().started);
+        QCOMPARE(m_ui.callsOf(FakeUiServices::Kind::Question).size(), std::size_t(1));
+        const QStringList errors = m_ui.errors();
+        QVERIFY(!errors.isEmpty());
+        QVERIFY2(errors[0].contains("damaged") && errors[0].contains("at line 192"), qPrintable(errors[0]));
+        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        m_ui.clear();
+    }
+    // Neither executed nor offered for execution: the drop would leave nothing in the table's place.
+    QCOMPARE(m_target->rows("damaged"), (std::vector<QStringList>{{"old"}}));
+    QVERIFY(m_preview->statements.isEmpty());
 }
 
 void TestConversionRun::secondStartDuringARun()
