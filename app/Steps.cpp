@@ -1,6 +1,5 @@
 #include "app/Steps.h"
 
-#include "app/ErrorBox.h"
 #include "app/Failure.h"
 #include "app/UiServices.h"
 
@@ -20,5 +19,5 @@ QString Steps::describe(std::exception_ptr error)
 void Steps::report(int step, std::exception_ptr error)
 {
     ++m_failures;
-    m_ui.showError(m_owner, ErrorBox::text(describe(error), m_location, step));
+    m_ui.reportFailure(m_owner, describe(error), m_location, step);
 }

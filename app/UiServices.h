@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ErrorBox.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -23,6 +25,12 @@ public:
     virtual bool askYesNo(QObject* owner, const QString& text, const QString& title = QString()) = 0;
     // The error box: title "Application Error", warning icon, OK only. `text` is ErrorBox::text().
     virtual void showError(QObject* owner, const QString& text) = 0;
+    // A numbered step of `location` ("Window.Procedure") failed with `description`: by default the
+    // error box. A desktop without windows may report the parts its own way.
+    virtual void reportFailure(QObject* owner, const QString& description, const QString& location, int step)
+    {
+        showError(owner, ErrorBox::text(description, location, step));
+    }
 
     // Hands a web or "mailto:" address to the desktop, without waiting for the program it starts.
     virtual void openUrl(const QUrl& url) = 0;

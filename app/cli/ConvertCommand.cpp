@@ -1,6 +1,5 @@
 #include "app/cli/Cli.h"
 
-#include "app/AppInfo.h"
 #include "app/UiServices.h"
 #include "convert/ConversionRun.h"
 #include "convert/DatatypeList.h"
@@ -99,7 +98,11 @@ public:
             m_streams.out.writeLine(text + QStringLiteral(" No (--overwrite no)"));
         return m_overwrite;
     }
-    void showError(QObject*, const QString& text) override;
+    void showError(QObject*, const QString& text) override { writeError(text); }
+    void reportFailure(QObject*, const QString& description, const QString&, int step) override
+    {
+        writeError(QStringLiteral("step %1: %2").arg(step).arg(description));
+    }
     void openUrl(const QUrl&) override {}
     void openDocument(const QString&) override {}
     bool clearClipboard() override { return false; }
@@ -112,23 +115,21 @@ public:
     bool progressShown = false;
 
 private:
+    // One line on the error stream, line breaks of the text folded into blanks.
+    void writeError(QString line);
+
     Streams& m_streams;
     bool m_overwrite;
 };
 
-// The error box text is "description CR LF location-prefix location at line N CR CR support-line".
-void ConsoleUi::showError(QObject*, const QString& text)
+void ConsoleUi::writeError(QString line)
 {
-    const qsizetype location = text.lastIndexOf(QStringLiteral("\r\n") + AppInfo::locationPrefix());
-    const qsizetype lineAt = text.lastIndexOf(QLatin1String(" at line "));
-    QString description = location >= 0 ? text.left(location) : text;
-    description.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
-    const QString step = lineAt >= 0 ? text.mid(lineAt + 9).section(u'\r', 0, 0) : QStringLiteral("?");
+    line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
     if (progressShown) {
         m_streams.err.writeAscii("\n");
         progressShown = false;
     }
-    m_streams.err.writeLine(QStringLiteral("step %1: %2").arg(step, description));
+    m_streams.err.writeLine(line);
     m_streams.err.flush();
 }
 
