@@ -213,6 +213,8 @@ def orders(folder):
 
 
 if __name__ == "__main__":
+    if len(sys.argv) != 2 or sys.argv[1].startswith("-"):
+        sys.exit(__doc__)
     target = sys.argv[1]
     os.makedirs(target, exist_ok=True)
     alltypes(target)
