@@ -6,8 +6,18 @@
 // The optional JPEG is the main window again, the picture that the SQL Server panel's "Help" opens.
 // To add a window, add a line to `windows` below.
 #include "app/Form1.h"
+#include "app/ProgramFiles.h"
 #include "app/QtUiServices.h"
 #include "app/SettingsStore.h"
+#include "convert/DatatypeRowsModel.h"
+#include "convert/Form5.h"
+#include "convert/StatementText.h"
+#include "convert/TypeMapping.h"
+#include "db/Connection.h"
+#include "preview/Form2.h"
+#include "preview/Form3.h"
+#include "preview/Form4.h"
+#include "preview/StatementListModel.h"
 #include "source/Form6.h"
 
 #include <QApplication>
@@ -30,6 +40,25 @@ void fillInLocalConnection(Form1& form)
     form.findChild<QLineEdit*>(QStringLiteral("Text4"))->setText(QStringLiteral("secret"));
     form.findChild<QLineEdit*>(QStringLiteral("Text8"))->setText(QStringLiteral("Samples"));
     form.findChild<QCheckBox*>(QStringLiteral("Check4"))->setChecked(true);
+}
+
+// What a preview of one sample table holds: its statements and its datatype rows.
+void previewSampleTable(const QString& table, StatementListModel& statements, DatatypeRowsModel& datatypes)
+{
+    db::Connection source;
+    source.open(Foxpro::connectionString(
+        FoxProSource{false, {}, ProgramFiles::inProgramFolder(ProgramFiles::samplesName())},
+        Foxpro::Collating::Machine));
+    std::unique_ptr<db::RecordSet> rows = source.openRecordSet(convert::sourceQueryText(table));
+    for (const db::Field& field : rows->fields()) {
+        const convert::ColumnMapping mapping = convert::mapColumnType(field);
+        datatypes.addRow(table, field.name);
+        datatypes.setLastRowType(mapping.matchKey, mapping.sqlType);
+    }
+    statements.append(convert::createTableText(table, rows->fields()));
+    convert::InsertBuilder inserts(table);
+    for (; !rows->eof(); rows->moveNext())
+        statements.append(inserts.text(rows->values()));
 }
 
 QImage shoot(QWidget& window)
@@ -56,11 +85,32 @@ int main(int argc, char* argv[])
     IniSettingsStore settings(settingsFolder.filePath(QStringLiteral("Quenthal.ini")));
     Form1 main(ui, settings, nullptr, [] { return 1; });
     fillInLocalConnection(main);
+    StatementListModel statements;
+    DatatypeRowsModel datatypes;
+    int errorLine = 0;
+    try {
+        previewSampleTable(QStringLiteral("customers"), statements, datatypes);
+    } catch (const std::exception& error) {
+        qCritical("the samples cannot be read: %s", error.what());
+        return 1;
+    }
 
     const std::vector<std::pair<QString, std::function<std::unique_ptr<QWidget>()>>> windows = {
         {QStringLiteral("main-window"), [&] { return std::unique_ptr<QWidget>(); }},
         {QStringLiteral("advanced-options"),
          [&] { return std::make_unique<Form6>(ui, settings, main.state(), &main); }},
+        {QStringLiteral("sql-preview"),
+         [&] { return std::make_unique<Form2>(ui, main.state(), statements, datatypes, errorLine, &main); }},
+        {QStringLiteral("find-and-replace"), [&] { return std::make_unique<Form3>(ui, statements, &main); }},
+        {QStringLiteral("edit-line"),
+         [&] {
+             auto edit = std::make_unique<Form4>(ui, statements, &main);
+             edit->ListLine = 2;
+             edit->setText(statements.lineText(2));
+             return edit;
+         }},
+        {QStringLiteral("datatypes-conversion"),
+         [&] { return std::make_unique<Form5>(ui, datatypes, &main); }},
     };
     bool ok = true;
     for (const auto& [name, make] : windows) {
