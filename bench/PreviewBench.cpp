@@ -4,7 +4,7 @@
 //
 //     QT_QPA_PLATFORM=offscreen build/bench/bench_preview [lines]
 #include "app/EventPump.h"
-#include "app/UiServices.h"
+#include "app/HeadlessUiServices.h"
 #include "convert/DatatypeRowsModel.h"
 #include "convert/SharedState.h"
 #include "preview/Clipboard.h"
@@ -26,14 +26,11 @@
 namespace {
 
 // The real clipboard and event loop; messages are only counted, so nothing waits for a click.
-class BenchUi final : public UiServices
+class BenchUi final : public HeadlessUiServices
 {
 public:
     void showMessage(QObject*, const QString&) override { ++messages; }
-    bool askYesNo(QObject*, const QString&, const QString&) override { return false; }
     void showError(QObject*, const QString& text) override { std::printf("error: %s\n", qPrintable(text)); }
-    void openUrl(const QUrl&) override {}
-    void openDocument(const QString&) override {}
     bool clearClipboard() override
     {
         QGuiApplication::clipboard()->clear();
@@ -44,8 +41,6 @@ public:
         QGuiApplication::clipboard()->setText(text);
         return true;
     }
-    QString chooseFolder(QObject*, const QString&, const QString&) override { return {}; }
-    QString chooseOpenFile(QObject*, const QString&, const QString&, const QString&) override { return {}; }
     void processEvents() override { QCoreApplication::processEvents(); }
 
     int messages = 0;

@@ -6,7 +6,7 @@
 // Prints the processor time of each and the run's overhead; the goal is at most 10%. It also prints what
 // letting window events run at every table, column, row and value costs.
 #include "app/EventPump.h"
-#include "app/UiServices.h"
+#include "app/HeadlessUiServices.h"
 #include "convert/ConversionRun.h"
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
@@ -114,19 +114,11 @@ qint64 rawLoop(const QString& connectionString, const std::vector<QString>& stat
 }
 
 // A desktop that answers nothing and, when asked to, lets the window system run its events.
-class BenchUi final : public UiServices
+class BenchUi final : public HeadlessUiServices
 {
 public:
     explicit BenchUi(bool events) : m_events(events) {}
-    void showMessage(QObject*, const QString&) override {}
-    bool askYesNo(QObject*, const QString&, const QString&) override { return false; }
     void showError(QObject*, const QString& text) override { throw std::runtime_error(text.toStdString()); }
-    void openUrl(const QUrl&) override {}
-    void openDocument(const QString&) override {}
-    bool clearClipboard() override { return false; }
-    bool setClipboardText(const QString&) override { return false; }
-    QString chooseFolder(QObject*, const QString&, const QString&) override { return {}; }
-    QString chooseOpenFile(QObject*, const QString&, const QString&, const QString&) override { return {}; }
     void processEvents() override
     {
         ++eventPoints;

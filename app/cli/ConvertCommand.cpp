@@ -1,6 +1,6 @@
 #include "app/cli/Cli.h"
 
-#include "app/UiServices.h"
+#include "app/HeadlessUiServices.h"
 #include "convert/ConversionRun.h"
 #include "convert/DatatypeList.h"
 #include "convert/SharedState.h"
@@ -86,12 +86,11 @@ QString passwordFromStdin()
 
 // The desktop of a headless run: every failed step becomes one line "step N: description" on the
 // error stream; the overwrite question is answered by --overwrite; nothing else is shown.
-class ConsoleUi final : public UiServices
+class ConsoleUi final : public HeadlessUiServices
 {
 public:
     ConsoleUi(Streams& streams, bool overwrite) : m_streams(streams), m_overwrite(overwrite) {}
 
-    void showMessage(QObject*, const QString&) override {}
     bool askYesNo(QObject*, const QString& text, const QString&) override
     {
         if (!m_overwrite)
@@ -103,13 +102,6 @@ public:
     {
         writeError(QStringLiteral("step %1: %2").arg(step).arg(description));
     }
-    void openUrl(const QUrl&) override {}
-    void openDocument(const QString&) override {}
-    bool clearClipboard() override { return false; }
-    bool setClipboardText(const QString&) override { return false; }
-    QString chooseFolder(QObject*, const QString&, const QString&) override { return {}; }
-    QString chooseOpenFile(QObject*, const QString&, const QString&, const QString&) override { return {}; }
-    void processEvents() override {}
 
     // Set while a progress line stands on the terminal, so that an error line first ends it.
     bool progressShown = false;
