@@ -101,7 +101,8 @@ int exponentOf(QByteArrayView text, QByteArrayView all)
 void numericValue(QByteArrayView bytes, Value& value)
 {
     const QByteArrayView text = trimmed(bytes);
-    if (text.isEmpty() || text.front() == '*') {
+    // FoxPro 2.x and dBASE IV write an empty field with decimals as blanks around its point.
+    if (text.isEmpty() || text.front() == '*' || text == QByteArrayView(".")) {
         value = {};
         return;
     }

@@ -7,8 +7,8 @@
 namespace db::foxpro {
 
 // Decoding of the fixed-width field types from their stored bytes. A blank field (no value entered)
-// is NULL, as is a number of asterisks (FoxPro's overflow marker); bytes that are no valid value
-// throw ValueError.
+// is NULL, as is a number of asterisks (FoxPro's overflow marker) or a lone point among blanks; bytes that
+// are no valid value throw ValueError.
 
 // N and F: ASCII digits, right-aligned, optional sign, "." (or ",") and exponent -> exact decimal text,
 // written into `value`, whose decimal text (from the previous record) is reused.

@@ -72,12 +72,21 @@ Result TestCliConvert::convert(const QStringList& options, const QByteArray& std
 
 void TestCliConvert::convertsEveryTable()
 {
+    // FoxPro 2.x and dBASE IV write an empty number with decimals as blanks around its point.
+    for (const auto& [name, version] : {std::pair{"dos", 0xF5}, std::pair{"dbase", 0x8B}}) {
+        DbfBuilder figures(quint8(version), 0);
+        figures.field("AMOUNT", 'N', 7, 2).field("RATIO", 'F', 20, 18);
+        figures.record({"   .  ", " .                  "}).record({"  1.25", "0.5"});
+        writeFile(m_source + "/" + name + ".dbf", figures.bytes());
+    }
     const Result result = convert({m_source, "--server", "db.example", "--port", "1500", "--database",
                                    m_dir->filePath("target.db"), "--user", "sa", "--password-stdin"});
     QCOMPARE(result.err, QString());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QString("Done: 2 table(s), 0 failed step(s).\n"));
-    QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta"}));
+    QCOMPARE(result.out, QString("Done: 4 table(s), 0 failed step(s).\n"));
+    QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "dbase", "dos"}));
+    for (const char* name : {"dos", "dbase"})
+        QCOMPARE(m_target->rows(name), (std::vector<QStringList>{{"", ""}, {"1.25", "0.5"}}));
     QCOMPARE(m_target->rows("alpha"), (std::vector<QStringList>{{"1", "Zoë     "}, {"2", "O'Neil  "}}));
     QCOMPARE(m_target->rows("beta"), (std::vector<QStringList>{{"2.5"}}));
 }
