@@ -102,23 +102,7 @@ void Form1::Form_Load()
         setWindowIcon(WindowSetup::programIcon());
         SetApplicationTitle();
     });
-    using SettingConversion::toBoolean;
-    using SettingConversion::toWholeNumber;
-    s.run(128, [&] {
-        const short value =
-            toWholeNumber(QLatin1String(Setting::Check1.name), m_settings.read(Setting::Check1));
-        if (value != 0 && value != 1)
-            throw Failure(380, QStringLiteral("Check1: invalid value %1 (0 or 1 expected)").arg(value));
-        m_form.Check1->setChecked(value == 1);
-    });
-    s.run(130, [&] {
-        m_form.Option1->setChecked(
-            toBoolean(QLatin1String(Setting::Option1.name), m_settings.read(Setting::Option1)));
-    });
-    s.run(132, [&] {
-        m_form.Option2->setChecked(
-            toBoolean(QLatin1String(Setting::Option2.name), m_settings.read(Setting::Option2)));
-    });
+    restorePreviewOptions(s);
     s.run(134, [&] { m_form.Text2->setText(m_settings.read(Setting::FreeTableFolder)); });
     s.run(136, [&] { m_state.DBCPath1 = m_settings.read(Setting::DBCFile); });
     if (s.test(138, [&] { return m_settings.read(Setting::FoxproOption) != QLatin1String("2"); }))
@@ -130,6 +114,34 @@ void Form1::Form_Load()
         m_form.Check4->setChecked(m_settings.read(Setting::LocalConnection) != QLatin1String("0"));
     });
     s.run(158, [&] { Check1_Click(); });
+    m_unreadAtLoad.clear();
+}
+
+// A stored text that cannot be read is reported at its step and kept from being stored over during
+// the rest of the load.
+void Form1::restorePreviewOptions(Steps& s)
+{
+    using SettingConversion::toBoolean;
+    using SettingConversion::toWholeNumber;
+    const auto unread = [&](const SettingKey& key) { m_unreadAtLoad << QLatin1String(key.name); };
+    if (!s.run(128, [&] {
+            const short value =
+                toWholeNumber(QLatin1String(Setting::Check1.name), m_settings.read(Setting::Check1));
+            if (value != 0 && value != 1)
+                throw Failure(380, QStringLiteral("Check1: invalid value %1 (0 or 1 expected)").arg(value));
+            m_form.Check1->setChecked(value == 1);
+        }))
+        unread(Setting::Check1);
+    if (!s.run(130, [&] {
+            m_form.Option1->setChecked(
+                toBoolean(QLatin1String(Setting::Option1.name), m_settings.read(Setting::Option1)));
+        }))
+        unread(Setting::Option1);
+    if (!s.run(132, [&] {
+            m_form.Option2->setChecked(
+                toBoolean(QLatin1String(Setting::Option2.name), m_settings.read(Setting::Option2)));
+        }))
+        unread(Setting::Option2);
 }
 
 void Form1::restoreTexts(Steps& s)

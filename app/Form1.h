@@ -87,7 +87,9 @@ private:
     void ApplySkin();
     void OpenVendorSiteByChance();
     void SetApplicationTitle();
+    void restorePreviewOptions(class Steps& s);
     void restoreTexts(class Steps& s);
+    void storeClick(const struct SettingKey& key, const QString& value);
 
     UiServices& m_ui;
     SettingsStore& m_settings;
@@ -96,4 +98,6 @@ private:
     PointerRules m_pointer{*this};
     SharedState m_state;
     std::function<void()> m_conversionRun;
+    // Keys whose stored text the running load could not read.
+    QStringList m_unreadAtLoad;
 };

@@ -175,13 +175,21 @@ void Form1::Check1_Click()
     const bool on = m_form.Check1->isChecked();
     m_form.Option1->setEnabled(on);
     m_form.Option2->setEnabled(on);
-    m_settings.write(Setting::Check1, checkValue(*m_form.Check1));
+    storeClick(Setting::Check1, checkValue(*m_form.Check1));
 }
 
 void Form1::Option_Click()
 {
-    m_settings.write(Setting::Option1, SettingConversion::fromBoolean(m_form.Option1->isChecked()));
-    m_settings.write(Setting::Option2, SettingConversion::fromBoolean(m_form.Option2->isChecked()));
+    storeClick(Setting::Option1, SettingConversion::fromBoolean(m_form.Option1->isChecked()));
+    storeClick(Setting::Option2, SettingConversion::fromBoolean(m_form.Option2->isChecked()));
+}
+
+// A stored text the load could not read stays as the user left it: the load does not replace it
+// with whatever the control happened to show. Clicks after the load store as usual.
+void Form1::storeClick(const SettingKey& key, const QString& value)
+{
+    if (!m_unreadAtLoad.contains(QLatin1String(key.name)))
+        m_settings.write(key, value);
 }
 
 // ---- General help and the run ----------------------------------------------------------------

@@ -1,11 +1,12 @@
 #include "app/SettingsStore.h"
 
 #include "app/Failure.h"
+#include "app/IniDocument.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QtDebug>
 
@@ -18,6 +19,9 @@ QString section()
 {
     return QStringLiteral("Ferrandine");
 }
+
+// A settings file holds a few short lines; anything much larger is not one.
+constexpr qint64 maxFileSize = 1 << 20;
 
 constexpr QFile::Permissions ownerOnly =
     QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
@@ -39,30 +43,56 @@ IniSettingsStore::IniSettingsStore()
 
 IniSettingsStore::IniSettingsStore(QString filePath) : m_filePath(std::move(filePath)) {}
 
+QByteArray IniSettingsStore::fileText() const
+{
+    const QFileInfo info(m_filePath);
+    if (!info.exists())
+        return {};
+    const QString problem = QStringLiteral("%1: the settings file cannot be read: %2").arg(m_filePath);
+    if (!info.isFile())
+        throw Failure(75, problem.arg(QStringLiteral("it is not a file")));
+    if (info.size() > maxFileSize)
+        throw Failure(7, problem.arg(QStringLiteral("it is larger than %1 bytes").arg(maxFileSize)));
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(75, problem.arg(file.errorString()));
+    return file.read(maxFileSize);
+}
+
 QString IniSettingsStore::ReadSetting(const QString& key, const QString& defaultText) const
 {
-    QSettings settings(m_filePath, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
-        throw Failure(1, m_filePath + QStringLiteral(": the settings file cannot be read"));
-    settings.beginGroup(section());
-    return settings.value(key, defaultText).toString();
+    const std::optional<QByteArray> raw = IniDocument(fileText()).rawValue(section(), key);
+    if (!raw)
+        return defaultText;
+    const std::optional<QString> value = IniDocument::decodeValue(*raw);
+    if (!value)
+        throw Failure(13, QStringLiteral("%1: the setting \"%2\" is not UTF-8 text").arg(m_filePath, key));
+    return *value;
 }
 
+// The file is rewritten whole, so a file that cannot be read is left alone rather than replaced by
+// one that holds only this value. A value already stored as given leaves the file untouched,
+// spelled as it was.
 void IniSettingsStore::WriteSetting(const QString& key, const QString& value)
 {
-    keepPrivate();
-    QSettings settings(m_filePath, QSettings::IniFormat);
-    settings.beginGroup(section());
-    settings.setValue(key, value);
-    settings.endGroup();
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        qWarning().noquote() << m_filePath << ": the setting" << key << "could not be stored";
-    keepPrivate();
+    try {
+        IniDocument document(fileText());
+        const std::optional<QByteArray> raw = document.rawValue(section(), key);
+        if (raw && IniDocument::decodeValue(*raw) == value)
+            return;
+        document.setRawValue(section(), key, IniDocument::encodeValue(value));
+        keepPrivate();
+        QSaveFile file(m_filePath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(document.text()) < 0 || !file.commit())
+            throw Failure(75, m_filePath + QStringLiteral(": ") + file.errorString());
+        keepPrivate();
+    } catch (const Failure& failure) {
+        qWarning().noquote() << "The setting" << key << "could not be stored:" << failure.description();
+    }
 }
 
-// The file is created empty with owner-only access before the first value goes into it; QSettings
-// replaces it atomically and keeps the permissions of the file it replaces.
+// The file is created empty with owner-only access before the first value goes into it; it is then
+// replaced atomically, keeping the permissions of the file it replaces.
 void IniSettingsStore::keepPrivate() const
 {
     QFileInfo info(m_filePath);

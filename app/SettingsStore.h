@@ -51,8 +51,10 @@ public:
 };
 
 // The store as an INI file in the user's configuration folder ("Quenthal.ini", section
-// [Ferrandine]). The file holds the SQL Server password in plain text, so it is created readable
-// and writable by its owner only, and kept so.
+// [Ferrandine], see IniDocument for its spelling). Values written by hand are read as they stand;
+// a write changes only its own line. A file that cannot be read makes every read fail and is not
+// written. The file holds the SQL Server password in plain text, so it is created readable and
+// writable by its owner only, and kept so.
 class IniSettingsStore final : public SettingsStore
 {
 public:
@@ -67,6 +69,8 @@ public:
     const QString& filePath() const { return m_filePath; }
 
 private:
+    // The file's bytes; nothing when it does not exist. Throws Failure when it cannot be read.
+    QByteArray fileText() const;
     void keepPrivate() const;
 
     QString m_filePath;

@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "app/ProgramFiles.h"
 #include "app/WindowSetup.h"
+#include "source/Form6.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/RecordingSettings.h"
 
@@ -15,11 +16,44 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 
 using Kind = FakeUiServices::Kind;
+
+namespace {
+
+// A configuration folder of its own (XDG_CONFIG_HOME) for as long as it lives.
+class ConfigFolder
+{
+public:
+    ConfigFolder() : m_saved(qgetenv("XDG_CONFIG_HOME"))
+    {
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
+    }
+    ~ConfigFolder() { qputenv("XDG_CONFIG_HOME", m_saved); }
+    ConfigFolder(const ConfigFolder&) = delete;
+    ConfigFolder& operator=(const ConfigFolder&) = delete;
+
+    QByteArray read() const
+    {
+        QFile file(m_dir.filePath(QStringLiteral("Quenthal.ini")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void write(const QByteArray& text) const
+    {
+        QFile file(m_dir.filePath(QStringLiteral("Quenthal.ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_saved;
+};
+
+} // namespace
 
 class TestForm1 : public QObject
 {
@@ -143,24 +177,122 @@ private slots:
         QCOMPARE(m_form->mssqlLogin().localConnection, checked);
     }
 
-    // The failing step shows the error box, the control keeps its state and the load goes on.
-    void unreadableStoredValuesAreReportedAndTheLoadGoesOn()
+    // The failing step shows the error box, the control keeps its state and the load goes on; the
+    // stored text stays as the user left it, also when a partner option is stored at the load.
+    void unreadableStoredValuesAreReportedAndKept_data()
     {
-        store(Setting::Check1, QStringLiteral("abc"));
-        store(Setting::Option2, QStringLiteral("maybe"));
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("step");
+        QTest::newRow("Check1 not a number") << "Check1"
+                                             << "abc" << 128;
+        QTest::newRow("Check1 out of range") << "Check1"
+                                             << "2" << 128;
+        QTest::newRow("Option1 neither Boolean nor number") << "Option1"
+                                                            << "yes" << 130;
+        QTest::newRow("Option2 neither Boolean nor number") << "Option2"
+                                                            << "maybe" << 132;
+    }
+    void unreadableStoredValuesAreReportedAndKept()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QFETCH(int, step);
+        store(Setting::Option2, QStringLiteral("True"));
+        m_settings->WriteSetting(key, text);
         store(Setting::MSSQLServer, QStringLiteral("db1"));
         load();
         const QStringList errors = m_ui->errors();
-        QCOMPARE(errors.size(), 2);
-        QVERIFY(errors[0].endsWith(QStringLiteral("\r\nin Carrowdel2021/08/31.Form1.Form_Load at line 128\r\r"
-                                                  "Please email screenshot of this message to ") +
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(errors[0].startsWith(QStringLiteral("Setting \"%1\": \"%2\"").arg(key, text)) ||
+                errors[0].startsWith(QStringLiteral("Check1: invalid value")));
+        QVERIFY(errors[0].endsWith(QStringLiteral("\r\nin Carrowdel2021/08/31.Form1.Form_Load at line %1\r\r"
+                                                  "Please email screenshot of this message to ")
+                                       .arg(step) +
                                    AppInfo::supportEmail()));
-        QVERIFY(errors[0].startsWith(QStringLiteral("Setting \"Check1\": \"abc\"")));
-        QVERIFY(errors[1].contains(QStringLiteral("Form1.Form_Load at line 132\r\r")));
-        QVERIFY(!button("Check1")->isChecked());
-        QVERIFY(!button("Option1")->isEnabled());
-        QCOMPARE(m_settings->stored(Setting::Check1), QStringLiteral("0"));
+        QCOMPARE(m_settings->ReadSetting(key, {}), text);
         QCOMPARE(box("Text5")->text(), QStringLiteral("db1"));
+        if (key == QLatin1String("Check1"))
+            QVERIFY(!button("Check1")->isChecked() && !button("Option1")->isEnabled());
+        // A click after the load is the user's choice and is stored.
+        click("Check1");
+        if (!button("Check1")->isChecked())
+            click("Check1");
+        click("Option2");
+        click("Option1");
+        QCOMPARE(m_settings->stored(Setting::Check1), QStringLiteral("1"));
+        QCOMPARE(m_settings->stored(Setting::Option1), QStringLiteral("True"));
+        QCOMPARE(m_settings->stored(Setting::Option2), QStringLiteral("False"));
+    }
+
+    // The settings file as users keep, copy and edit it: the application's file "Quenthal.ini" in
+    // the configuration folder, the section and the twelve key names written here byte for byte,
+    // blanks in names spelled as the file format spells them, values as a user would type them.
+    void settingsFileWrittenByHandIsShown()
+    {
+        const QByteArray text = "[Ferrandine]\n"
+                                "FreeTableFolder=/data/free tables\n"
+                                "DBCFile=/data/shop.dbc\n"
+                                "FoxproOption=1\n"
+                                "MSSQL%20Server=srv,1433\n"
+                                "MSSQL%20User= sa\n"
+                                "MSSQL%20Password=pa\"ss;1 \n"
+                                "MSSQL%20Database=sales\n"
+                                "MSSQL%20Port=14330\n"
+                                "Local%20Connection=1\n"
+                                "Check1=0\n"
+                                "Option1=False\n"
+                                "Option2=True\n";
+        const ConfigFolder config;
+        config.write(text);
+        IniSettingsStore settings;
+        m_form = std::make_unique<Form1>(*m_ui, settings, nullptr, [] { return 1; });
+        QVERIFY(m_ui->calls.empty());
+        QCOMPARE(box("Text2")->text(), QStringLiteral("/data/free tables"));
+        QCOMPARE(m_form->state().DBCPath1, QStringLiteral("/data/shop.dbc"));
+        QCOMPARE(box("Text5")->text(), QStringLiteral("srv,1433"));
+        QCOMPARE(box("Text3")->text(), QStringLiteral(" sa"));
+        QCOMPARE(box("Text4")->text(), QStringLiteral("pa\"ss;1 "));
+        QCOMPARE(box("Text8")->text(), QStringLiteral("sales"));
+        QCOMPARE(box("Text6")->text(), QStringLiteral("14330"));
+        QVERIFY(button("Check4")->isChecked());
+        QVERIFY(!button("Check1")->isChecked());
+        QVERIFY(button("Option2")->isChecked() && !button("Option1")->isChecked());
+        // A stored folder makes the folder the source; every other line keeps its bytes.
+        QVERIFY(!m_form->state().OptionDBC1);
+        QCOMPARE(config.read(), QByteArray(text).replace("FoxproOption=1", "FoxproOption=2"));
+    }
+
+    // The reverse: what is typed and clicked lands under the same names, quoted where commas,
+    // semicolons or outer blanks would otherwise change the text for a reader of the format.
+    void typedValuesLandUnderTheirKeyNames()
+    {
+        const ConfigFolder config;
+        IniSettingsStore settings;
+        m_form = std::make_unique<Form1>(*m_ui, settings, nullptr, [] { return 1; });
+        QTest::keyClicks(box("Text2"), QStringLiteral("/data/t"));
+        QTest::keyClicks(box("Text5"), QStringLiteral("srv,1433"));
+        QTest::keyClicks(box("Text3"), QStringLiteral("sa"));
+        QTest::keyClicks(box("Text4"), QStringLiteral(" p;w\""));
+        QTest::keyClicks(box("Text8"), QStringLiteral("sales"));
+        box("Text6")->clear();
+        QTest::keyClicks(box("Text6"), QStringLiteral("14330"));
+        click("Check4");
+        click("Option2");
+        click("Check1");
+        Form6 options(*m_ui, settings, m_form->state(), m_form.get());
+        QTest::keyClicks(options.findChild<QLineEdit*>(QStringLiteral("Text1")),
+                         QStringLiteral("/d/shop.dbc"));
+        QTest::mouseClick(options.findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
+        QList<QByteArray> lines = config.read().split('\n');
+        std::sort(lines.begin(), lines.end());
+        QCOMPARE(lines,
+                 QList<QByteArray>({"", "Check1=0", "DBCFile=/d/shop.dbc", "FoxproOption=1",
+                                    "FreeTableFolder=/data/t", "Local%20Connection=1",
+                                    "MSSQL%20Database=sales", "MSSQL%20Password=\" p;w\\\"\"",
+                                    "MSSQL%20Port=14330", "MSSQL%20Server=\"srv,1433\"", "MSSQL%20User=sa",
+                                    "Option1=False", "Option2=True", "[Ferrandine]"}));
+        QVERIFY(config.read().startsWith("[Ferrandine]\n"));
     }
 
     void vendorSiteOpensOnlyOnSeven()

@@ -2,7 +2,9 @@
 #include "app/Failure.h"
 #include "app/SettingsStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,6 +16,17 @@ class TestSettings : public QObject
     QTemporaryDir m_dir;
 
     QString file() const { return m_dir.filePath(QStringLiteral("sub/Quenthal.ini")); }
+    QByteArray fileBytes() const
+    {
+        QFile ini(file());
+        return ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray();
+    }
+    void writeFile(const QByteArray& text) const
+    {
+        QDir().mkpath(m_dir.filePath(QStringLiteral("sub")));
+        QFile ini(file());
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(text) == text.size());
+    }
 
 private slots:
     void init() { QFile::remove(file()); }
@@ -39,7 +52,9 @@ private slots:
         QTest::newRow("blanks around") << "  spaced  ";
         QTest::newRow("leading at sign") << "@Variant(x)";
         QTest::newRow("quotes and backslashes") << "C:\\data\\\"q\"";
-        QTest::newRow("non-ASCII") << "Zürich Ørsted ✓";
+        QTest::newRow("non-ASCII") << "Zürich Ørsted ✓ 🙂";
+        QTest::newRow("control character before a digit") << "a\x01"
+                                                             "1";
         QTest::newRow("empty") << "";
         QTest::newRow("line break") << "a\r\nb";
     }
@@ -48,9 +63,83 @@ private slots:
         QFETCH(QString, value);
         IniSettingsStore(file()).write(Setting::MSSQLPassword, value);
         QCOMPARE(IniSettingsStore(file()).read(Setting::MSSQLPassword), value);
-        QFile ini(file());
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QVERIFY(ini.readAll().startsWith("[Ferrandine]"));
+        QVERIFY(fileBytes().startsWith("[Ferrandine]\nMSSQL%20Password="));
+        // Earlier versions read the file through Qt's INI format.
+        QCOMPARE(QSettings(file(), QSettings::IniFormat).value("Ferrandine/MSSQL Password").toString(),
+                 value);
+    }
+
+    // Files edited by hand: values are read as they stand, and writing another key keeps every line.
+    void handWrittenFilesAreReadAsTheyStand_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("server"); // "<absent>": the default is read; "<failure>"
+        const QByteArray head = "[Ferrandine]\n";
+        QTest::newRow("unquoted comma") << head + "MSSQL%20Server=srv,1433\n"
+                                        << "srv,1433";
+        QTest::newRow("blanks around") << head + "MSSQL%20Server=  srv  \n"
+                                       << "  srv  ";
+        QTest::newRow("lone quotes") << head + "MSSQL%20Server=\"pa\"ss\n"
+                                     << "\"pa\"ss";
+        QTest::newRow("semicolon") << head + "MSSQL%20Server=a;b\n"
+                                   << "a;b";
+        QTest::newRow("quoted whole") << head + "MSSQL%20Server= \"a, b\" \n"
+                                      << "a, b";
+        QTest::newRow("escapes") << head + "MSSQL%20Server=C:\\\\d\\\"q\\\"\\tx\n"
+                                 << "C:\\d\"q\"\tx";
+        QTest::newRow("lone backslash") << head + "MSSQL%20Server=C:\\data\\\n"
+                                        << "C:\\data\\";
+        QTest::newRow("doubled at sign") << head + "MSSQL%20Server=@@srv\n"
+                                         << "@srv";
+        QTest::newRow("CR LF lines") << QByteArray("[Ferrandine]\r\nMSSQL%20Server=srv\r\n") << "srv";
+        QTest::newRow("blank in the key") << head + "MSSQL Server=srv\n"
+                                          << "srv";
+        QTest::newRow("no newline at the end") << head + "MSSQL%20Server=srv"
+                                               << "srv";
+        QTest::newRow("the last occurrence counts")
+            << head + "MSSQL%20Server=a\n[Other]\nMSSQL%20Server=b\n\n[Ferrandine]\nMSSQL%20Server=c\n; end\n"
+            << "c";
+        QTest::newRow("other section") << QByteArray("[Other]\nMSSQL%20Server=a\n") << "<absent>";
+        QTest::newRow("comment") << head + ";MSSQL%20Server=a\n"
+                                 << "<absent>";
+        QTest::newRow("header without bracket") << QByteArray("[Ferrandine\nMSSQL%20Server=a\n") << "a";
+        QTest::newRow("line without equals") << head + "damaged\nMSSQL%20Server=a\n"
+                                             << "a";
+        QTest::newRow("not UTF-8") << head + "MSSQL%20Server=Z\xfcrich\n"
+                                   << "<failure>";
+    }
+    void handWrittenFilesAreReadAsTheyStand()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, server);
+        writeFile(text);
+        IniSettingsStore store(file());
+        const auto read = [&] {
+            try {
+                return store.ReadSetting(QStringLiteral("MSSQL Server"), QStringLiteral("<absent>"));
+            } catch (const Failure& failure) { // naming the key
+                return failure.description().contains("\"MSSQL Server\"") ? QStringLiteral("<failure>")
+                                                                          : failure.description();
+            }
+        };
+        QCOMPARE(read(), server);
+        store.write(Setting::MSSQLUser, QStringLiteral("sa"));
+        QCOMPARE(store.read(Setting::MSSQLUser), QStringLiteral("sa"));
+        QCOMPARE(read(), server);
+        const QList<QByteArray> lines = fileBytes().split('\n');
+        for (const QByteArray& line : text.split('\n'))
+            QVERIFY2(lines.contains(line), line.constData());
+    }
+
+    // A file that cannot be read fails every read and is not replaced by one holding a single value.
+    void unreadableFileIsLeftAlone()
+    {
+        const QByteArray text = "[Ferrandine]\nCheck1=0\n" + QByteArray(2 << 20, ';');
+        writeFile(text);
+        IniSettingsStore store(file());
+        QVERIFY_THROWS_EXCEPTION(Failure, store.read(Setting::Check1));
+        store.write(Setting::Check1, QStringLiteral("1"));
+        QCOMPARE(fileBytes(), text);
     }
 
     // It holds the password in plain text: readable and writable by its owner only, also when it
