@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Version.h"
+
 #include <QString>
 
 // The product's fixed texts and addresses, kept in one place so that every window, message and
@@ -9,6 +11,11 @@ namespace AppInfo {
 inline QString productTitle()
 {
     return QStringLiteral("Ferrandine");
+}
+// The release, as the package, `ferrandine-cli --version` and the main window's caption show it.
+inline QString version()
+{
+    return QStringLiteral(FERRANDINE_VERSION);
 }
 inline QString organisation()
 {

@@ -98,7 +98,7 @@ void Form1::Form_Load()
         s.run(106, [&] { m_pointer.setHandCursor(WindowSetup::loadHandCursor(cursorFile)); });
     s.run(108, [&] { OpenVendorSiteByChance(); });
     s.run(126, [&] {
-        setWindowTitle(AppInfo::productTitle());
+        setWindowTitle(AppInfo::productTitle() + QLatin1Char(' ') + AppInfo::version());
         setWindowIcon(WindowSetup::programIcon());
         SetApplicationTitle();
     });

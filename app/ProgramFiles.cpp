@@ -1,6 +1,7 @@
 #include "app/ProgramFiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace ProgramFiles {
@@ -12,7 +13,16 @@ QString programFolder()
 
 QString inProgramFolder(const QString& name)
 {
-    return programFolder() + QLatin1Char('/') + name;
+    return companionFile(programFolder(), name);
+}
+
+QString companionFile(const QString& folder, const QString& name)
+{
+    const QString beside = folder + QLatin1Char('/') + name;
+    if (FileExists(beside))
+        return beside;
+    const QString shared = QDir::cleanPath(folder + QStringLiteral("/../share/ferrandine/") + name);
+    return FileExists(shared) ? shared : beside;
 }
 
 } // namespace ProgramFiles

@@ -5,6 +5,7 @@
 #   scripts/setup.sh --try    ... then start the program against a local stand-in for SQL Server
 #   scripts/setup.sh --run    ... then start the program
 #   scripts/setup.sh --test   ... then run every test
+#   scripts/setup.sh --package  ... then build the Debian package build/ferrandine_<version>_<arch>.deb
 #
 # Safe to run again: packages already present are not touched, and the build is incremental.
 set -euo pipefail
@@ -18,6 +19,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2
     unixodbc unixodbc-dev odbcinst tdsodbc libsqliteodbc sqlite3
     xvfb xauth
+    dpkg-dev file
 )
 
 missing=()
@@ -44,6 +46,7 @@ case "$mode" in
     --try) exec "$root/scripts/try.sh" "$build" ;;
     --run) exec "$build/bin/ferrandine" ;;
     --test) exec ctest --test-dir "$build" --output-on-failure -j 2 ;;
+    --package) cd "$build" && exec cpack --config CPackConfig.cmake ;;
     "") ;;
-    *) echo "usage: $0 [--try | --run | --test]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--try | --run | --test | --package]" >&2; exit 2 ;;
 esac

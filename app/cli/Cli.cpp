@@ -1,5 +1,7 @@
 #include "app/cli/Cli.h"
 
+#include "app/AppInfo.h"
+
 #include <algorithm>
 
 namespace cli {
@@ -25,6 +27,8 @@ QString helpText()
     text += QStringLiteral(
         "  --help\n"
         "      Shows this text.\n"
+        "  --version\n"
+        "      Shows the program's version.\n"
         "\n"
         "Results go to standard output in UTF-8, errors to standard error, each naming the file and\n"
         "the problem. A record that cannot be read is reported and skipped, and the command goes on.\n"
@@ -83,6 +87,10 @@ int run(const QStringList& arguments, QIODevice& out, QIODevice& err)
         arguments.first() == QLatin1String("-h")) {
         (arguments.isEmpty() ? errors : output).write(helpText());
         return arguments.isEmpty() ? 1 : 0;
+    }
+    if (arguments.first() == QLatin1String("--version")) {
+        output.writeLine(QStringLiteral("%1 %2").arg(Program, AppInfo::version()));
+        return 0;
     }
     const QStringList rest = arguments.mid(1);
     for (const Command& command : commands()) {

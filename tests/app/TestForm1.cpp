@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(m_settings->stored(Setting::Check1), QStringLiteral("1"));
         QCOMPARE(m_settings->stored(Setting::Option1), QStringLiteral("<absent>"));
         QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("<absent>"));
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("Ferrandine"));
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Ferrandine ") + AppInfo::version());
         QCOMPARE(m_ui->applicationTitle(), QStringLiteral("Ferrandine"));
         QVERIFY(!m_form->windowIcon().isNull());
         QVERIFY(m_ui->calls.empty());
@@ -379,6 +379,34 @@ private slots:
         QCOMPARE(m_settings->stored(Setting::FreeTableFolder), samples);
         QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("2"));
         QVERIFY(!m_form->state().OptionDBC1);
+    }
+
+    // A companion file beside the executable wins; an installed program finds it in
+    // ../share/ferrandine; one found nowhere is named beside the executable.
+    void companionFilesBesideTheProgramOrInstalled_data()
+    {
+        QTest::addColumn<bool>("beside");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("beside") << true << true << QStringLiteral("bin/Samples");
+        QTest::newRow("installed") << false << true << QStringLiteral("share/ferrandine/Samples");
+        QTest::newRow("nowhere") << false << false << QStringLiteral("bin/Samples");
+    }
+    void companionFilesBesideTheProgramOrInstalled()
+    {
+        QFETCH(bool, beside);
+        QFETCH(bool, installed);
+        QFETCH(QString, expected);
+        QTemporaryDir prefix;
+        const QDir root(prefix.path());
+        QVERIFY(root.mkpath(QStringLiteral("bin")));
+        if (beside)
+            QVERIFY(root.mkpath(QStringLiteral("bin/Samples")));
+        if (installed)
+            QVERIFY(root.mkpath(QStringLiteral("share/ferrandine/Samples")));
+        QCOMPARE(
+            ProgramFiles::companionFile(root.filePath(QStringLiteral("bin")), ProgramFiles::samplesName()),
+            root.filePath(expected));
     }
 
     // Greying out keeps the selection; the options store both keys as Boolean words.
