@@ -19,7 +19,7 @@ QString checkValue(const QAbstractButton& box)
 
 FoxProSource Form1::foxProSource() const
 {
-    return FoxProSource{m_state.OptionDBC1, m_state.DBCPath1, m_form.Text2->text()};
+    return FoxProSource{m_state.OptionDBC1, m_state.DBCPath1, m_form.Text2->text(), {}};
 }
 
 MSSQLLogin Form1::mssqlLogin() const

@@ -4,6 +4,7 @@
 #include "app/Steps.h"
 #include "app/UiServices.h"
 #include "convert/DatatypeList.h"
+#include "convert/MemoProblems.h"
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
 #include "convert/StatementText.h"
@@ -53,6 +54,8 @@ private:
     // The row's INSERT text, or nothing when a value could not be read.
     std::optional<QString> insertText();
     void closeRecordSet();
+    // One message after a table some of whose memo values could not be read.
+    void reportUnreadableMemos();
     void endRun();
 
     // Appends to the preview list in preview mode, otherwise executes on the target.
@@ -83,6 +86,7 @@ private:
     FoxProSource source;
     MSSQLLogin login;
     std::optional<convert::InsertBuilder> inserts;
+    QStringList m_unreadableMemos;
 };
 
 RunOutcome RunSteps::run()
@@ -94,7 +98,7 @@ RunOutcome RunSteps::run()
     s.run(110, [&] { foxpro_rs.reset(); });
     if (!connectionsTested()) {
         m_run.IsConverting = false; // 442
-        return {false, s.failures()};
+        return {false, s.failures(), {}};
     }
     fillListsAndOpen();
     s.run(158, [&] { m_run.m_preview.clearStatements(); });
@@ -108,7 +112,7 @@ RunOutcome RunSteps::run()
         windDown();
     else
         endRun();
-    return {true, s.failures()};
+    return {true, s.failures(), m_unreadableMemos};
 }
 
 bool RunSteps::connectionsTested()
@@ -169,13 +173,15 @@ bool RunSteps::convertTable(int i)
         // The source table is opened before the target's table is dropped: a table that cannot be
         // read leaves the one on the target as it is, rather than dropped with nothing to replace it.
         s.run(190, [&] { m_window.setProgressText(QStringLiteral("Please wait.. Processing table ") + t); });
-        const bool opened =
-            s.run(192, [&] { foxpro_rs = foxpro_conn->openRecordSet(convert::sourceQueryText(t)); });
+        const bool opened = s.run(192, [&] {
+            foxpro_rs = convert::openSourceTable(*foxpro_conn, source, t, m_ui, m_window.runOwner());
+        });
         if (opened && s.test(180, [&] { return answer == Yes; })) {
             dispatch(184, 186, convert::dropTableText(t));
             s.run(188, [&] { MSSQL::RemoveTableFromListbox(m_run.List1, t.toLower()); });
         }
         createTable();
+        reportUnreadableMemos();
         closeRecordSet();
         if (abandoned())
             return false;
@@ -258,6 +264,16 @@ db::RecordSet& RunSteps::recordSet()
     if (!foxpro_rs)
         throw db::DbError(QStringLiteral("Operation is not allowed when the object is closed."), -2146824584);
     return *foxpro_rs;
+}
+
+void RunSteps::reportUnreadableMemos()
+{
+    const QString text =
+        foxpro_rs ? convert::unreadableMemoText(t, foxpro_rs->unreadableValues()) : QString();
+    if (text.isEmpty() || abandoned())
+        return;
+    m_ui.showMessage(m_window.runOwner(), text);
+    m_unreadableMemos << text;
 }
 
 void RunSteps::closeRecordSet()

@@ -43,6 +43,8 @@ struct RunOutcome
     bool started = false;
     // Steps that failed and were reported in the error box.
     int failedSteps = 0;
+    // The messages about tables some of whose memo values could not be read (and were left empty).
+    QStringList unreadableMemos;
 };
 
 // The conversion run behind "Start Converting": tests both connections, refills the two name lists
@@ -61,6 +63,9 @@ struct RunOutcome
 // - when a table's CREATE TABLE fails on the target, its rows are not sent either: they would land in
 //   a table the run did not create (one it was told not to touch, or one it failed to drop);
 // - a failed move to the next row ends that table's rows instead of reading the same row forever.
+// Memo files cost no more than their text: a table whose memo file is missing is copied without it
+// when the user agrees, and memo values a damaged memo file cannot give are left empty and reported in
+// one message after their table.
 //
 // The run lives as long as the main window; a start() while one is in progress returns at once.
 // Everything runs on the calling thread; events are let run at each table, column, row and value

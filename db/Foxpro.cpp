@@ -26,7 +26,8 @@ QString connectionString(const FoxProSource& source, Collating collating)
     const QString path = source.OptionDBC1 ? source.DBCPath1 : source.folder;
     return QStringLiteral("Provider=vfpoledb.1;Data Source=") + db::ConnectionString::quoteValue(path) +
            (collating == Collating::Machine ? QStringLiteral(";Collating Sequence=machine;")
-                                            : QStringLiteral(";Collating Sequence=general;"));
+                                            : QStringLiteral(";Collating Sequence=general;")) +
+           source.reader.connectionText();
 }
 
 bool IsValidFoxProConnection(UiServices& ui, QObject* owner, const FoxProSource& source)

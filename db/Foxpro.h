@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/foxpro/ReaderOptions.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +14,8 @@ struct FoxProSource
     bool OptionDBC1 = false; // true: the DBC file DBCPath1; false: the folder `folder` (Text2)
     QString DBCPath1;
     QString folder;
+    // How every table of the source is read where its files leave a choice.
+    db::foxpro::ReaderOptions reader;
 };
 
 // The FoxPro source: its connection string, the connection test and the table list.
@@ -23,7 +27,8 @@ enum class Collating
     General
 };
 
-// "Provider=vfpoledb.1;Data Source=" + DBC path or folder + ";Collating Sequence=machine|general;"
+// "Provider=vfpoledb.1;Data Source=" + DBC path or folder + ";Collating Sequence=machine|general;", then
+// the reader's options where they differ from its defaults.
 QString connectionString(const FoxProSource& source, Collating collating);
 
 // True when a connection to the source opens; a failure to open is the answer false, not a message.

@@ -17,6 +17,32 @@ struct Field
     int decimals = 0;
 };
 
+// Values a source could not read and gave as NULL instead (the text of a damaged memo file): how
+// many, in how many records, and the first few of those records (1-based).
+struct UnreadableValues
+{
+    static constexpr std::size_t ListedRecords = 5;
+
+    qint64 count = 0;
+    qint64 records = 0;
+    std::vector<qint64> firstRecords;
+
+    // Records come in increasing order.
+    void add(qint64 record)
+    {
+        ++count;
+        if (records > 0 && m_lastRecord == record)
+            return;
+        ++records;
+        m_lastRecord = record;
+        if (firstRecords.size() < ListedRecords)
+            firstRecords.push_back(record);
+    }
+
+private:
+    qint64 m_lastRecord = 0;
+};
+
 // A forward-only cursor over rows. After opening it stands on the first row, or at the end when there
 // is none. Failures throw DbError.
 class RecordSet
@@ -40,6 +66,9 @@ public:
     virtual qint64 recordCount() const = 0;
 
     virtual void close() = 0;
+
+    // What the rows read so far held that could not be read; nothing for most sources.
+    virtual UnreadableValues unreadableValues() const { return {}; }
 
     // The current row's value of the field with that name, compared without regard to case.
     const Value& value(const QString& fieldName) const;

@@ -47,7 +47,7 @@ void previewSampleTable(const QString& table, StatementListModel& statements, Da
 {
     db::Connection source;
     source.open(Foxpro::connectionString(
-        FoxProSource{false, {}, ProgramFiles::inProgramFolder(ProgramFiles::samplesName())},
+        FoxProSource{false, {}, ProgramFiles::inProgramFolder(ProgramFiles::samplesName()), {}},
         Foxpro::Collating::Machine));
     std::unique_ptr<db::RecordSet> rows = source.openRecordSet(convert::sourceQueryText(table));
     for (const db::Field& field : rows->fields()) {

@@ -3,6 +3,7 @@
 #include "app/AppInfo.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace cli {
 
@@ -30,10 +31,32 @@ QString helpText()
         "  --version\n"
         "      Shows the program's version.\n"
         "\n"
+        "Every command takes these options anywhere after its name:\n"
+        "  --missing-memo refuse|empty\n"
+        "      A table whose memo file (.fpt, .dbt) is missing is refused (the default) or read with\n"
+        "      every memo, general and blob value empty (NULL).\n"
+        "\n"
         "Results go to standard output in UTF-8, errors to standard error, each naming the file and\n"
         "the problem. A record that cannot be read is reported and skipped, and the command goes on.\n"
         "The exit code is 0 when everything was read, 1 otherwise (convert: see above).\n");
     return text;
+}
+
+// Takes the reader's options out of `arguments`; an error text when one is wrong.
+std::optional<QString> takeReaderOptions(QStringList& arguments, db::foxpro::ReaderOptions& reader)
+{
+    for (qsizetype i = 0; i < arguments.size();) {
+        if (arguments[i] != QLatin1String("--missing-memo")) {
+            ++i;
+            continue;
+        }
+        const QString value = arguments.value(i + 1);
+        if (value != QLatin1String("refuse") && value != QLatin1String("empty"))
+            return QStringLiteral("--missing-memo takes refuse or empty, not \"%1\"").arg(value);
+        reader.emptyMissingMemos = value == QLatin1String("empty");
+        arguments.remove(i, 2);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -92,17 +115,22 @@ int run(const QStringList& arguments, QIODevice& out, QIODevice& err)
         output.writeLine(QStringLiteral("%1 %2").arg(Program, AppInfo::version()));
         return 0;
     }
-    const QStringList rest = arguments.mid(1);
+    QStringList rest = arguments.mid(1);
     for (const Command& command : commands()) {
         if (command.name != arguments.first())
             continue;
+        db::foxpro::ReaderOptions reader;
+        if (const std::optional<QString> wrong = takeReaderOptions(rest, reader)) {
+            errors.writeLine(QStringLiteral("%1 %2: %3").arg(Program, command.name, *wrong));
+            return 1;
+        }
         if (rest.size() < command.minArguments ||
             (command.maxArguments >= 0 && rest.size() > command.maxArguments)) {
             errors.writeLine(
                 QStringLiteral("%1: usage: %1 %2 %3").arg(Program, command.name, command.arguments));
             return 1;
         }
-        return command.run(rest, streams);
+        return command.run(rest, reader, streams);
     }
     errors.writeLine(
         QStringLiteral("%1: unknown command \"%2\"; see %1 --help").arg(Program, arguments.first()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/foxpro/ReaderOptions.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QStringConverter>
@@ -57,7 +59,10 @@ struct Command
     QString summary;
     int minArguments;
     int maxArguments; // -1: any number
-    std::function<int(const QStringList& arguments, Streams& streams)> run;
+    // `reader`: how the source's tables are read (the options every command takes).
+    std::function<int(const QStringList& arguments, const db::foxpro::ReaderOptions& reader,
+                      Streams& streams)>
+        run;
 };
 
 const std::vector<Command>& commands();

@@ -3,6 +3,7 @@
 #include "app/HeadlessUiServices.h"
 #include "convert/ConversionRun.h"
 #include "convert/DatatypeList.h"
+#include "convert/MemoProblems.h"
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
 
@@ -85,14 +86,19 @@ QString passwordFromStdin()
 }
 
 // The desktop of a headless run: every failed step becomes one line "step N: description" on the
-// error stream; the overwrite question is answered by --overwrite; nothing else is shown.
+// error stream; the overwrite question is answered by --overwrite, the one about a missing memo file
+// No (--missing-memo empty reads such tables without asking); nothing else is shown.
 class ConsoleUi final : public HeadlessUiServices
 {
 public:
     ConsoleUi(Streams& streams, bool overwrite) : m_streams(streams), m_overwrite(overwrite) {}
 
-    bool askYesNo(QObject*, const QString& text, const QString&) override
+    bool askYesNo(QObject*, const QString& text, const QString& title) override
     {
+        if (title == convert::MissingMemoTitle) {
+            m_streams.out.writeLine(text + QStringLiteral(" No (--missing-memo refuse)"));
+            return false;
+        }
         if (!m_overwrite)
             m_streams.out.writeLine(text + QStringLiteral(" No (--overwrite no)"));
         return m_overwrite;
@@ -193,13 +199,14 @@ public:
     void setLastRowType(const QString&, const QString&) override {}
 };
 
-int convert(const QStringList& arguments, Streams& streams)
+int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     ConvertOptions options;
     if (const std::optional<QString> wrong = parseOptions(arguments, options)) {
         streams.err.writeLine(QStringLiteral("ferrandine-cli convert: ") + *wrong);
         return 1;
     }
+    options.source.reader = reader;
     options.login.password =
         options.passwordFromStdin ? passwordFromStdin() : qEnvironmentVariable(PasswordVariable);
 
@@ -221,9 +228,13 @@ int convert(const QStringList& arguments, Streams& streams)
                          .arg(options.login.database, options.login.server));
         return 1;
     }
+    for (const QString& unreadable : outcome.unreadableMemos)
+        streams.err.writeLine(QStringLiteral("ferrandine-cli convert: ") + unreadable);
     streams.out.writeLine(
         QStringLiteral("Done: %1 table(s), %2 failed step(s).").arg(list2.size()).arg(outcome.failedSteps));
-    return outcome.failedSteps == 0 ? 0 : 2;
+    if (outcome.failedSteps > 0)
+        return 2;
+    return outcome.unreadableMemos.isEmpty() ? 0 : 1;
 }
 
 } // namespace
@@ -241,7 +252,9 @@ std::vector<Command> convertCommands()
              "FERRANDINE_PASSWORD.\n"
              "      A table that exists on the target is replaced with --overwrite yes and left alone\n"
              "      otherwise. Each failed step is one line \"step N: description\" on standard error.\n"
-             "      Exit code: 0 when every statement ran, 2 when some failed, 1 when nothing could start."),
+             "      Memo values that could not be read are left empty and reported, one line per table.\n"
+             "      Exit code: 0 when every statement ran, 2 when some failed, 1 when nothing could start\n"
+             "      or memo values were left empty."),
          1, -1, convert},
     };
 }

@@ -1,5 +1,6 @@
 #include "app/cli/Cli.h"
 
+#include "convert/MemoProblems.h"
 #include "convert/StatementText.h"
 #include "convert/TypeMapping.h"
 #include "db/Connection.h"
@@ -14,9 +15,9 @@ namespace cli {
 
 namespace {
 
-std::unique_ptr<db::Connection> openSource(const QString& source)
+std::unique_ptr<db::Connection> openSource(const QString& source, const db::foxpro::ReaderOptions& reader)
 {
-    const FoxProSource foxpro{QFileInfo(source).isFile(), source, source};
+    const FoxProSource foxpro{QFileInfo(source).isFile(), source, source, reader};
     auto connection = std::make_unique<db::Connection>();
     connection->setCursorLocation(db::ConnectionOptions::UseClient);
     connection->open(Foxpro::connectionString(foxpro, Foxpro::Collating::Machine));
@@ -54,8 +55,9 @@ int guarded(Streams& streams, const std::function<int()>& body)
     return 1;
 }
 
-// Reads every row of an open record set; a row that cannot be read is reported and skipped.
-int eachRow(db::RecordSet& rows, Streams& streams,
+// Reads every row of table `table`'s open record set; a row that cannot be read is reported and
+// skipped, memo values that could not be read are reported in one line after the rows.
+int eachRow(const QString& table, db::RecordSet& rows, Streams& streams,
             const std::function<void(const std::vector<db::Value>&)>& use)
 {
     int status = 0;
@@ -66,6 +68,11 @@ int eachRow(db::RecordSet& rows, Streams& streams,
             streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + failure.description());
             status = 1;
         }
+    }
+    const QString unreadable = convert::unreadableMemoText(table, rows.unreadableValues());
+    if (!unreadable.isEmpty()) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + unreadable);
+        status = 1;
     }
     return status;
 }
@@ -163,19 +170,19 @@ void writeJsonHeader(Output& out, const QString& table, const std::vector<db::Fi
     out.writeAscii("]}\n");
 }
 
-int tables(const QStringList& arguments, Streams& streams)
+int tables(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     return guarded(streams, [&] {
-        for (const QString& name : tableNames(*openSource(arguments[0])))
+        for (const QString& name : tableNames(*openSource(arguments[0], reader)))
             streams.out.writeLine(name);
         return 0;
     });
 }
 
-int columns(const QStringList& arguments, Streams& streams)
+int columns(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     return guarded(streams, [&] {
-        const auto rows = openTable(*openSource(arguments[0]), arguments[1]);
+        const auto rows = openTable(*openSource(arguments[0], reader), arguments[1]);
         for (const db::Field& field : rows->fields()) {
             const convert::ColumnMapping mapping = convert::mapColumnType(field);
             streams.out.writeLine(QStringList{field.name, QString::number(field.type),
@@ -187,12 +194,12 @@ int columns(const QStringList& arguments, Streams& streams)
     });
 }
 
-int rows(const QStringList& arguments, Streams& streams)
+int rows(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     return guarded(streams, [&] {
-        const auto rows = openTable(*openSource(arguments[0]), arguments[1]);
+        const auto rows = openTable(*openSource(arguments[0], reader), arguments[1]);
         writeJsonHeader(streams.out, arguments[1], rows->fields());
-        return eachRow(*rows, streams, [&](const std::vector<db::Value>& values) {
+        return eachRow(arguments[1], *rows, streams, [&](const std::vector<db::Value>& values) {
             for (std::size_t i = 0; i < values.size(); ++i) {
                 streams.out.writeAscii(i ? "," : "[");
                 writeJsonValue(streams.out, values[i]);
@@ -210,7 +217,7 @@ int tableStatements(db::Connection& connection, const QString& table, Streams& s
         streams.out.writeLine(convert::createTableText(table, rows->fields()));
         const convert::InsertBuilder inserts(table);
         convert::TextOut line;
-        return eachRow(*rows, streams, [&](const std::vector<db::Value>& values) {
+        return eachRow(table, *rows, streams, [&](const std::vector<db::Value>& values) {
             line.clear();
             inserts.append(line, values);
             line.push_back(u'\n');
@@ -219,10 +226,10 @@ int tableStatements(db::Connection& connection, const QString& table, Streams& s
     });
 }
 
-int sql(const QStringList& arguments, Streams& streams)
+int sql(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     return guarded(streams, [&] {
-        const auto connection = openSource(arguments[0]);
+        const auto connection = openSource(arguments[0], reader);
         QStringList tables = arguments.mid(1);
         if (tables.isEmpty()) {
             // The conversion run visits its table list from the last table to the first.

@@ -60,7 +60,7 @@ NamedEntries freeTables(const QString& folder)
 class FoxProProvider final : public Provider
 {
 public:
-    explicit FoxProProvider(const QString& dataSource);
+    FoxProProvider(const QString& dataSource, const ReaderOptions& options);
 
     std::unique_ptr<RecordSet> openTablesSchema() override;
     void execute(const QString& sql) override;
@@ -72,10 +72,12 @@ private:
     std::unique_ptr<RecordSet> openContainerTable(const QString& name);
 
     QString m_dataSource;
+    ReaderOptions m_options;
     std::optional<Container> m_container;
 };
 
-FoxProProvider::FoxProProvider(const QString& dataSource) : m_dataSource(dataSource)
+FoxProProvider::FoxProProvider(const QString& dataSource, const ReaderOptions& options)
+    : m_dataSource(dataSource), m_options(options)
 {
     if (dataSource.isEmpty())
         throw DbError(
@@ -123,7 +125,7 @@ std::unique_ptr<RecordSet> FoxProProvider::openFreeTable(const QString& name)
 {
     for (const auto& [tableName, path] : freeTables(m_dataSource)) {
         if (tableName.compare(name, Qt::CaseInsensitive) == 0)
-            return std::make_unique<TableRecordSet>(Table::open(path), QStringList());
+            return std::make_unique<TableRecordSet>(Table::open(path, m_options), QStringList());
     }
     throw DbError(QStringLiteral("%1: there is no table named %2 (no file %2.dbf).").arg(m_dataSource, name));
 }
@@ -149,7 +151,7 @@ std::unique_ptr<RecordSet> FoxProProvider::openContainerTable(const QString& nam
     if (path.isEmpty() || !QFileInfo(path).isFile())
         throw DbError(QStringLiteral("%1: the file of table %2 (%3) does not exist.")
                           .arg(m_dataSource, entry->name, entry->path));
-    std::unique_ptr<Table> table = Table::open(path);
+    std::unique_ptr<Table> table = Table::open(path, m_options);
     // Long names pair with the table's fields by position; when the counts differ the container
     // does not describe this file, and the header's names stand.
     const bool matching = std::size_t(entry->fields.size()) == table->visibleFields().size();
@@ -161,7 +163,8 @@ std::unique_ptr<RecordSet> FoxProProvider::openContainerTable(const QString& nam
 std::unique_ptr<Provider> openProvider(const ConnectionString& connectionString, const ConnectionOptions&)
 {
     return std::make_unique<FoxProProvider>(
-        connectionString.value(QStringLiteral("Data Source")).value_or(QString()));
+        connectionString.value(QStringLiteral("Data Source")).value_or(QString()),
+        ReaderOptions::from(connectionString));
 }
 
 } // namespace db::foxpro

@@ -8,6 +8,7 @@ namespace {
 
 constexpr qint64 DBaseBlockSize = 512;
 constexpr char EndMark = 0x1A;
+constexpr quint32 FptObject = 2;
 
 } // namespace
 
@@ -69,6 +70,12 @@ QByteArrayView MemoFile::readFpt(qint64 start, quint64 block, QByteArray& spill)
     if (!m_source->read(start, head, 8))
         throw ValueError{
             QStringLiteral("memo block %1 lies past the end of %2").arg(block).arg(m_source->name())};
+    // A memo starts with its type: 0 picture, 1 text, 2 object; anything else is no memo's start.
+    if (be32(head) > FptObject)
+        throw ValueError{QStringLiteral("memo block %1 of %2 does not start a memo (type %3)")
+                             .arg(block)
+                             .arg(m_source->name())
+                             .arg(be32(head))};
     return readSpan(start + 8, be32(head + 4), block, spill);
 }
 

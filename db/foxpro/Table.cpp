@@ -87,7 +87,7 @@ int adoTypeOf(const FieldDescriptor& field)
     }
 }
 
-std::unique_ptr<Table> Table::open(const QString& path)
+std::unique_ptr<Table> Table::open(const QString& path, const ReaderOptions& options)
 {
     std::unique_ptr<ByteSource> source = FileSource::open(path);
     const TableHeader header = readTableHeader(*source);
@@ -95,10 +95,11 @@ std::unique_ptr<Table> Table::open(const QString& path)
     QString memoPath;
     if (header.needsMemoFile()) {
         memoPath = memoFileFor(path);
-        if (memoPath.isEmpty())
-            throw DbError(
+        if (!memoPath.isEmpty())
+            memo = FileSource::open(memoPath);
+        else if (!options.emptyMissingMemos)
+            throw MissingMemoFile(
                 QStringLiteral("%1: the table has memo fields but its memo file is missing.").arg(path));
-        memo = FileSource::open(memoPath);
     }
     return std::make_unique<Table>(std::move(source), std::move(memo),
                                    MemoFile::styleFor(memoPath, header.version));
@@ -108,12 +109,8 @@ Table::Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> mem
     : m_source(std::move(source)), m_header(readTableHeader(*m_source)), m_visible(m_header.visibleFields()),
       m_codePage(CodePage::numberForMark(m_header.codePageMark)), m_binaryText(WindowsLatin)
 {
-    if (m_header.needsMemoFile()) {
-        if (!memo)
-            throw DbError(QStringLiteral("%1: the table has memo fields but its memo file is missing.")
-                              .arg(fileName()));
+    if (m_header.needsMemoFile() && memo)
         m_memo.emplace(std::move(memo), memoStyle);
-    }
     const qint64 room = (m_source->size() - m_header.headerLength) / m_header.recordLength;
     m_wholeRecords = static_cast<quint32>(std::min<qint64>(m_header.recordCount, room));
     m_record.resize(m_header.recordLength);
@@ -221,9 +218,21 @@ void Table::varying(const FieldDescriptor& field, QByteArrayView bytes, Value& v
         text(field, bytes, value);
 }
 
+// A memo that cannot be read costs its own value only: it is NULL, and counted.
 void Table::memo(const FieldDescriptor& field, int index, Value& value)
 {
-    const QByteArrayView data = memoBytes(index);
+    if (!m_memo) { // read without its missing memo file
+        value = {};
+        return;
+    }
+    QByteArrayView data;
+    try {
+        data = memoBytes(index);
+    } catch (const ValueError&) {
+        m_unreadableMemos.add(qint64(m_loaded) + 1);
+        value = {};
+        return;
+    }
     if (field.type == 'M' && !field.binary)
         text(field, data, value);
     else

@@ -4,6 +4,7 @@
 #include "db/foxpro/ByteSource.h"
 #include "db/foxpro/CodePage.h"
 #include "db/foxpro/MemoFile.h"
+#include "db/foxpro/ReaderOptions.h"
 #include "db/foxpro/TableHeader.h"
 
 #include <QStringList>
@@ -20,10 +21,11 @@ class Table
 {
 public:
     // Opens the table file and, when its fields need one, its memo file (.fpt, else .dbt; .dct for a
-    // .dbc), found beside it without regard to case. Throws DbError naming the file and the problem.
-    static std::unique_ptr<Table> open(const QString& path);
+    // .dbc), found beside it without regard to case. Throws DbError naming the file and the problem;
+    // MissingMemoFile when the memo file is missing, unless `options` ask to read the table without it.
+    static std::unique_ptr<Table> open(const QString& path, const ReaderOptions& options = {});
 
-    // A table over given sources; `memo` may be null when the table has no memo fields.
+    // A table over given sources; without `memo` every memo value is NULL.
     Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> memo, MemoFile::Style memoStyle);
 
     const QString& fileName() const { return m_source->name(); }
@@ -55,6 +57,8 @@ public:
     // The stored bytes of memo field `index` of the loaded record (empty for block 0), valid until the
     // next memo is read; throws ValueError.
     QByteArrayView memoBytes(int index);
+    // The memo values decoding could not read (a damaged memo file) and gave as NULL.
+    const UnreadableValues& unreadableMemos() const { return m_unreadableMemos; }
     // Text in the table's code page.
     QString decodeText(QByteArrayView bytes) { return m_codePage.decode(bytes); }
 
@@ -71,6 +75,7 @@ private:
     CodePage m_codePage;
     CodePage m_binaryText;  // untranslated (NOCPTRANS) C and V fields read as Windows-1252
     QByteArray m_memoSpill; // memo bytes that could not be viewed in place
+    UnreadableValues m_unreadableMemos;
     quint32 m_wholeRecords = 0;
     quint32 m_loaded = 0;
     QByteArray m_record;

@@ -25,6 +25,7 @@ public:
     // The live records the file holds (the shortfall row is not one of them).
     qint64 recordCount() const override;
     void close() override;
+    UnreadableValues unreadableValues() const override { return m_table->unreadableMemos(); }
 
 private:
     void advanceFrom(quint32 index);

@@ -139,6 +139,53 @@ private slots:
         QCOMPARE(r.code, problem.isEmpty() ? 0 : 1);
     }
 
+    // A missing memo file refuses the table unless --missing-memo empty; a damaged memo value is
+    // null, its row printed, and one line tells which records lost theirs.
+    void memoProblemsCostOnlyTheirText_data()
+    {
+        QTest::addColumn<bool>("memoFile");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("printed");
+        QTest::addColumn<QString>("error");
+        const QString lost = QStringLiteral("ferrandine-cli: 2 memo values of table notes could not be read "
+                                            "and were left empty: records 1, 3\n");
+        QTest::newRow("missing") << false << QStringList() << QString() << "memo file is missing";
+        QTest::newRow("missing, refuse")
+            << false << QStringList{"--missing-memo", "refuse"} << QString() << "memo file is missing";
+        QTest::newRow("missing, empty") << false << QStringList{"--missing-memo", "empty"}
+                                        << "[\"a\",null][\"b\",null][\"c\",null]" << QString();
+        QTest::newRow("damaged") << true << QStringList() << "[\"a\",null][\"b\",\"kept\"][\"c\",null]"
+                                 << lost;
+        QTest::newRow("damaged, empty") << true << QStringList{"--missing-memo", "empty"}
+                                        << "[\"a\",null][\"b\",\"kept\"][\"c\",null]" << lost;
+        QTest::newRow("wrong word")
+            << true << QStringList{"--missing-memo", "skip"} << QString()
+            << "ferrandine-cli rows: --missing-memo takes refuse or empty, not \"skip\"\n";
+    }
+
+    void memoProblemsCostOnlyTheirText()
+    {
+        QFETCH(bool, memoFile);
+        QFETCH(QStringList, options);
+        QFETCH(QString, printed);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        FptBuilder memo;
+        const quint32 kept = memo.memo("kept");
+        if (memoFile)
+            writeFile(dir.filePath(QStringLiteral("notes.fpt")), memo.bytes());
+        DbfBuilder notes(0x30);
+        notes.field("ID", 'C', 1).field("TEXT", 'M', 4);
+        notes.record({"a", le32(900)}).record({"b", le32(kept)}).record({"c", le32(kept + 7)});
+        writeFile(dir.filePath(QStringLiteral("notes.dbf")), notes.bytes());
+        const Result r =
+            run(QStringList{QStringLiteral("rows")} + options + QStringList{dir.path(), "notes"});
+        QCOMPARE(r.out.section(QLatin1Char('\n'), 1).remove(QLatin1Char('\n')), printed);
+        QVERIFY2(error.contains(QLatin1String("memo values")) ? r.err == error : r.err.contains(error),
+                 qPrintable(r.err));
+        QCOMPARE(r.code, error.isEmpty() ? 0 : 1);
+    }
+
     void printsTheStatementsOfEveryTableInTheRunsOrder()
     {
         const Result r = run({QStringLiteral("sql"), m_dir.path()});

@@ -31,6 +31,7 @@ private slots:
     void convertsEveryTable();
     void existingTableFollowsOverwrite();
     void failedStepsArePrintedAndGiveExitCode2();
+    void missingMemoFileFollowsTheOption();
     void commandLineErrors_data();
     void commandLineErrors();
     void targetThatCannotBeReached();
@@ -124,6 +125,28 @@ void TestCliConvert::failedStepsArePrintedAndGiveExitCode2()
     QVERIFY2(lines[0].startsWith("step 332: ") && lines[0].contains("mysystem"), qPrintable(lines[0]));
     QVERIFY(!result.err.contains(Password) && !result.out.contains(Password));
     QCOMPARE(m_target->rows("alpha").size(), std::size_t(2));
+}
+
+void TestCliConvert::missingMemoFileFollowsTheOption()
+{
+    DbfBuilder notes(0x30);
+    notes.field("ID", 'I', 4).field("TEXT", 'M', 4).record({le32(7), le32(8)});
+    writeFile(m_source + "/notes.dbf", notes.bytes());
+    const QStringList options{m_source,      "--server", "x", "--database", m_dir->filePath("target.db"),
+                              "--overwrite", "yes"};
+    Result result = convert(options);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.out.startsWith("The memo file of table notes is missing. Copy the table without its memo "
+                                   "text (memo columns left empty)? No (--missing-memo refuse)\n"),
+             qPrintable(result.out));
+    QVERIFY2(result.err.startsWith("step 192: ") && result.err.contains("memo file is missing"),
+             qPrintable(result.err));
+    QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta"}));
+
+    result = convert(options + QStringList{"--missing-memo", "empty"});
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(m_target->rows("notes"), (std::vector<QStringList>{{"7", ""}}));
 }
 
 void TestCliConvert::commandLineErrors_data()

@@ -33,6 +33,8 @@ private slots:
     void unreadableRowIsReportedAndNotSent();
     void tableTheTargetWillNotCreateGetsNoRows();
     void unreadableSourceTableKeepsTheTargetTable();
+    void memoProblemsCostOnlyTheirText_data();
+    void memoProblemsCostOnlyTheirText();
     void secondStartDuringARun();
     void closingTheWindowStopsTheRun();
     void failingConnectionTestsEndSilently_data();
@@ -261,6 +263,63 @@ void TestConversionRun::unreadableSourceTableKeepsTheTargetTable()
     // Neither executed nor offered for execution: the drop would leave nothing in the table's place.
     QCOMPARE(m_target->rows("damaged"), (std::vector<QStringList>{{"old"}}));
     QVERIFY(m_preview->statements.isEmpty());
+}
+
+void TestConversionRun::memoProblemsCostOnlyTheirText_data()
+{
+    QTest::addColumn<bool>("memoFile");
+    QTest::addColumn<bool>("preview");
+    QTest::addColumn<bool>("answer"); // to the question about the missing memo file
+    QTest::newRow("missing, Yes") << false << false << true;
+    QTest::newRow("missing, Yes, preview") << false << true << true;
+    QTest::newRow("missing, No") << false << false << false;
+    QTest::newRow("damaged") << true << false << false;
+    QTest::newRow("damaged, preview") << true << true << false;
+}
+
+void TestConversionRun::memoProblemsCostOnlyTheirText()
+{
+    QFETCH(bool, memoFile);
+    QFETCH(bool, preview);
+    QFETCH(bool, answer);
+    writeThreeTables(m_source);
+    FptBuilder memo;
+    const quint32 kept = memo.memo("kept");
+    if (memoFile)
+        writeFile(m_source + "/notes.fpt", memo.bytes());
+    DbfBuilder notes(0x30);
+    notes.field("ID", 'I', 4).field("TEXT", 'M', 4);
+    for (quint32 id = 1; id <= 8; ++id)
+        notes.record({le32(id), le32(id == 2 ? kept : 900 + id)});
+    writeFile(m_source + "/notes.dbf", notes.bytes());
+    m_window.preview = preview;
+    m_window.perFile = preview;
+    m_preview->answers = {Answer::Execute};
+    m_ui.answers = {answer};
+    QVERIFY(start().started);
+
+    const std::vector<FakeUiServices::Call> questions = m_ui.callsOf(FakeUiServices::Kind::Question);
+    QCOMPARE(questions.size(), std::size_t(memoFile ? 0 : 1));
+    if (!memoFile)
+        QCOMPARE(questions[0].text, QString("The memo file of table notes is missing. Copy the table without "
+                                            "its memo text (memo columns left empty)?"));
+    const QStringList errors = m_ui.errors();
+    QCOMPARE(errors.isEmpty(), memoFile || answer); // No: refused as before, with the reader's error
+    if (!errors.isEmpty())
+        QVERIFY2(errors[0].contains("memo file is missing") && errors[0].contains("at line 192"),
+                 qPrintable(errors[0]));
+    const QStringList lost{"7 memo values of table notes could not be read and were left empty: records 1, "
+                           "3, 4, 5, 6, ..."};
+    QCOMPARE(m_ui.messages(), (memoFile ? lost : QStringList()) + QStringList{"Done."});
+    // Every row arrives, its memo value empty where it could not be read; the other tables as ever.
+    std::vector<QStringList> expected;
+    for (int id = 1; id <= 8; ++id)
+        expected.push_back({QString::number(id), memoFile && id == 2 ? "kept" : ""});
+    if (memoFile || answer)
+        QCOMPARE(m_target->rows("notes"), expected);
+    else
+        QVERIFY(!m_target->tables().contains("notes"));
+    compareWithSource(m_source, {"alpha", "beta", "gamma"});
 }
 
 void TestConversionRun::secondStartDuringARun()

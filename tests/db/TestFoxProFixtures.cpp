@@ -155,12 +155,18 @@ bool hasInvalidCell(const QJsonArray& record)
     return std::any_of(record.begin(), record.end(), [](const QJsonValue& v) { return v.isObject(); });
 }
 
+bool memoFileMissing(const QJsonObject& oracle)
+{
+    return oracle[QStringLiteral("memo_error")] == QLatin1String("memo file missing");
+}
+
 // Why the oracle's file is one our reader must refuse, or empty when it must be read.
 QString refusalReason(const QJsonObject& oracle)
 {
     if (oracle.contains(QStringLiteral("records_omitted")))
         return oracle[QStringLiteral("records_omitted")].toString();
-    if (oracle.contains(QStringLiteral("memo_error")))
+    // A table whose memo file is missing is read without it.
+    if (oracle.contains(QStringLiteral("memo_error")) && !memoFileMissing(oracle))
         return oracle[QStringLiteral("memo_error")].toString();
     const QStringList notes = oracle[QStringLiteral("notes")].toObject().keys();
     for (const QString& note : notes) {
@@ -207,7 +213,9 @@ private slots:
         QFETCH(QString, oraclePath);
         const QJsonObject oracle = loadOracle(oraclePath);
         const QString file = fixtureOf(oraclePath);
-        std::unique_ptr<Table> owned = Table::open(file);
+        ReaderOptions withoutMissingMemos;
+        withoutMissingMemos.emptyMissingMemos = true; // changes nothing where the memo file is there
+        std::unique_ptr<Table> owned = Table::open(file, withoutMissingMemos);
         Table& table = *owned;
         const CellComparer comparer(oracle, table);
         const std::vector<int> visible = table.visibleFields();
@@ -225,7 +233,12 @@ private slots:
         QCOMPARE(records.recordCount(), qint64(expected.size()));
         for (int r = 0; r < expected.size(); ++r) {
             QVERIFY2(!records.eof(), qPrintable(QStringLiteral("ends before oracle record %1").arg(r + 1)));
-            const QJsonArray cells = expected[r].toArray();
+            QJsonArray cells = expected[r].toArray();
+            // Without its memo file a memo field is NULL; the oracle shows the pointer it could not follow.
+            for (int c = 0; c < cells.size() && memoFileMissing(oracle); ++c) {
+                if (table.header().fields[visible[c]].memoPointer)
+                    cells[c] = QJsonValue::Null;
+            }
             if (hasInvalidCell(cells)) {
                 QVERIFY_THROWS_EXCEPTION(DbError, records.values());
                 try {

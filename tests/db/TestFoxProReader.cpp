@@ -265,11 +265,13 @@ private slots:
         QVERIFY(rs->eof());
     }
 
+    // A memo file whose header is unusable refuses its table; a damaged memo costs its own value only.
     void hostileMemoFiles_data()
     {
         QTest::addColumn<QByteArray>("memo");
+        QTest::addColumn<QString>("extension");
         QTest::addColumn<quint32>("block");
-        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("refusal");
         FptBuilder fpt;
         const quint32 good = fpt.memo("hello");
         QByteArray zeroBlocks = fpt.bytes();
@@ -278,28 +280,49 @@ private slots:
         hugeBlocks[6] = hugeBlocks[7] = char(0xFF);
         QByteArray hugeLength = fpt.bytes();
         hugeLength.replace(good * 64 + 4, 4, QByteArray("\x7F\xFF\xFF\xFF", 4));
-        QTest::newRow("pointer past the end") << fpt.bytes() << quint32(4000000000u) << "lies past the end";
-        QTest::newRow("huge memo length") << hugeLength << good << "claims 2147483647 bytes";
-        QTest::newRow("huge block size") << hugeBlocks << good << "lies past the end";
-        QTest::newRow("header cut short") << QByteArray(5, '\0') << good << "too short to have a header";
-        QTest::newRow("block size zero") << zeroBlocks << good << "block size is 0";
+        QByteArray noMemoStart = fpt.bytes() + QByteArray(64, 'x');
+        QByteArray dBase4(512, '\0');
+        dBase4 += QByteArray("\xFF\xFF\x08\x00\x04\x00\x00\x00", 8) + QByteArray(504, ' ');
+        const QString none;
+        QTest::newRow("pointer past the end") << fpt.bytes() << "FPT" << quint32(4000000000u) << none;
+        QTest::newRow("huge memo length") << hugeLength << "FPT" << good << none;
+        QTest::newRow("huge block size") << hugeBlocks << "FPT" << good << none;
+        QTest::newRow("no memo starts there") << noMemoStart << "FPT" << good + 1 << none;
+        QTest::newRow("dBASE IV length under its header") << dBase4 << "dbt" << quint32(1) << none;
+        QTest::newRow("header cut short")
+            << QByteArray(5, '\0') << "FPT" << good << "too short to have a header";
+        QTest::newRow("block size zero") << zeroBlocks << "FPT" << good << "block size is 0";
     }
 
     void hostileMemoFiles()
     {
         QFETCH(QByteArray, memo);
+        QFETCH(QString, extension);
         QFETCH(quint32, block);
-        QFETCH(QString, problem);
-        writeFile(path("notes.FPT"), memo); // found whatever its case
-        writeFile(path("notes.dbf"), DbfBuilder().field("TEXT", 'M', 4).record({le32(block)}).bytes());
-        QString error;
-        try {
-            auto rs = open(QStringLiteral("notes"));
-            error = errorOf([&] { rs->values(); });
-        } catch (const DbError& failure) {
-            error = failure.description(); // a memo file with an unusable header refuses the table
+        QFETCH(QString, refusal);
+        writeFile(path("notes.") + extension, memo); // found whatever its case
+        const bool fpt = extension == QLatin1String("FPT");
+        DbfBuilder table(fpt ? 0x30 : 0x8B);
+        const auto pointer = [&](quint32 at) {
+            return fpt ? le32(at) : QByteArray::number(at).rightJustified(10);
+        };
+        table.field("ID", 'C', 2).field("TEXT", 'M', fpt ? 4 : 10);
+        table.record({"a", pointer(block)}).record({"b", pointer(block)}).record({"c", pointer(0)});
+        writeFile(path("notes.dbf"), table.bytes());
+        if (!refusal.isEmpty()) {
+            const QString error = errorOf([&] { open(QStringLiteral("notes")); });
+            QVERIFY2(error.contains(QLatin1String("notes")) && error.contains(refusal), qPrintable(error));
+            return;
         }
-        QVERIFY2(error.contains(QLatin1String("notes")) && error.contains(problem), qPrintable(error));
+        auto rs = open(QStringLiteral("notes"));
+        for (const char* id : {"a ", "b "}) {
+            QCOMPARE(std::get<QString>(rs->values()[0]), QString::fromLatin1(id));
+            QVERIFY(isNull(rs->values()[1]));
+            rs->moveNext();
+        }
+        QCOMPARE(std::get<QString>(rs->values()[1]), QString());
+        QCOMPARE(rs->unreadableValues().count, 2);
+        QCOMPARE(rs->unreadableValues().firstRecords, (std::vector<qint64>{1, 2}));
     }
 
     void readsDBaseMemosAndTenDigitPointers()

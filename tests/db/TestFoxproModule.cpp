@@ -14,12 +14,12 @@ const QString Samples = QStringLiteral(FERRANDINE_SHARED_DIR "/fixtures/real/VFP
 
 FoxProSource folder(const QString& path)
 {
-    return FoxProSource{false, QString(), path};
+    return FoxProSource{false, QString(), path, {}};
 }
 
 FoxProSource container(const QString& path)
 {
-    return FoxProSource{true, path, QStringLiteral("ignored folder")};
+    return FoxProSource{true, path, QStringLiteral("ignored folder"), {}};
 }
 
 } // namespace

@@ -1,0 +1,53 @@
+#include "convert/MemoProblems.h"
+
+#include "app/UiServices.h"
+#include "convert/StatementText.h"
+
+namespace convert {
+
+const QString MissingMemoTitle = QStringLiteral("Memo file missing");
+
+std::unique_ptr<db::RecordSet> openSourceTable(db::Connection& connection, const FoxProSource& source,
+                                               const QString& table, UiServices& ui, QObject* owner)
+{
+    const QString query = sourceQueryText(table);
+    try {
+        return connection.openRecordSet(query);
+    } catch (const db::foxpro::MissingMemoFile&) {
+        if (!ui.askYesNo(owner,
+                         QStringLiteral("The memo file of table %1 is missing. Copy the table without its "
+                                        "memo text (memo columns left empty)?")
+                             .arg(table),
+                         MissingMemoTitle))
+            throw;
+    }
+    // A connection of its own reads this one table without its memo file; the table's records
+    // stay readable after the connection is gone, since they hold their files themselves.
+    FoxProSource withoutMemo = source;
+    withoutMemo.reader.emptyMissingMemos = true;
+    db::Connection lenient;
+    lenient.setCursorLocation(connection.options().cursorLocation);
+    lenient.open(Foxpro::connectionString(withoutMemo, Foxpro::Collating::Machine));
+    return lenient.openRecordSet(query);
+}
+
+QString unreadableMemoText(const QString& table, const db::UnreadableValues& unreadable)
+{
+    if (unreadable.count == 0)
+        return {};
+    QStringList records;
+    for (const qint64 record : unreadable.firstRecords)
+        records << QString::number(record);
+    if (unreadable.records > qint64(unreadable.firstRecords.size()))
+        records << QStringLiteral("...");
+    const QString where = (unreadable.records == 1 ? QStringLiteral("record ") : QStringLiteral("records ")) +
+                          records.join(QStringLiteral(", "));
+    if (unreadable.count == 1)
+        return QStringLiteral("1 memo value of table %1 could not be read and was left empty: %2")
+            .arg(table, where);
+    return QStringLiteral("%1 memo values of table %2 could not be read and were left empty: %3")
+        .arg(unreadable.count)
+        .arg(table, where);
+}
+
+} // namespace convert

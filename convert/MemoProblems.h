@@ -1,0 +1,30 @@
+#pragma once
+
+#include "db/Connection.h"
+#include "db/Foxpro.h"
+
+#include <QString>
+
+#include <memory>
+
+class QObject;
+class UiServices;
+
+// What a conversion does about memo files: a missing one costs the table's memo text after the user
+// agrees, a damaged one the values it cannot give; either way the rest of the table is copied.
+namespace convert {
+
+// The title of the question asked when a table's memo file is missing.
+extern const QString MissingMemoTitle;
+
+// Opens `table` on the run's source connection. When its memo file is missing, asks whether to copy
+// the table without its memo text; Yes opens it so (every memo, general and blob value NULL), No
+// lets the reader's error stand.
+std::unique_ptr<db::RecordSet> openSourceTable(db::Connection& connection, const FoxProSource& source,
+                                               const QString& table, UiServices& ui, QObject* owner);
+
+// "3 memo values of table NAME could not be read and were left empty: records 17, 18, 40", or "" when
+// every value was read.
+QString unreadableMemoText(const QString& table, const db::UnreadableValues& unreadable);
+
+} // namespace convert
