@@ -7,10 +7,14 @@
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
 #include "convert/StatementText.h"
+#include "convert/TableFacts.h"
+#include "convert/TableReplacement.h"
+#include "convert/TargetDialect.h"
 #include "convert/TypeMapping.h"
 #include "db/DbError.h"
 #include "db/RecordSet.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -55,14 +59,19 @@ private:
     void closeRecordSet();
     void endRun();
 
-    // Appends to the preview list in preview mode, otherwise executes on the target.
-    bool dispatch(int previewStep, int directStep, const QString& statement);
+    // Appends to the preview list in preview mode, otherwise executes on the target (through
+    // `direct` when given).
+    bool dispatch(int previewStep, int directStep, const QString& statement,
+                  const std::function<void()>& direct = {});
     void letEventsRun() { m_events.run(); }
     // The window closed while events ran: the run only winds down from here.
     bool abandoned() const { return m_run.m_abandoned; }
     void windDown();
     // The open record set of the current table; a table that could not be opened has none.
     db::RecordSet& recordSet();
+    // Opens the current table, and reads it once for what its values need on the target.
+    void openTable();
+    const convert::TableFacts& tableFacts() const;
 
     ConversionRun& m_run;
     RunWindow& m_window;
@@ -83,6 +92,10 @@ private:
     FoxProSource source;
     MSSQLLogin login;
     std::optional<convert::InsertBuilder> inserts;
+    // What the target is, asked once its connection is open.
+    convert::TargetDialect dialect = convert::TargetDialect::sqlServer();
+    std::optional<convert::TableFacts> facts;
+    convert::TableReplacement replacement;
 };
 
 RunOutcome RunSteps::run()
@@ -143,6 +156,9 @@ void RunSteps::fillListsAndOpen()
     // 150: "Local Connection" leaves the port out of the string.
     s.run(login.localConnection ? 152 : 154,
           [&] { m_state.mssql_conn->open(MSSQL::connectionString(login)); });
+    // What the statements are written for; a target that cannot say is taken for SQL Server with its
+    // default code page.
+    dialect = convert::TargetDialect::ofConnection(*m_state.mssql_conn);
 }
 
 bool RunSteps::convertTable(int i)
@@ -169,13 +185,17 @@ bool RunSteps::convertTable(int i)
         // The source table is opened before the target's table is dropped: a table that cannot be
         // read leaves the one on the target as it is, rather than dropped with nothing to replace it.
         s.run(190, [&] { m_window.setProgressText(QStringLiteral("Please wait.. Processing table ") + t); });
-        const bool opened =
-            s.run(192, [&] { foxpro_rs = foxpro_conn->openRecordSet(convert::sourceQueryText(t)); });
+        const bool opened = s.run(192, [&] { openTable(); });
         if (opened && s.test(180, [&] { return answer == Yes; })) {
-            dispatch(184, 186, convert::dropTableText(t));
+            // In direct mode a replaced table's DROP and CREATE run in one transaction, undone when
+            // the CREATE fails.
+            const QString drop = convert::dropTableText(t);
+            dispatch(184, 186, drop, [&] { replacement.drop(*m_state.mssql_conn, drop); });
             s.run(188, [&] { MSSQL::RemoveTableFromListbox(m_run.List1, t.toLower()); });
         }
         createTable();
+        if (replacement.pending()) // dropped, and its CREATE never sent: put the old table back
+            s.run(332, [&] { replacement.cancel(); });
         closeRecordSet();
         if (abandoned())
             return false;
@@ -195,7 +215,8 @@ void RunSteps::createTable()
     Steps& s = m_steps;
     s.run(194, [&] {
         createText.clear();
-        inserts.emplace(t);
+        inserts.reset();
+        inserts.emplace(t, convert::ValueFormat::system(), dialect, tableFacts());
     });
     s.run(196, [&] { columnName.clear(); });
     s.run(198, [&] { rowCounter = 0; });
@@ -208,14 +229,16 @@ void RunSteps::createTable()
         s.run(204, [&] { m_run.m_datatypes.addRow(t, field.name); });
         s.run(208, [&] { columnName = field.name; });
         s.run(210, [&] {
-            const convert::ColumnMapping mapping = convert::mapColumnType(field);
-            m_run.m_datatypes.setLastRowType(mapping.matchKey, mapping.sqlType);
+            const convert::ColumnMapping mapping = convert::mapColumnType(field, dialect, tableFacts().at(f));
+            m_run.m_datatypes.setLastRowType(mapping.matchKey, mapping.shownType());
         });
     }
-    s.run(326, [&] { createText = convert::createTableText(t, recordSet().fields()); });
+    s.run(326,
+          [&] { createText = convert::createTableText(t, recordSet().fields(), dialect, tableFacts()); });
     // A CREATE that could not be built is not sent, and a table the target would not create gets no
     // rows: they would go into whatever table of that name is there already, or fail one by one.
-    if (abandoned() || createText.isEmpty() || !dispatch(330, 332, createText))
+    if (abandoned() || createText.isEmpty() ||
+        !dispatch(330, 332, createText, [&] { replacement.create(*m_state.mssql_conn, createText); }))
         return;
     if (s.test(334, [&] { return !recordSet().eof() && !recordSet().bof(); }))
         copyRows();
@@ -245,6 +268,8 @@ std::optional<QString> RunSteps::insertText()
 {
     std::optional<QString> text;
     m_steps.run(346, [&] {
+        if (!inserts)
+            throw db::DbError(QStringLiteral("The INSERT statements of %1 could not be prepared.").arg(t));
         const std::vector<db::Value>& values = recordSet().values();
         for (std::size_t v = 0; v < values.size(); ++v)
             letEventsRun(); // 352
@@ -258,6 +283,21 @@ db::RecordSet& RunSteps::recordSet()
     if (!foxpro_rs)
         throw db::DbError(QStringLiteral("Operation is not allowed when the object is closed."), -2146824584);
     return *foxpro_rs;
+}
+
+void RunSteps::openTable()
+{
+    facts.reset();
+    foxpro_rs = foxpro_conn->openRecordSet(convert::sourceQueryText(t));
+    const std::unique_ptr<db::RecordSet> ahead = foxpro_conn->openRecordSet(convert::sourceQueryText(t));
+    facts = convert::gatherFacts(*ahead, dialect);
+}
+
+const convert::TableFacts& RunSteps::tableFacts() const
+{
+    if (!facts)
+        throw db::DbError(QStringLiteral("The values of %1 could not be read.").arg(t));
+    return *facts;
 }
 
 void RunSteps::closeRecordSet()
@@ -309,11 +349,14 @@ void RunSteps::windDown()
     m_run.IsConverting = false;
 }
 
-bool RunSteps::dispatch(int previewStep, int directStep, const QString& statement)
+bool RunSteps::dispatch(int previewStep, int directStep, const QString& statement,
+                        const std::function<void()>& direct)
 {
     // The preview check box is read afresh for every statement.
     if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); }))
         return m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
+    if (direct)
+        return m_steps.run(directStep, direct);
     return m_steps.run(directStep, [&] { m_state.mssql_conn->execute(statement); });
 }
 
