@@ -96,6 +96,7 @@ private:
     convert::TargetDialect dialect = convert::TargetDialect::sqlServer();
     std::optional<convert::TableFacts> facts;
     convert::TableReplacement replacement;
+    std::vector<TableTally> tallies; // the last one is the current table's
 };
 
 RunOutcome RunSteps::run()
@@ -107,7 +108,7 @@ RunOutcome RunSteps::run()
     s.run(110, [&] { foxpro_rs.reset(); });
     if (!connectionsTested()) {
         m_run.IsConverting = false; // 442
-        return {false, s.failures()};
+        return {false, s.failures(), {}};
     }
     fillListsAndOpen();
     s.run(158, [&] { m_run.m_preview.clearStatements(); });
@@ -121,7 +122,7 @@ RunOutcome RunSteps::run()
         windDown();
     else
         endRun();
-    return {true, s.failures()};
+    return {true, s.failures(), std::move(tallies)};
 }
 
 bool RunSteps::connectionsTested()
@@ -178,6 +179,7 @@ bool RunSteps::convertTable(int i)
         s.run(170, [&] { answer = NotAsked; });
     }
     if (!s.test(172, [&] { return answer == No; })) {
+        tallies.push_back({t});
         if (s.test(174, [&] { return m_window.perTablePreview(); })) {
             s.run(176, [&] { m_run.m_preview.clearStatements(); });
             s.run(178, [&] { m_run.m_datatypes.clearRows(); });
@@ -197,6 +199,8 @@ bool RunSteps::convertTable(int i)
         if (replacement.pending()) // dropped, and its CREATE never sent: put the old table back
             s.run(332, [&] { replacement.cancel(); });
         closeRecordSet();
+        if (!tallies.empty())
+            tallies.back().rowsRead = rowCounter;
         if (abandoned())
             return false;
         s.run(396, [&] { m_state.SQLFormEndRun = true; });
@@ -257,7 +261,10 @@ void RunSteps::copyRows()
         });
         if (abandoned())
             return;
-        if (const std::optional<QString> insert = insertText(); insert && !abandoned())
+        const std::optional<QString> insert = insertText();
+        if (!insert) // a row that could not be read or written counts as a failed statement
+            ++tallies.back().statementsFailed;
+        else if (!abandoned())
             dispatch(378, 388, *insert);
         if (!s.run(390, [&] { recordSet().moveNext(); }))
             return;
@@ -353,11 +360,16 @@ bool RunSteps::dispatch(int previewStep, int directStep, const QString& statemen
                         const std::function<void()>& direct)
 {
     // The preview check box is read afresh for every statement.
+    bool done = false;
     if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); }))
-        return m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
-    if (direct)
-        return m_steps.run(directStep, direct);
-    return m_steps.run(directStep, [&] { m_state.mssql_conn->execute(statement); });
+        done = m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
+    else if (direct)
+        done = m_steps.run(directStep, direct);
+    else
+        done = m_steps.run(directStep, [&] { m_state.mssql_conn->execute(statement); });
+    if (!tallies.empty())
+        ++(done ? tallies.back().statementsSucceeded : tallies.back().statementsFailed);
+    return done;
 }
 
 ConversionRun::ConversionRun(RunWindow& window, SharedState& state, UiServices& ui, StatementPreview& preview,

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class DatatypeList;
 class QObject;
 class StatementPreview;
@@ -36,6 +38,16 @@ public:
     virtual void setProgressText(const QString& text) = 0;
 };
 
+// What became of one table the run converted: the rows read from the source, and the statements
+// that ran (or were listed, in preview mode) and that failed.
+struct TableTally
+{
+    QString table;
+    qint64 rowsRead = 0;
+    qint64 statementsSucceeded = 0;
+    qint64 statementsFailed = 0;
+};
+
 // What one call of start() did.
 struct RunOutcome
 {
@@ -43,6 +55,9 @@ struct RunOutcome
     bool started = false;
     // Steps that failed and were reported in the error box.
     int failedSteps = 0;
+    // The tables the run took on, in the order it visited them; a table the user declined to
+    // overwrite is not among them.
+    std::vector<TableTally> tables;
 };
 
 // The conversion run behind "Start Converting": tests both connections, refills the two name lists

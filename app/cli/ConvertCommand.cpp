@@ -221,6 +221,12 @@ int convert(const QStringList& arguments, Streams& streams)
                          .arg(options.login.database, options.login.server));
         return 1;
     }
+    for (const TableTally& tally : outcome.tables)
+        streams.out.writeLine(QStringLiteral("%1: %2 row(s) read, %3 statement(s) succeeded, %4 failed.")
+                                  .arg(tally.table)
+                                  .arg(tally.rowsRead)
+                                  .arg(tally.statementsSucceeded)
+                                  .arg(tally.statementsFailed));
     streams.out.writeLine(
         QStringLiteral("Done: %1 table(s), %2 failed step(s).").arg(list2.size()).arg(outcome.failedSteps));
     return outcome.failedSteps == 0 ? 0 : 2;
@@ -240,7 +246,8 @@ std::vector<Command> convertCommands()
              "      input with --password-stdin, otherwise from the environment variable "
              "FERRANDINE_PASSWORD.\n"
              "      A table that exists on the target is replaced with --overwrite yes and left alone\n"
-             "      otherwise. Each failed step is one line \"step N: description\" on standard error.\n"
+             "      otherwise. Each failed step is one line \"step N: description\" on standard error; the\n"
+             "      run ends with one line per table: rows read, statements succeeded and failed.\n"
              "      Exit code: 0 when every statement ran, 2 when some failed, 1 when nothing could start."),
          1, -1, convert},
     };

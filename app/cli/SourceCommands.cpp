@@ -1,6 +1,7 @@
 #include "app/cli/Cli.h"
 
 #include "convert/StatementText.h"
+#include "convert/TableFacts.h"
 #include "convert/TypeMapping.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <optional>
 
 namespace cli {
 
@@ -202,13 +204,16 @@ int rows(const QStringList& arguments, Streams& streams)
     });
 }
 
-// The CREATE and INSERT statements of one table, one per line, as a preview lists them.
-int tableStatements(db::Connection& connection, const QString& table, Streams& streams)
+// The CREATE and INSERT statements of one table, one per line, as a preview lists them: the table is
+// read once for what its values need, then again for its rows.
+int tableStatements(db::Connection& connection, const QString& table, const convert::TargetDialect& dialect,
+                    Streams& streams)
 {
     return guarded(streams, [&] {
+        const convert::TableFacts facts = convert::gatherFacts(*openTable(connection, table), dialect);
         const auto rows = openTable(connection, table);
-        streams.out.writeLine(convert::createTableText(table, rows->fields()));
-        const convert::InsertBuilder inserts(table);
+        streams.out.writeLine(convert::createTableText(table, rows->fields(), dialect, facts));
+        const convert::InsertBuilder inserts(table, convert::ValueFormat::system(), dialect, facts);
         convert::TextOut line;
         return eachRow(*rows, streams, [&](const std::vector<db::Value>& values) {
             line.clear();
@@ -219,8 +224,31 @@ int tableStatements(db::Connection& connection, const QString& table, Streams& s
     });
 }
 
-int sql(const QStringList& arguments, Streams& streams)
+// Takes "--code-page N" out of `arguments`: the code page of the SQL Server database written for,
+// 1252 (its default) when not given. Nothing when the option is wrong.
+std::optional<int> takeCodePage(QStringList& arguments, Streams& streams)
 {
+    const qsizetype at = arguments.indexOf(QStringLiteral("--code-page"));
+    if (at < 0)
+        return convert::TargetDialect::DefaultCodePage;
+    bool number = false;
+    const int codePage = at + 1 < arguments.size() ? arguments[at + 1].toInt(&number) : 0;
+    if (!number || codePage < 0) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli sql: --code-page takes a code page number, "
+                                             "such as 1252, 1251 or 65001"));
+        return std::nullopt;
+    }
+    arguments.remove(at, 2);
+    return codePage;
+}
+
+int sql(const QStringList& given, Streams& streams)
+{
+    QStringList arguments = given;
+    const std::optional<int> codePage = takeCodePage(arguments, streams);
+    if (!codePage || arguments.isEmpty())
+        return 1;
+    const convert::TargetDialect dialect = convert::TargetDialect::sqlServer(*codePage);
     return guarded(streams, [&] {
         const auto connection = openSource(arguments[0]);
         QStringList tables = arguments.mid(1);
@@ -231,7 +259,7 @@ int sql(const QStringList& arguments, Streams& streams)
         }
         int status = 0;
         for (const QString& table : tables)
-            status |= tableStatements(*connection, table, streams);
+            status |= tableStatements(*connection, table, dialect, streams);
         return status;
     });
 }
@@ -259,10 +287,12 @@ std::vector<Command> sourceCommands()
              "      date-times \"yyyy-mm-ddThh:mm:ss[.fff]\"; logicals true/false; bytes {\"hex\": "
              "\"...\"}."),
          2, 2, rows},
-        {QStringLiteral("sql"), QStringLiteral("SOURCE [TABLE...]"),
+        {QStringLiteral("sql"), QStringLiteral("SOURCE [TABLE...] [--code-page N]"),
          QStringLiteral(
              "Prints the CREATE TABLE and INSERT statements a preview lists, one per line, table by\n"
-             "      table: the named tables in that order, or every table in the order of a run."),
+             "      table: the named tables in that order, or every table in the order of a run. They are\n"
+             "      written for a SQL Server database of code page N (default 1252; 65001 for a UTF-8\n"
+             "      collation): text that code page cannot hold goes into NVARCHAR columns."),
          1, -1, sql},
     };
 }

@@ -121,6 +121,22 @@ private slots:
         QCOMPARE(r.code, 1); // the bad record of people
     }
 
+    // Written for a database of code page 1251, which has no "ë": that column becomes national text.
+    void writesForTheCodePageGiven()
+    {
+        const Result r = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--code-page"),
+                              QStringLiteral("1251"), QStringLiteral("people")});
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        QVERIFY2(
+            lines[0].startsWith(QStringLiteral("CREATE TABLE [people]([name] NVARCHAR(4000),[since] TEXT,")),
+            qPrintable(lines[0]));
+        QVERIFY2(lines[3].startsWith(QStringLiteral("INSERT INTO [people] VALUES(N'Zo\u00EB   ', NULL,")),
+                 qPrintable(lines[3]));
+        const Result wrong = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--code-page")});
+        QVERIFY(wrong.err.contains(QLatin1String("--code-page takes a code page number")));
+        QCOMPARE(wrong.code, 1);
+    }
+
     void failsCleanlyOnBadCommandLinesAndSources()
     {
         const Result missing = run({QStringLiteral("tables"), m_dir.filePath(QStringLiteral("nowhere"))});
