@@ -174,21 +174,6 @@ int tables(const QStringList& arguments, Streams& streams)
     });
 }
 
-int columns(const QStringList& arguments, Streams& streams)
-{
-    return guarded(streams, [&] {
-        const auto rows = openTable(*openSource(arguments[0]), arguments[1]);
-        for (const db::Field& field : rows->fields()) {
-            const convert::ColumnMapping mapping = convert::mapColumnType(field);
-            streams.out.writeLine(QStringList{field.name, QString::number(field.type),
-                                              Datatype::DatatypeName(field.type), mapping.matchKey,
-                                              mapping.sqlType}
-                                      .join(QLatin1Char('\t')));
-        }
-        return 0;
-    });
-}
-
 int rows(const QStringList& arguments, Streams& streams)
 {
     return guarded(streams, [&] {
@@ -234,20 +219,54 @@ std::optional<int> takeCodePage(QStringList& arguments, Streams& streams)
     bool number = false;
     const int codePage = at + 1 < arguments.size() ? arguments[at + 1].toInt(&number) : 0;
     if (!number || codePage < 0) {
-        streams.err.writeLine(QStringLiteral("ferrandine-cli sql: --code-page takes a code page number, "
-                                             "such as 1252, 1251 or 65001"));
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: --code-page takes a code page number, such "
+                                             "as 1252, 1251 or 65001"));
         return std::nullopt;
     }
     arguments.remove(at, 2);
     return codePage;
 }
 
+int columns(const QStringList& given, Streams& streams)
+{
+    QStringList arguments = given;
+    const std::optional<int> codePage = takeCodePage(arguments, streams);
+    if (!codePage)
+        return 1;
+    if (arguments.size() != 2) {
+        streams.err.writeLine(
+            QStringLiteral("ferrandine-cli: usage: ferrandine-cli columns SOURCE TABLE [--code-page N]"));
+        return 1;
+    }
+    const convert::TargetDialect dialect = convert::TargetDialect::sqlServer(*codePage);
+    return guarded(streams, [&] {
+        const auto connection = openSource(arguments[0]);
+        const convert::TableFacts facts =
+            convert::gatherFacts(*openTable(*connection, arguments[1]), dialect);
+        const auto rows = openTable(*connection, arguments[1]);
+        const std::vector<db::Field>& fields = rows->fields();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const convert::ColumnMapping mapping = convert::mapColumnType(fields[i], dialect, facts.at(i));
+            streams.out.writeLine(QStringList{fields[i].name, QString::number(fields[i].type),
+                                              Datatype::DatatypeName(fields[i].type), mapping.matchKey,
+                                              mapping.shownType()}
+                                      .join(QLatin1Char('\t')));
+        }
+        return 0;
+    });
+}
+
 int sql(const QStringList& given, Streams& streams)
 {
     QStringList arguments = given;
     const std::optional<int> codePage = takeCodePage(arguments, streams);
-    if (!codePage || arguments.isEmpty())
+    if (!codePage)
         return 1;
+    if (arguments.isEmpty()) {
+        streams.err.writeLine(
+            QStringLiteral("ferrandine-cli: usage: ferrandine-cli sql SOURCE [TABLE...] [--code-page N]"));
+        return 1;
+    }
     const convert::TargetDialect dialect = convert::TargetDialect::sqlServer(*codePage);
     return guarded(streams, [&] {
         const auto connection = openSource(arguments[0]);
@@ -272,11 +291,12 @@ std::vector<Command> sourceCommands()
         {QStringLiteral("tables"), QStringLiteral("SOURCE"),
          QStringLiteral("Lists the source's tables, one name per line, as a conversion run lists them."), 1,
          1, tables},
-        {QStringLiteral("columns"), QStringLiteral("SOURCE TABLE"),
+        {QStringLiteral("columns"), QStringLiteral("SOURCE TABLE [--code-page N]"),
          QStringLiteral(
              "Lists a table's columns, one per line, tab-separated: name, ADO type code, ADO type "
-             "name,\n      match key and SQL Server type (the rows of the Datatypes Conversion window)."),
-         2, 2, columns},
+             "name,\n      match key and SQL Server type (the rows of the Datatypes Conversion window), "
+             "for a\n      database of code page N as sql does."),
+         2, 4, columns},
         {QStringLiteral("rows"), QStringLiteral("SOURCE TABLE"),
          QStringLiteral(
              "Prints a table as JSON Lines: first {\"table\": ..., \"columns\": [{\"name\", \"type\", "

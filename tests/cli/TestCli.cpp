@@ -132,6 +132,9 @@ private slots:
             qPrintable(lines[0]));
         QVERIFY2(lines[3].startsWith(QStringLiteral("INSERT INTO [people] VALUES(N'Zo\u00EB   ', NULL,")),
                  qPrintable(lines[3]));
+        const Result columns = run({QStringLiteral("columns"), m_dir.path(), QStringLiteral("people"),
+                                    QStringLiteral("--code-page"), QStringLiteral("1251")});
+        QCOMPARE(columns.out.section(u'\n', 0, 0), QStringLiteral("name\t129\tadChar\tchar\tNVARCHAR(4000)"));
         const Result wrong = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--code-page")});
         QVERIFY(wrong.err.contains(QLatin1String("--code-page takes a code page number")));
         QCOMPARE(wrong.code, 1);
@@ -147,7 +150,7 @@ private slots:
         QVERIFY(run({QStringLiteral("frobnicate")}).err.contains(QLatin1String("unknown command")));
         const Result help = run({QStringLiteral("--help")});
         QCOMPARE(help.code, 0);
-        QVERIFY(help.out.contains(QLatin1String("sql SOURCE [TABLE...]")));
+        QVERIFY(help.out.contains(QLatin1String("sql SOURCE [TABLE...] [--code-page N]")));
         QCOMPARE(run({}).code, 1);
     }
 };
