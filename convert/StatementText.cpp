@@ -137,6 +137,16 @@ ValueFormat::ValueFormat(const QLocale& locale) : m_dates(locale) {}
 
 ValueFormat::ValueFormat(DateFormat dates) : m_dates(std::move(dates)) {}
 
+const ValueFormat& ValueFormat::nativeTypes()
+{
+    static const ValueFormat format = [] {
+        ValueFormat iso(DateFormat::iso8601());
+        iso.m_bitNumbers = true;
+        return iso;
+    }();
+    return format;
+}
+
 const ValueFormat& ValueFormat::system()
 {
     static const ValueFormat format(QLocale::system());
@@ -189,6 +199,8 @@ void ValueFormat::appendLiteral(TextOut& out, const db::Value& value, bool natio
             appendTextLiteral(out, *text, national, dialect);
     } else if (const auto* bytes = std::get_if<QByteArray>(&value)) {
         dialect.appendBinary(out, *bytes);
+    } else if (const auto* flag = std::get_if<bool>(&value); flag && m_bitNumbers) {
+        out.push_back(*flag ? u'1' : u'0');
     } else {
         appendQuotedText(out, value);
     }
@@ -229,7 +241,7 @@ QString dropTableText(const QString& table)
 }
 
 QString createTableText(const QString& table, const std::vector<db::Field>& fields,
-                        const TargetDialect& dialect, const TableFacts& facts)
+                        const TargetDialect& dialect, const TableFacts& facts, ColumnTypes types)
 {
     TextOut out = u"CREATE TABLE " + bracketed(table) + u"(";
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -237,8 +249,9 @@ QString createTableText(const QString& table, const std::vector<db::Field>& fiel
             out.push_back(u',');
         out += bracketed(fields[i].name);
         out.push_back(u' ');
-        appendView(out,
-                   mapColumnType(fields[i], dialect, i < facts.size() ? facts[i] : ColumnFacts()).sqlType);
+        appendView(
+            out,
+            mapColumnType(fields[i], dialect, i < facts.size() ? facts[i] : ColumnFacts(), types).sqlType);
     }
     out += u");";
     return toQString(out);

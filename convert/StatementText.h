@@ -3,6 +3,7 @@
 #include "convert/DateFormat.h"
 #include "convert/TableFacts.h"
 #include "convert/TargetDialect.h"
+#include "convert/TypeMapping.h"
 #include "db/RecordSet.h"
 #include "db/Value.h"
 
@@ -35,6 +36,11 @@ public:
     explicit ValueFormat(const QLocale& locale = QLocale::system());
     explicit ValueFormat(DateFormat dates);
 
+    // The format of SQL Server's own column types (DATE, DATETIME2, BIT), which the server reads the
+    // same whatever its language: dates and date-times in ISO 8601 ("2021-08-31",
+    // "2021-08-31T14:05:09.000"), booleans as the numbers 1 and 0 without quotes.
+    static const ValueFormat& nativeTypes();
+
     // The format of the user's locale, built once: QLocale::system(), which follows LC_ALL, LC_TIME
     // and LANG; with none of them set it is the C locale, and dates are ISO 8601.
     static const ValueFormat& system();
@@ -55,6 +61,7 @@ private:
     void appendQuotedText(TextOut& out, const db::Value& value) const;
 
     DateFormat m_dates;
+    bool m_bitNumbers = false; // booleans as 1 and 0
 };
 
 // ``SELECT * FROM `t` ``: the query that opens a source table.
@@ -68,7 +75,7 @@ QString dropTableText(const QString& table);
 // mapColumnType gives for the dialect and the field's facts (`facts` empty: the declarations alone).
 QString createTableText(const QString& table, const std::vector<db::Field>& fields,
                         const TargetDialect& dialect = TargetDialect::sqlServer(),
-                        const TableFacts& facts = {});
+                        const TableFacts& facts = {}, ColumnTypes types = ColumnTypes::Design);
 
 // A text value as a literal the target keeps character for character: between single quotes, every
 // quote doubled, with N before the quote when `national`. What a literal cannot carry is written

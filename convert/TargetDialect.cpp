@@ -5,6 +5,7 @@
 
 #include <QMutex>
 
+#include <algorithm>
 #include <map>
 
 namespace convert {
@@ -136,6 +137,52 @@ QStringView TargetDialect::longJoinPrefix(bool national) const
 QString TargetDialect::binaryType() const
 {
     return m_sqlServer ? QStringLiteral("VARBINARY(MAX)") : QStringLiteral("BLOB");
+}
+
+// A varchar's length counts bytes of the database's code page: a character may take two of them in
+// the East Asian code pages and up to four in UTF-8. An nvarchar's counts characters (UTF-16 units).
+QString TargetDialect::nativeType(NativeType type, int width, bool national) const
+{
+    if (!m_sqlServer) {
+        switch (type) {
+        case NativeType::Text:
+            return QStringLiteral("VARCHAR(%1)").arg(std::max(width, 1));
+        case NativeType::Binary:
+            return binaryType();
+        case NativeType::Money:
+            return QStringLiteral("NUMERIC");
+        case NativeType::Bit:
+            return QStringLiteral("INTEGER");
+        default:
+            return QStringLiteral("TEXT"); // memo text, and dates as their ISO 8601 text
+        }
+    }
+    const QString prefix = national ? QStringLiteral("NVARCHAR") : QStringLiteral("VARCHAR");
+    switch (type) {
+    case NativeType::Text: {
+        const int bytesPerCharacter = national                     ? 1
+                                      : m_codePage == Utf8CodePage ? 4
+                                      : isDoubleByte(m_codePage)   ? 2
+                                                                   : 1;
+        const qint64 length = qint64(std::max(width, 1)) * bytesPerCharacter;
+        if (length > (national ? 4000 : 8000))
+            return prefix + QStringLiteral("(MAX)");
+        return prefix + QStringLiteral("(%1)").arg(length);
+    }
+    case NativeType::Memo:
+        return prefix + QStringLiteral("(MAX)");
+    case NativeType::Binary:
+        return binaryType();
+    case NativeType::Money:
+        return QStringLiteral("MONEY");
+    case NativeType::Date:
+        return QStringLiteral("DATE");
+    case NativeType::DateTime:
+        return QStringLiteral("DATETIME2(3)");
+    case NativeType::Bit:
+        return QStringLiteral("BIT");
+    }
+    return {};
 }
 
 void TargetDialect::appendBinary(TextOut& out, const QByteArray& bytes) const

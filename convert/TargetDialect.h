@@ -61,6 +61,22 @@ public:
 
     // The column type of binary data and the literal of a binary value.
     QString binaryType() const;
+
+    // SQL Server's own column types, chosen by the user instead of the designed mapping, and the
+    // nearest SQLite types.
+    enum class NativeType
+    {
+        Text,     // VARCHAR(n) / NVARCHAR(n), n the field's width in the database's bytes
+        Memo,     // VARCHAR(MAX) / NVARCHAR(MAX)
+        Binary,   // VARBINARY(MAX)
+        Money,    // MONEY
+        Date,     // DATE
+        DateTime, // DATETIME2(3): milliseconds as FoxPro stores them
+        Bit       // BIT
+    };
+    // The type text; `width` is the field's width in characters, `national` whether the column needs
+    // national text (hasNationalText() and the code page does not hold its values).
+    QString nativeType(NativeType type, int width, bool national) const;
     void appendBinary(TextOut& out, const QByteArray& bytes) const;
 
     friend bool operator==(const TargetDialect& a, const TargetDialect& b)

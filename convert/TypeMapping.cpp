@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -113,6 +114,38 @@ bool isTextType(const QString& sqlType)
     return sqlType == QLatin1String("TEXT") || sqlType == QLatin1String("VARCHAR(8000)");
 }
 
+// The server's own type for a source type code; none where the designed type is already the one.
+std::optional<convert::TargetDialect::NativeType> nativeTypeOf(int code)
+{
+    using Native = convert::TargetDialect::NativeType;
+    namespace Ado = db::AdoType;
+    switch (code) {
+    case Ado::Char:
+    case Ado::WChar:
+    case Ado::VarChar:
+    case Ado::VarWChar:
+        return Native::Text;
+    case Ado::LongVarChar:
+    case Ado::LongVarWChar:
+        return Native::Memo;
+    case Ado::Binary:
+    case Ado::VarBinary:
+    case Ado::LongVarBinary:
+        return Native::Binary;
+    case Ado::Currency:
+        return Native::Money;
+    case Ado::Date:
+    case Ado::DBDate:
+        return Native::Date;
+    case Ado::DBTimeStamp:
+        return Native::DateTime;
+    case Ado::Boolean:
+        return Native::Bit;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 QString convert::ColumnMapping::shownType() const
@@ -148,7 +181,13 @@ convert::ColumnMapping convert::mapColumnType(int code, int width, int decimals,
 }
 
 convert::ColumnMapping convert::mapColumnType(const db::Field& field, const TargetDialect& dialect,
-                                              const ColumnFacts& facts)
+                                              const ColumnFacts& facts, ColumnTypes types)
 {
-    return mapColumnType(field.type, field.width, field.decimals, dialect, facts);
+    ColumnMapping mapping = mapColumnType(field.type, field.width, field.decimals, dialect, facts);
+    if (types == ColumnTypes::Native) {
+        if (const std::optional<TargetDialect::NativeType> native = nativeTypeOf(field.type))
+            mapping.sqlType =
+                dialect.nativeType(*native, field.width, facts.beyondCodePage && dialect.hasNationalText());
+    }
+    return mapping;
 }

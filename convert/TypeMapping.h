@@ -17,6 +17,14 @@ QString DatatypeName(int code);
 
 namespace convert {
 
+// Which column types a run creates: the designed mapping (the default), or SQL Server's own types,
+// which the user may choose.
+enum class ColumnTypes
+{
+    Design,
+    Native
+};
+
 // How a source column is created on SQL Server: the match key that decided it (shown to the user in
 // the Datatypes Conversion list) and the column's type text in the CREATE TABLE statement.
 struct ColumnMapping
@@ -45,10 +53,14 @@ struct ColumnMapping
 // - where the target has national text, a VARCHAR(8000) or TEXT column whose values its code page
 //   cannot all hold becomes NVARCHAR(4000) (NVARCHAR(MAX) for a field wider than 4000) or
 //   NVARCHAR(MAX).
+// With ColumnTypes::Native the match key stays, and the type is the server's own where it has one:
+// character fields VARCHAR(n) (NVARCHAR as above), memos VARCHAR(MAX), binary data VARBINARY(MAX),
+// currency MONEY, dates DATE, date-times DATETIME2(3), logicals BIT; numbers, integers and doubles
+// as in the designed mapping.
 ColumnMapping mapColumnType(int code, int width, int decimals,
                             const TargetDialect& dialect = TargetDialect::sqlServer(),
                             const ColumnFacts& facts = {});
 ColumnMapping mapColumnType(const db::Field& field, const TargetDialect& dialect = TargetDialect::sqlServer(),
-                            const ColumnFacts& facts = {});
+                            const ColumnFacts& facts = {}, ColumnTypes types = ColumnTypes::Design);
 
 } // namespace convert

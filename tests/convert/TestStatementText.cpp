@@ -50,6 +50,30 @@ QString insert(const QString& table, const std::vector<Value>& row, const ValueF
     return InsertBuilder(table, format).text(row);
 }
 
+// A table with a field of every FoxPro type, and rows with ordinary values, NULLs and edge values.
+std::vector<db::Field> everyTypeFields()
+{
+    return std::vector<db::Field>{
+        {"id", db::AdoType::Integer, 4, 0},        {"name", db::AdoType::Char, 20, 0},
+        {"since", db::AdoType::DBDate, 8, 0},      {"amount", db::AdoType::Numeric, 10, 2},
+        {"price", db::AdoType::Currency, 8, 4},    {"ratio", db::AdoType::Double, 8, 0},
+        {"stamp", db::AdoType::DBTimeStamp, 8, 0}, {"ok", db::AdoType::Boolean, 1, 0},
+        {"notes", db::AdoType::LongVarChar, 4, 0}, {"pic", db::AdoType::LongVarBinary, 4, 0},
+        {"raw", db::AdoType::VarBinary, 10, 0}};
+}
+
+std::vector<std::vector<Value>> everyTypeRows()
+{
+    return std::vector<std::vector<Value>>{
+        {17, QStringLiteral("O'Neil   "), QDate(2021, 8, 31), db::Decimal{"1234.50"}, db::Currency{125000},
+         0.1, utc(2021, 8, 31, 14, 5, 9), true, QStringLiteral("line one\r\nline two"), QByteArray("Jo"),
+         QByteArray()},
+        std::vector<Value>(11),
+        {std::numeric_limits<qint32>::min(), QStringLiteral("   "), QDate(1, 1, 1), db::Decimal{"-0.01"},
+         db::Currency{-1}, 1e300, utc(1999, 12, 31, 23, 59, 59, 120), false, QString(),
+         QByteArray("\x00\xff", 2), Value()}};
+}
+
 } // namespace
 
 class TestStatementText : public QObject
@@ -243,28 +267,45 @@ private slots:
 
     void statementsOfATableWithEveryFoxProType()
     {
-        const std::vector<db::Field> fields{
-            {"id", db::AdoType::Integer, 4, 0},        {"name", db::AdoType::Char, 20, 0},
-            {"since", db::AdoType::DBDate, 8, 0},      {"amount", db::AdoType::Numeric, 10, 2},
-            {"price", db::AdoType::Currency, 8, 4},    {"ratio", db::AdoType::Double, 8, 0},
-            {"stamp", db::AdoType::DBTimeStamp, 8, 0}, {"ok", db::AdoType::Boolean, 1, 0},
-            {"notes", db::AdoType::LongVarChar, 4, 0}, {"pic", db::AdoType::LongVarBinary, 4, 0},
-            {"raw", db::AdoType::VarBinary, 10, 0}};
-        const std::vector<std::vector<Value>> rows{
-            {17, QStringLiteral("O'Neil   "), QDate(2021, 8, 31), db::Decimal{"1234.50"},
-             db::Currency{125000}, 0.1, utc(2021, 8, 31, 14, 5, 9), true,
-             QStringLiteral("line one\r\nline two"), QByteArray("Jo"), QByteArray()},
-            std::vector<Value>(11),
-            {std::numeric_limits<qint32>::min(), QStringLiteral("   "), QDate(1, 1, 1), db::Decimal{"-0.01"},
-             db::Currency{-1}, 1e300, utc(1999, 12, 31, 23, 59, 59, 120), false, QString(),
-             QByteArray("\x00\xff", 2), Value()}};
         const QString table = QStringLiteral("cust");
         QString text = sourceQueryText(table) + '\n' + dropTableText(table) + '\n' +
-                       createTableText(table, fields) + '\n';
+                       createTableText(table, everyTypeFields()) + '\n';
         InsertBuilder builder(table, posix());
-        for (const auto& row : rows)
+        for (const auto& row : everyTypeRows())
             text += builder.text(row) + '\n';
         compareWithGolden(text, "statements.sql");
+    }
+
+    // SQL Server's own types, chosen instead of the designed mapping, and their SQLite neighbours.
+    void nativeTypesOfEveryFoxProType()
+    {
+        const QString table = QStringLiteral("cust");
+        QString text;
+        for (const auto& [title, dialect] : std::vector<std::pair<QString, TargetDialect>>{
+                 {"SQL Server, code page 1252", TargetDialect::sqlServer()},
+                 {"SQL Server, code page 936", TargetDialect::sqlServer(936)},
+                 {"SQL Server, UTF-8 collation", TargetDialect::sqlServer(TargetDialect::Utf8CodePage)},
+                 {"SQLite", TargetDialect::sqlite()}}) {
+            db::MemoryRecordSet source(everyTypeFields(), everyTypeRows());
+            const TableFacts facts = gatherFacts(source, dialect);
+            text += "-- " + title + '\n' +
+                    createTableText(table, everyTypeFields(), dialect, facts, ColumnTypes::Native) + '\n';
+            InsertBuilder builder(table, ValueFormat::nativeTypes(), dialect, facts);
+            for (const auto& row : everyTypeRows())
+                text += builder.text(row) + '\n';
+        }
+        compareWithGolden(text, "native-types.sql");
+
+        // Text the code page cannot hold: national types, their lengths in characters.
+        const ColumnFacts beyond{true, 0, 0};
+        const TargetDialect latin = TargetDialect::sqlServer();
+        QCOMPARE(mapColumnType({"c", db::AdoType::Char, 10, 0}, latin, beyond, ColumnTypes::Native).sqlType,
+                 QStringLiteral("NVARCHAR(10)"));
+        QCOMPARE(
+            mapColumnType({"v", db::AdoType::VarChar, 5000, 0}, latin, beyond, ColumnTypes::Native).sqlType,
+            QStringLiteral("NVARCHAR(MAX)"));
+        QCOMPARE(mapColumnType({"m", db::AdoType::LongVarChar, 4, 0}, latin, beyond, ColumnTypes::Native),
+                 (ColumnMapping{"adlongvarchar", "NVARCHAR(MAX)", {}}));
     }
 
     void nullsBlanksQuotesAndCommas()
