@@ -95,6 +95,7 @@ private:
     // What the target is, asked once its connection is open.
     convert::TargetDialect dialect = convert::TargetDialect::sqlServer();
     std::optional<convert::TableFacts> facts;
+    convert::ColumnTypes types = convert::ColumnTypes::Design; // the current table's
     convert::TableReplacement replacement;
     std::vector<TableTally> tallies; // the last one is the current table's
 };
@@ -220,7 +221,11 @@ void RunSteps::createTable()
     s.run(194, [&] {
         createText.clear();
         inserts.reset();
-        inserts.emplace(t, convert::ValueFormat::system(), dialect, tableFacts());
+        types = m_window.nativeTypes() ? convert::ColumnTypes::Native : convert::ColumnTypes::Design;
+        inserts.emplace(t,
+                        types == convert::ColumnTypes::Native ? convert::ValueFormat::nativeTypes()
+                                                              : convert::ValueFormat::system(),
+                        dialect, tableFacts());
     });
     s.run(196, [&] { columnName.clear(); });
     s.run(198, [&] { rowCounter = 0; });
@@ -233,12 +238,12 @@ void RunSteps::createTable()
         s.run(204, [&] { m_run.m_datatypes.addRow(t, field.name); });
         s.run(208, [&] { columnName = field.name; });
         s.run(210, [&] {
-            const convert::ColumnMapping mapping = convert::mapColumnType(field, dialect, tableFacts().at(f));
+            const convert::ColumnMapping mapping = convert::mapColumnType(field, dialect, tableFacts().at(f), types);
             m_run.m_datatypes.setLastRowType(mapping.matchKey, mapping.shownType());
         });
     }
     s.run(326,
-          [&] { createText = convert::createTableText(t, recordSet().fields(), dialect, tableFacts()); });
+          [&] { createText = convert::createTableText(t, recordSet().fields(), dialect, tableFacts(), types); });
     // A CREATE that could not be built is not sent, and a table the target would not create gets no
     // rows: they would go into whatever table of that name is there already, or fail one by one.
     if (abandoned() || createText.isEmpty() ||

@@ -28,6 +28,9 @@ public:
     virtual bool previewMode() const = 0;     // Check1: collect statements instead of executing them
     virtual bool perFilePreview() const = 0;  // Option1: one preview after all tables
     virtual bool perTablePreview() const = 0; // Option2: one preview after each table
+    // "Create columns with SQL Server's own types": the native column mapping instead of the designed
+    // one. Asked at the start of each table.
+    virtual bool nativeTypes() const { return false; }
 
     virtual FoxProSource foxProSource() const = 0;
     virtual MSSQLLogin msSqlLogin() const = 0;

@@ -135,6 +135,19 @@ private slots:
         const Result columns = run({QStringLiteral("columns"), m_dir.path(), QStringLiteral("people"),
                                     QStringLiteral("--code-page"), QStringLiteral("1251")});
         QCOMPARE(columns.out.section(u'\n', 0, 0), QStringLiteral("name\t129\tadChar\tchar\tNVARCHAR(4000)"));
+        const Result native = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("people"),
+                                   QStringLiteral("--types"), QStringLiteral("native")});
+        QCOMPARE(
+            native.out.section(u'\n', 0, 0),
+            QStringLiteral("CREATE TABLE [people]([name] VARCHAR(6),[since] DATE,[seen] DATETIME2(3),[paid] "
+                           "MONEY,[rate] FLOAT,[ok] BIT,[note] VARCHAR(MAX),[pic] VARBINARY(MAX),[qty] "
+                           "NUMERIC(5,1));"));
+        QVERIFY2(native.out.section(u'\n', 1, 1)
+                     .startsWith(QStringLiteral("INSERT INTO [people] VALUES('O''Neil', '2021-08-31', "
+                                                "'2021-08-31T12:34:56.007', '12.5', '0.1', 1, 'two")),
+                 qPrintable(native.out));
+        QVERIFY(run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--types"), QStringLiteral("maybe")})
+                    .err.contains(QLatin1String("--types takes design or native")));
         const Result wrong = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--code-page")});
         QVERIFY(wrong.err.contains(QLatin1String("--code-page takes a code page number")));
         QCOMPARE(wrong.code, 1);

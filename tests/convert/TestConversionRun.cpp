@@ -28,6 +28,7 @@ private slots:
 
     void directModeCopiesEverySampleTable();
     void directModeProgressAndEnd();
+    void nativeColumnTypes();
     void existingTableAnsweredYesAndNo();
     void rowRejectedByTheEngine();
     void unreadableRowIsReportedAndNotSent();
@@ -144,6 +145,24 @@ void TestConversionRun::directModeProgressAndEnd()
     QVERIFY(!m_run->isConverting());
     QVERIFY(!m_state.mssql_conn->isOpen());
     QVERIFY(m_ui.eventPumps > 0);
+}
+
+void TestConversionRun::nativeColumnTypes()
+{
+    writeThreeTables(m_source);
+    m_window.native = true;
+    QVERIFY(start().started);
+    QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join("\n")));
+    QStringList types;
+    for (const QStringList& row : m_datatypes.rows)
+        types << row[1] + ' ' + row[2] + ' ' + row[3];
+    QCOMPARE(types, (QStringList{"n numeric NUMERIC(5,0)", "code char VARCHAR(4)", "since date TEXT",
+                                 "active OTHER TYPES INTEGER", "id int INT", "name char VARCHAR(12)",
+                                 "price numeric NUMERIC(8,2)"}));
+    // SQLite keeps dates as their ISO 8601 text and logicals as 1 and 0.
+    QCOMPARE(m_target->rows("beta"),
+             (std::vector<QStringList>{{"B1  ", "2021-08-31", "1"}, {"B2  ", "1999-12-31", "0"}}));
+    compareWithSource(m_source, {"alpha"});
 }
 
 void TestConversionRun::existingTableAnsweredYesAndNo()
