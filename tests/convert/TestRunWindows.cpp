@@ -117,8 +117,11 @@ void TestRunWindows::perFilePreviewExecuted()
 void TestRunWindows::directModeFromTheSettings()
 {
     m_settings.write(Setting::Check1, "0");
+    m_settings.write(Setting::NativeTypes, "True");
     QVERIFY(startConverting({}).empty());
     QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "gamma"}));
+    // SQL Server's own types were chosen: logicals arrive as 1 and 0.
+    QCOMPARE(m_target->rows("beta").front().last(), QString("1"));
     QCOMPARE(m_ui.messages(), QStringList{"Done."});
     QCOMPARE(m_finalProgressText, QString("Progress Bar"));
 }
