@@ -238,12 +238,14 @@ void RunSteps::createTable()
         s.run(204, [&] { m_run.m_datatypes.addRow(t, field.name); });
         s.run(208, [&] { columnName = field.name; });
         s.run(210, [&] {
-            const convert::ColumnMapping mapping = convert::mapColumnType(field, dialect, tableFacts().at(f), types);
+            const convert::ColumnMapping mapping =
+                convert::mapColumnType(field, dialect, tableFacts().at(f), types);
             m_run.m_datatypes.setLastRowType(mapping.matchKey, mapping.shownType());
         });
     }
-    s.run(326,
-          [&] { createText = convert::createTableText(t, recordSet().fields(), dialect, tableFacts(), types); });
+    s.run(326, [&] {
+        createText = convert::createTableText(t, recordSet().fields(), dialect, tableFacts(), types);
+    });
     // A CREATE that could not be built is not sent, and a table the target would not create gets no
     // rows: they would go into whatever table of that name is there already, or fail one by one.
     if (abandoned() || createText.isEmpty() ||
