@@ -45,10 +45,15 @@ void FactsGatherer::note(const std::vector<db::Value>& row)
 TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect)
 {
     FactsGatherer gatherer(dialect, rows.fields().size());
-    for (; !rows.eof(); rows.moveNext()) {
+    while (!rows.eof()) {
         try {
             gatherer.note(rows.values());
         } catch (const db::DbError&) {
+        }
+        try {
+            rows.moveNext();
+        } catch (const db::DbError&) {
+            break; // the copy's own move to the next row fails there too, and ends its rows
         }
     }
     return gatherer.facts();

@@ -40,7 +40,7 @@ private:
 };
 
 // Reads `rows` to its end and returns the facts of its fields. A row that cannot be read is passed
-// over: copying the rows reports it.
+// over, and a failed move to the next row ends the pass: copying the rows reports both.
 TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect);
 
 } // namespace convert
