@@ -69,9 +69,12 @@ QStringList TestFreeTdsTarget::convertThroughServer(const QString& folder, const
                  QStringList{QStringLiteral(FERRANDINE_SHARED_DIR "/tools/fake_tds_server.py"), "--port", "0",
                              "--log", log} +
                      serverOptions);
-    if (!server.waitForReadyRead(20000))
-        return {QStringLiteral("(the server did not start: %1)")
-                    .arg(QString::fromUtf8(server.readAllStandardError()))};
+    // The first line names the port: "fake_tds_server listening on 127.0.0.1:PORT".
+    while (!server.canReadLine()) {
+        if (!server.waitForReadyRead(20000))
+            return {QStringLiteral("(the server did not start: %1)")
+                        .arg(QString::fromUtf8(server.readAllStandardError()))};
+    }
     const QString first = QString::fromUtf8(server.readLine()).trimmed();
     const QString port = first.section(u':', -1);
 
