@@ -43,6 +43,9 @@ public:
     bool previewEnabled() const;  // Check1
     bool previewPerFile() const;  // Option1
     bool previewPerTable() const; // Option2
+    // Advanced Options' "Create columns with SQL Server's own types", as stored; a stored text that
+    // is no Boolean counts as not chosen.
+    bool nativeTypes() const;
     QProgressBar& progressBar() { return *m_form.ProgressBar1; }
     void setBusyPointer(bool busy) { m_pointer.setBusy(busy); }
 

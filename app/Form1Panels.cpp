@@ -1,5 +1,6 @@
 // The main window's login and option panels, the general help and "Start Converting".
 #include "app/AppInfo.h"
+#include "app/Failure.h"
 #include "app/Form1.h"
 #include "app/ProgramFiles.h"
 #include "app/SettingsStore.h"
@@ -41,6 +42,16 @@ bool Form1::previewPerFile() const
 bool Form1::previewPerTable() const
 {
     return m_form.Option2->isChecked();
+}
+
+bool Form1::nativeTypes() const
+{
+    try {
+        return SettingConversion::toBoolean(QLatin1String(Setting::NativeTypes.name),
+                                            m_settings.read(Setting::NativeTypes));
+    } catch (const Failure&) {
+        return false;
+    }
 }
 
 // ---- FoxPro Login ----------------------------------------------------------------------------

@@ -22,6 +22,11 @@ bool Form1RunWindow::perTablePreview() const
     return m_form.previewPerTable();
 }
 
+bool Form1RunWindow::nativeTypes() const
+{
+    return m_form.nativeTypes();
+}
+
 FoxProSource Form1RunWindow::foxProSource() const
 {
     return m_form.foxProSource();

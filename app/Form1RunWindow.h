@@ -17,6 +17,7 @@ public:
     bool previewMode() const override;
     bool perFilePreview() const override;
     bool perTablePreview() const override;
+    bool nativeTypes() const override;
     FoxProSource foxProSource() const override;
     MSSQLLogin msSqlLogin() const override;
     void setBusyPointer(bool busy) override;

@@ -26,6 +26,8 @@ inline constexpr SettingKey LocalConnection{"Local Connection", "0"};
 inline constexpr SettingKey Check1{"Check1", "1"};
 inline constexpr SettingKey Option1{"Option1", "1"};
 inline constexpr SettingKey Option2{"Option2", "0"};
+// Advanced Options' "Create columns with SQL Server's own types": "True" or "False".
+inline constexpr SettingKey NativeTypes{"Native Types", "False"};
 } // namespace Setting
 
 // The per-user store of named text values, under the application "Quenthal" and the section

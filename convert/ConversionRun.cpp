@@ -8,10 +8,14 @@
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
 #include "convert/StatementText.h"
+#include "convert/TableFacts.h"
+#include "convert/TableReplacement.h"
+#include "convert/TargetDialect.h"
 #include "convert/TypeMapping.h"
 #include "db/DbError.h"
 #include "db/RecordSet.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -58,14 +62,19 @@ private:
     void reportUnreadableMemos();
     void endRun();
 
-    // Appends to the preview list in preview mode, otherwise executes on the target.
-    bool dispatch(int previewStep, int directStep, const QString& statement);
+    // Appends to the preview list in preview mode, otherwise executes on the target (through
+    // `direct` when given).
+    bool dispatch(int previewStep, int directStep, const QString& statement,
+                  const std::function<void()>& direct = {});
     void letEventsRun() { m_events.run(); }
     // The window closed while events ran: the run only winds down from here.
     bool abandoned() const { return m_run.m_abandoned; }
     void windDown();
     // The open record set of the current table; a table that could not be opened has none.
     db::RecordSet& recordSet();
+    // Opens the current table, and reads it once for what its values need on the target.
+    void openTable();
+    const convert::TableFacts& tableFacts() const;
 
     ConversionRun& m_run;
     RunWindow& m_window;
@@ -87,6 +96,12 @@ private:
     MSSQLLogin login;
     std::optional<convert::InsertBuilder> inserts;
     QStringList m_unreadableMemos;
+    // What the target is, asked once its connection is open.
+    convert::TargetDialect dialect = convert::TargetDialect::sqlServer();
+    std::optional<convert::TableFacts> facts;
+    convert::ColumnTypes types = convert::ColumnTypes::Design; // the current table's
+    convert::TableReplacement replacement;
+    std::vector<TableTally> tallies; // the last one is the current table's
 };
 
 RunOutcome RunSteps::run()
@@ -98,7 +113,7 @@ RunOutcome RunSteps::run()
     s.run(110, [&] { foxpro_rs.reset(); });
     if (!connectionsTested()) {
         m_run.IsConverting = false; // 442
-        return {false, s.failures(), {}};
+        return {false, s.failures(), {}, {}};
     }
     fillListsAndOpen();
     s.run(158, [&] { m_run.m_preview.clearStatements(); });
@@ -112,7 +127,7 @@ RunOutcome RunSteps::run()
         windDown();
     else
         endRun();
-    return {true, s.failures(), m_unreadableMemos};
+    return {true, s.failures(), m_unreadableMemos, std::move(tallies)};
 }
 
 bool RunSteps::connectionsTested()
@@ -147,6 +162,9 @@ void RunSteps::fillListsAndOpen()
     // 150: "Local Connection" leaves the port out of the string.
     s.run(login.localConnection ? 152 : 154,
           [&] { m_state.mssql_conn->open(MSSQL::connectionString(login)); });
+    // What the statements are written for; a target that cannot say is taken for SQL Server with its
+    // default code page.
+    dialect = convert::TargetDialect::ofConnection(*m_state.mssql_conn);
 }
 
 bool RunSteps::convertTable(int i)
@@ -166,6 +184,7 @@ bool RunSteps::convertTable(int i)
         s.run(170, [&] { answer = NotAsked; });
     }
     if (!s.test(172, [&] { return answer == No; })) {
+        tallies.push_back({t});
         if (s.test(174, [&] { return m_window.perTablePreview(); })) {
             s.run(176, [&] { m_run.m_preview.clearStatements(); });
             s.run(178, [&] { m_run.m_datatypes.clearRows(); });
@@ -173,16 +192,21 @@ bool RunSteps::convertTable(int i)
         // The source table is opened before the target's table is dropped: a table that cannot be
         // read leaves the one on the target as it is, rather than dropped with nothing to replace it.
         s.run(190, [&] { m_window.setProgressText(QStringLiteral("Please wait.. Processing table ") + t); });
-        const bool opened = s.run(192, [&] {
-            foxpro_rs = convert::openSourceTable(*foxpro_conn, source, t, m_ui, m_window.runOwner());
-        });
+        const bool opened = s.run(192, [&] { openTable(); });
         if (opened && s.test(180, [&] { return answer == Yes; })) {
-            dispatch(184, 186, convert::dropTableText(t));
+            // In direct mode a replaced table's DROP and CREATE run in one transaction, undone when
+            // the CREATE fails.
+            const QString drop = convert::dropTableText(t);
+            dispatch(184, 186, drop, [&] { replacement.drop(*m_state.mssql_conn, drop); });
             s.run(188, [&] { MSSQL::RemoveTableFromListbox(m_run.List1, t.toLower()); });
         }
         createTable();
         reportUnreadableMemos();
+        if (replacement.pending()) // dropped, and its CREATE never sent: put the old table back
+            s.run(332, [&] { replacement.cancel(); });
         closeRecordSet();
+        if (!tallies.empty())
+            tallies.back().rowsRead = rowCounter;
         if (abandoned())
             return false;
         s.run(396, [&] { m_state.SQLFormEndRun = true; });
@@ -201,7 +225,12 @@ void RunSteps::createTable()
     Steps& s = m_steps;
     s.run(194, [&] {
         createText.clear();
-        inserts.emplace(t);
+        inserts.reset();
+        types = m_window.nativeTypes() ? convert::ColumnTypes::Native : convert::ColumnTypes::Design;
+        inserts.emplace(t,
+                        types == convert::ColumnTypes::Native ? convert::ValueFormat::nativeTypes()
+                                                              : convert::ValueFormat::system(),
+                        dialect, tableFacts());
     });
     s.run(196, [&] { columnName.clear(); });
     s.run(198, [&] { rowCounter = 0; });
@@ -214,14 +243,18 @@ void RunSteps::createTable()
         s.run(204, [&] { m_run.m_datatypes.addRow(t, field.name); });
         s.run(208, [&] { columnName = field.name; });
         s.run(210, [&] {
-            const convert::ColumnMapping mapping = convert::mapColumnType(field);
-            m_run.m_datatypes.setLastRowType(mapping.matchKey, mapping.sqlType);
+            const convert::ColumnMapping mapping =
+                convert::mapColumnType(field, dialect, tableFacts().at(f), types);
+            m_run.m_datatypes.setLastRowType(mapping.matchKey, mapping.shownType());
         });
     }
-    s.run(326, [&] { createText = convert::createTableText(t, recordSet().fields()); });
+    s.run(326, [&] {
+        createText = convert::createTableText(t, recordSet().fields(), dialect, tableFacts(), types);
+    });
     // A CREATE that could not be built is not sent, and a table the target would not create gets no
     // rows: they would go into whatever table of that name is there already, or fail one by one.
-    if (abandoned() || createText.isEmpty() || !dispatch(330, 332, createText))
+    if (abandoned() || createText.isEmpty() ||
+        !dispatch(330, 332, createText, [&] { replacement.create(*m_state.mssql_conn, createText); }))
         return;
     if (s.test(334, [&] { return !recordSet().eof() && !recordSet().bof(); }))
         copyRows();
@@ -240,7 +273,10 @@ void RunSteps::copyRows()
         });
         if (abandoned())
             return;
-        if (const std::optional<QString> insert = insertText(); insert && !abandoned())
+        const std::optional<QString> insert = insertText();
+        if (!insert) // a row that could not be read or written counts as a failed statement
+            ++tallies.back().statementsFailed;
+        else if (!abandoned())
             dispatch(378, 388, *insert);
         if (!s.run(390, [&] { recordSet().moveNext(); }))
             return;
@@ -251,6 +287,8 @@ std::optional<QString> RunSteps::insertText()
 {
     std::optional<QString> text;
     m_steps.run(346, [&] {
+        if (!inserts)
+            throw db::DbError(QStringLiteral("The INSERT statements of %1 could not be prepared.").arg(t));
         const std::vector<db::Value>& values = recordSet().values();
         for (std::size_t v = 0; v < values.size(); ++v)
             letEventsRun(); // 352
@@ -274,6 +312,21 @@ void RunSteps::reportUnreadableMemos()
         return;
     m_ui.showMessage(m_window.runOwner(), text);
     m_unreadableMemos << text;
+}
+
+void RunSteps::openTable()
+{
+    facts.reset();
+    convert::SourceTable table = convert::openSourceTable(*foxpro_conn, source, t, m_ui, m_window.runOwner());
+    foxpro_rs = std::move(table.rows);
+    facts = convert::gatherFacts(*table.ahead, dialect);
+}
+
+const convert::TableFacts& RunSteps::tableFacts() const
+{
+    if (!facts)
+        throw db::DbError(QStringLiteral("The values of %1 could not be read.").arg(t));
+    return *facts;
 }
 
 void RunSteps::closeRecordSet()
@@ -325,12 +378,20 @@ void RunSteps::windDown()
     m_run.IsConverting = false;
 }
 
-bool RunSteps::dispatch(int previewStep, int directStep, const QString& statement)
+bool RunSteps::dispatch(int previewStep, int directStep, const QString& statement,
+                        const std::function<void()>& direct)
 {
     // The preview check box is read afresh for every statement.
+    bool done = false;
     if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); }))
-        return m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
-    return m_steps.run(directStep, [&] { m_state.mssql_conn->execute(statement); });
+        done = m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
+    else if (direct)
+        done = m_steps.run(directStep, direct);
+    else
+        done = m_steps.run(directStep, [&] { m_state.mssql_conn->execute(statement); });
+    if (!tallies.empty())
+        ++(done ? tallies.back().statementsSucceeded : tallies.back().statementsFailed);
+    return done;
 }
 
 ConversionRun::ConversionRun(RunWindow& window, SharedState& state, UiServices& ui, StatementPreview& preview,

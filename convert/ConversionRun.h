@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class DatatypeList;
 class QObject;
 class StatementPreview;
@@ -26,6 +28,9 @@ public:
     virtual bool previewMode() const = 0;     // Check1: collect statements instead of executing them
     virtual bool perFilePreview() const = 0;  // Option1: one preview after all tables
     virtual bool perTablePreview() const = 0; // Option2: one preview after each table
+    // "Create columns with SQL Server's own types": the native column mapping instead of the designed
+    // one. Asked at the start of each table.
+    virtual bool nativeTypes() const { return false; }
 
     virtual FoxProSource foxProSource() const = 0;
     virtual MSSQLLogin msSqlLogin() const = 0;
@@ -34,6 +39,16 @@ public:
     // 0 to 100, not rounded.
     virtual void setProgressValue(double percent) = 0;
     virtual void setProgressText(const QString& text) = 0;
+};
+
+// What became of one table the run converted: the rows read from the source, and the statements
+// that ran (or were listed, in preview mode) and that failed.
+struct TableTally
+{
+    QString table;
+    qint64 rowsRead = 0;
+    qint64 statementsSucceeded = 0;
+    qint64 statementsFailed = 0;
 };
 
 // What one call of start() did.
@@ -45,6 +60,9 @@ struct RunOutcome
     int failedSteps = 0;
     // The messages about tables some of whose memo values could not be read (and were left empty).
     QStringList unreadableMemos;
+    // The tables the run took on, in the order it visited them; a table the user declined to
+    // overwrite is not among them.
+    std::vector<TableTally> tables;
 };
 
 // The conversion run behind "Start Converting": tests both connections, refills the two name lists

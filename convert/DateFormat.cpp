@@ -70,6 +70,13 @@ DateFormat::DateFormat(const QLocale& locale)
                                                          : locale.dateFormat(QLocale::ShortFormat))
 {}
 
+DateFormat DateFormat::iso8601()
+{
+    DateFormat format(QLocale::c(), QStringLiteral("yyyy-MM-dd"));
+    format.m_isoTime = true;
+    return format;
+}
+
 DateFormat::DateFormat(const QLocale& locale, const QString& format)
     : m_iso(format == QLatin1String("yyyy-MM-dd"))
 {
@@ -140,9 +147,9 @@ void DateFormat::appendDateTime(TextOut& out, const QDateTime& dateTime) const
     const qint64 msecsOfDay = msecs - days * msecsPerDay;
     appendJulianDay(out, days + julianDayOfEpoch);
     const auto clock = static_cast<quint64>(msecsOfDay);
-    const bool milliseconds = clock % 1000 != 0;
+    const bool milliseconds = m_isoTime || clock % 1000 != 0;
     char16_t* at = grow(out, milliseconds ? 13 : 9);
-    *at++ = u' ';
+    *at++ = m_isoTime ? u'T' : u' ';
     at = writeDigits(at, clock / 3600000, 2);
     *at++ = u':';
     at = writeDigits(at, clock / 60000 % 60, 2);

@@ -23,6 +23,9 @@ public:
     // A format in Qt's notation (d, dd, ddd, dddd, M, MM, MMM, MMMM, any run of y for the four-digit
     // year, text in single quotes); names of days and months come from `locale`.
     DateFormat(const QLocale& locale, const QString& format);
+    // ISO 8601 as SQL Server's DATE and DATETIME2 read it whatever its language: "2021-08-31" and
+    // "2021-08-31T14:05:09.000", the milliseconds always written.
+    static DateFormat iso8601();
 
     // Appends the date; an invalid date appends nothing.
     void appendDate(TextOut& out, QDate date) const;
@@ -63,7 +66,8 @@ private:
     std::array<QString, 12> m_monthNames;
     std::array<QString, 12> m_longMonthNames;
     bool m_mayHoldQuote = false;
-    bool m_iso = false; // "yyyy-MM-dd": years 1 to 9999 take a direct path
+    bool m_iso = false;     // "yyyy-MM-dd": years 1 to 9999 take a direct path
+    bool m_isoTime = false; // date-times as "yyyy-MM-ddThh:mm:ss.zzz"
 };
 
 } // namespace convert

@@ -7,12 +7,12 @@ namespace convert {
 
 const QString MissingMemoTitle = QStringLiteral("Memo file missing");
 
-std::unique_ptr<db::RecordSet> openSourceTable(db::Connection& connection, const FoxProSource& source,
-                                               const QString& table, UiServices& ui, QObject* owner)
+SourceTable openSourceTable(db::Connection& connection, const FoxProSource& source, const QString& table,
+                            UiServices& ui, QObject* owner)
 {
     const QString query = sourceQueryText(table);
     try {
-        return connection.openRecordSet(query);
+        return {connection.openRecordSet(query), connection.openRecordSet(query)};
     } catch (const db::foxpro::MissingMemoFile&) {
         if (!ui.askYesNo(owner,
                          QStringLiteral("The memo file of table %1 is missing. Copy the table without its "
@@ -28,7 +28,7 @@ std::unique_ptr<db::RecordSet> openSourceTable(db::Connection& connection, const
     db::Connection lenient;
     lenient.setCursorLocation(connection.options().cursorLocation);
     lenient.open(Foxpro::connectionString(withoutMemo, Foxpro::Collating::Machine));
-    return lenient.openRecordSet(query);
+    return {lenient.openRecordSet(query), lenient.openRecordSet(query)};
 }
 
 QString unreadableMemoText(const QString& table, const db::UnreadableValues& unreadable)

@@ -17,11 +17,19 @@ namespace convert {
 // The title of the question asked when a table's memo file is missing.
 extern const QString MissingMemoTitle;
 
-// Opens `table` on the run's source connection. When its memo file is missing, asks whether to copy
-// the table without its memo text; Yes opens it so (every memo, general and blob value NULL), No
-// lets the reader's error stand.
-std::unique_ptr<db::RecordSet> openSourceTable(db::Connection& connection, const FoxProSource& source,
-                                               const QString& table, UiServices& ui, QObject* owner);
+// A source table opened twice the same way: once to look at its values before its CREATE TABLE is
+// written, once for the rows to copy.
+struct SourceTable
+{
+    std::unique_ptr<db::RecordSet> ahead;
+    std::unique_ptr<db::RecordSet> rows;
+};
+
+// Opens `table` on the run's source connection. When its memo file is missing, asks once whether to
+// copy the table without its memo text; Yes opens it so (every memo, general and blob value NULL),
+// No lets the reader's error stand.
+SourceTable openSourceTable(db::Connection& connection, const FoxProSource& source, const QString& table,
+                            UiServices& ui, QObject* owner);
 
 // "3 memo values of table NAME could not be read and were left empty: records 17, 18, 40", or "" when
 // every value was read.

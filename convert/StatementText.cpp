@@ -46,17 +46,8 @@ void appendCurrency(TextOut& out, qint64 tenThousandths)
 
 void appendHex(TextOut& out, const QByteArray& bytes)
 {
-    static constexpr char16_t hexDigits[] = u"0123456789ABCDEF";
-    const std::size_t start = out.size();
-    out.resize(start + 2 + 2 * static_cast<std::size_t>(bytes.size()));
-    char16_t* at = out.data() + start;
-    *at++ = u'0';
-    *at++ = u'x';
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        *at++ = hexDigits[b >> 4];
-        *at++ = hexDigits[b & 0x0F];
-    }
+    appendAscii(out, "0x");
+    appendHexDigits(out, bytes);
 }
 
 // Appends `text` with every `mark` in it written twice.
@@ -70,6 +61,33 @@ void appendDoubling(TextOut& out, QStringView text, char16_t mark)
         from = at + 1;
     }
     out.append(from, static_cast<std::size_t>(end - from));
+}
+
+// A joined value longer than this many characters may pass 8000 bytes.
+constexpr qsizetype LongJoin = 4000;
+
+// Where the literal that starts at `from` must end: at a NUL (not included), or after a backslash
+// that precedes a line break when the dialect drops such pairs; `end` when neither comes.
+const char16_t* literalEnd(const char16_t* from, const char16_t* end, bool splitBreaks)
+{
+    for (const char16_t* at = from; at != end; ++at) {
+        if (*at == 0)
+            return at;
+        if (*at != u'\\' || !splitBreaks || at + 1 == end)
+            continue;
+        if (at[1] == u'\n' || (at[1] == u'\r' && at + 2 != end && at[2] == u'\n'))
+            return at + 1;
+    }
+    return end;
+}
+
+void appendQuoted(TextOut& out, QStringView text, bool national)
+{
+    if (national)
+        out.push_back(u'N');
+    out.push_back(quote);
+    appendDoubling(out, text, quote);
+    out.push_back(quote);
 }
 
 void appendNull(TextOut& out)
@@ -89,9 +107,45 @@ TextOut bracketed(const QString& name)
 
 } // namespace
 
+void appendTextLiteral(TextOut& out, QStringView text, bool national, const TargetDialect& dialect)
+{
+    const char16_t* from = text.utf16();
+    const char16_t* const end = from + text.size();
+    const bool splitBreaks = dialect.splitsBackslashBeforeBreak();
+    const char16_t* cut = literalEnd(from, end, splitBreaks);
+    if (cut == end) {
+        appendQuoted(out, text, national);
+        return;
+    }
+    if (text.size() > LongJoin)
+        appendView(out, dialect.longJoinPrefix(national));
+    for (bool first = true; from != end; first = false) {
+        if (!first)
+            appendView(out, dialect.joinOperator());
+        if (*from == 0) {
+            appendView(out, dialect.nulCharacter(national));
+            ++from;
+            continue;
+        }
+        cut = literalEnd(from, end, splitBreaks);
+        appendQuoted(out, QStringView(from, cut), national);
+        from = cut;
+    }
+}
+
 ValueFormat::ValueFormat(const QLocale& locale) : m_dates(locale) {}
 
 ValueFormat::ValueFormat(DateFormat dates) : m_dates(std::move(dates)) {}
+
+const ValueFormat& ValueFormat::nativeTypes()
+{
+    static const ValueFormat format = [] {
+        ValueFormat iso(DateFormat::iso8601());
+        iso.m_bitNumbers = true;
+        return iso;
+    }();
+    return format;
+}
 
 const ValueFormat& ValueFormat::system()
 {
@@ -133,20 +187,20 @@ void ValueFormat::appendText(TextOut& out, const db::Value& value) const
         value);
 }
 
-void ValueFormat::appendLiteral(TextOut& out, const db::Value& value) const
+void ValueFormat::appendLiteral(TextOut& out, const db::Value& value, bool national,
+                                const TargetDialect& dialect) const
 {
     if (db::isNull(value)) {
         appendNull(out);
     } else if (const auto* text = std::get_if<QString>(&value)) {
-        if (text->isEmpty()) {
+        if (text->isEmpty())
             appendNull(out);
-            return;
-        }
-        out.push_back(quote);
-        appendDoubling(out, *text, quote);
-        out.push_back(quote);
+        else
+            appendTextLiteral(out, *text, national, dialect);
     } else if (const auto* bytes = std::get_if<QByteArray>(&value)) {
-        appendHex(out, *bytes);
+        dialect.appendBinary(out, *bytes);
+    } else if (const auto* flag = std::get_if<bool>(&value); flag && m_bitNumbers) {
+        out.push_back(*flag ? u'1' : u'0');
     } else {
         appendQuotedText(out, value);
     }
@@ -186,7 +240,8 @@ QString dropTableText(const QString& table)
     return toQString(u"DROP TABLE " + bracketed(table));
 }
 
-QString createTableText(const QString& table, const std::vector<db::Field>& fields)
+QString createTableText(const QString& table, const std::vector<db::Field>& fields,
+                        const TargetDialect& dialect, const TableFacts& facts, ColumnTypes types)
 {
     TextOut out = u"CREATE TABLE " + bracketed(table) + u"(";
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -194,15 +249,21 @@ QString createTableText(const QString& table, const std::vector<db::Field>& fiel
             out.push_back(u',');
         out += bracketed(fields[i].name);
         out.push_back(u' ');
-        appendView(out, mapColumnType(fields[i]).sqlType);
+        appendView(
+            out,
+            mapColumnType(fields[i], dialect, i < facts.size() ? facts[i] : ColumnFacts(), types).sqlType);
     }
     out += u");";
     return toQString(out);
 }
 
-InsertBuilder::InsertBuilder(const QString& table, const ValueFormat& format)
-    : m_prefix(u"INSERT INTO " + bracketed(table) + u" VALUES("), m_format(format)
-{}
+InsertBuilder::InsertBuilder(const QString& table, const ValueFormat& format, const TargetDialect& dialect,
+                             const TableFacts& facts)
+    : m_prefix(u"INSERT INTO " + bracketed(table) + u" VALUES("), m_format(format), m_dialect(dialect)
+{
+    for (const ColumnFacts& column : facts)
+        m_national.push_back(column.beyondCodePage && dialect.hasNationalText());
+}
 
 // The row is written into a buffer that keeps its capacity from row to row, and the result is copied
 // out at its exact size: a preview may hold millions of these strings.
@@ -219,7 +280,7 @@ void InsertBuilder::append(TextOut& out, const std::vector<db::Value>& row) cons
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i > 0)
             out.append(u", ");
-        m_format.appendLiteral(out, row[i]);
+        m_format.appendLiteral(out, row[i], i < m_national.size() && m_national[i], m_dialect);
     }
     out.push_back(u')');
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "convert/DateFormat.h"
+#include "convert/TableFacts.h"
+#include "convert/TargetDialect.h"
+#include "convert/TypeMapping.h"
 #include "db/RecordSet.h"
 #include "db/Value.h"
 
@@ -26,12 +29,17 @@ namespace convert {
 //   C/POSIX locale; date-times as the date, a blank and "hh:mm:ss" (with ".zzz" when the milliseconds
 //   are not zero); an invalid date or date-time as the empty text;
 // - booleans as "True" and "False";
-// - bytes as a hexadecimal literal, "0x4A6F" ("0x" for no bytes).
+// - bytes as a hexadecimal literal, "0x4A6F" ("0x" for no bytes; X'4A6F' on SQLite).
 class ValueFormat
 {
 public:
     explicit ValueFormat(const QLocale& locale = QLocale::system());
     explicit ValueFormat(DateFormat dates);
+
+    // The format of SQL Server's own column types (DATE, DATETIME2, BIT), which the server reads the
+    // same whatever its language: dates and date-times in ISO 8601 ("2021-08-31",
+    // "2021-08-31T14:05:09.000"), booleans as the numbers 1 and 0 without quotes.
+    static const ValueFormat& nativeTypes();
 
     // The format of the user's locale, built once: QLocale::system(), which follows LC_ALL, LC_TIME
     // and LANG; with none of them set it is the C locale, and dates are ISO 8601.
@@ -44,12 +52,16 @@ private:
     friend class InsertBuilder;
 
     void appendText(TextOut& out, const db::Value& value) const;
-    // Appends the value as an INSERT writes it: NULL for NULL and for an empty text, the hexadecimal
-    // literal for bytes, otherwise the text between single quotes with every quote in it doubled.
-    void appendLiteral(TextOut& out, const db::Value& value) const;
+    // Appends the value as an INSERT writes it: NULL for NULL and for an empty text, the dialect's
+    // binary literal for bytes, otherwise the text between single quotes with every quote in it
+    // doubled (N'...' when `national`), written so that the target keeps every character (see
+    // appendTextLiteral).
+    void appendLiteral(TextOut& out, const db::Value& value, bool national,
+                       const TargetDialect& dialect) const;
     void appendQuotedText(TextOut& out, const db::Value& value) const;
 
     DateFormat m_dates;
+    bool m_bitNumbers = false; // booleans as 1 and 0
 };
 
 // ``SELECT * FROM `t` ``: the query that opens a source table.
@@ -60,16 +72,29 @@ QString sourceQueryText(const QString& table);
 QString dropTableText(const QString& table);
 
 // "CREATE TABLE [t]([c1] TYPE,[c2] TYPE);": one clause per field, in field order, with the type
-// mapColumnType gives.
-QString createTableText(const QString& table, const std::vector<db::Field>& fields);
+// mapColumnType gives for the dialect and the field's facts (`facts` empty: the declarations alone).
+QString createTableText(const QString& table, const std::vector<db::Field>& fields,
+                        const TargetDialect& dialect = TargetDialect::sqlServer(),
+                        const TableFacts& facts = {}, ColumnTypes types = ColumnTypes::Design);
+
+// A text value as a literal the target keeps character for character: between single quotes, every
+// quote doubled, with N before the quote when `national`. What a literal cannot carry is written
+// beside it and joined on with the dialect's operator: a NUL (which ends the statement text for some
+// drivers) as CHAR(0), NCHAR(0) or char(0); and on SQL Server a backslash right before a line break
+// ends its literal, the break starting the next one: 'C:\'+'<CR><LF>next'. A long value joined so
+// starts with an empty literal of a MAX type, so that joining does not cut it at 8000 bytes.
+void appendTextLiteral(TextOut& out, QStringView text, bool national, const TargetDialect& dialect);
 
 // Builds the INSERT statements of one table, "INSERT INTO [t] VALUES('1', NULL, 'x')": no column list,
-// values in field order joined by ", ", no semicolon. Holds what every row shares and a working
-// buffer, so one builder serves all the rows of a table; it is not shared between threads.
+// values in field order joined by ", ", no semicolon. Text of a column whose facts say the target's
+// code page cannot hold it is written as N'...'. Holds what every row shares and a working buffer, so
+// one builder serves all the rows of a table; it is not shared between threads.
 class InsertBuilder
 {
 public:
-    explicit InsertBuilder(const QString& table, const ValueFormat& format = ValueFormat::system());
+    explicit InsertBuilder(const QString& table, const ValueFormat& format = ValueFormat::system(),
+                           const TargetDialect& dialect = TargetDialect::sqlServer(),
+                           const TableFacts& facts = {});
 
     QString text(const std::vector<db::Value>& row);
     // Appends the statement text() gives to `out`, for a caller that writes the text on at once and
@@ -79,6 +104,8 @@ public:
 private:
     TextOut m_prefix;
     ValueFormat m_format;
+    TargetDialect m_dialect;
+    std::vector<bool> m_national; // per field; a field beyond it is not national
     TextOut m_buffer;
 };
 

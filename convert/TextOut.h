@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -62,6 +63,18 @@ inline void appendSigned(TextOut& out, qint64 value, int minDigits = 1)
     if (value < 0)
         out.push_back(u'-');
     appendDigits(out, value < 0 ? 0u - static_cast<quint64>(value) : static_cast<quint64>(value), minDigits);
+}
+
+// Appends two upper-case hexadecimal digits per byte.
+inline void appendHexDigits(TextOut& out, QByteArrayView bytes)
+{
+    static constexpr char16_t hexDigits[] = u"0123456789ABCDEF";
+    char16_t* at = grow(out, 2 * std::size_t(bytes.size()));
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        *at++ = hexDigits[b >> 4];
+        *at++ = hexDigits[b & 0x0F];
+    }
 }
 
 inline QString toQString(const TextOut& text)

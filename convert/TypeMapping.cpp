@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -71,7 +72,7 @@ constexpr std::array<KeyTest, 10> keyTests{{
     {"dec", "DECIMAL", true},
     {"smallint", "SMALLINT", false},
     {"int", "INT", false},
-    {"adlongvarbinary", "VARBINARY(MAX)", false},
+    {"adlongvarbinary", "", false}, // the dialect's binary type
     {"numeric", "NUMERIC", true},
     {"date", "TEXT", false},
     {"timestamp", "TEXT", false},
@@ -79,21 +80,78 @@ constexpr std::array<KeyTest, 10> keyTests{{
 }};
 
 constexpr int maxPrecision = 38;
+constexpr int maxNationalLength = 4000;
 
-// adBinary and adVarBinary match no key; they take the same type as adLongVarBinary.
+// adBinary and adVarBinary match no key; all three binary codes take the dialect's binary type.
 bool isBinaryCode(int code)
 {
-    return code == db::AdoType::Binary || code == db::AdoType::VarBinary;
+    return code == db::AdoType::Binary || code == db::AdoType::VarBinary ||
+           code == db::AdoType::LongVarBinary;
 }
 
-QString withPrecision(const char* type, int width, int decimals)
+convert::ColumnMapping withPrecision(const QString& key, const char* type, int width, int decimals,
+                                     const convert::ColumnFacts& facts)
 {
-    const int precision = std::clamp(width, 1, maxPrecision);
-    const int scale = std::clamp(decimals, 0, precision);
-    return QStringLiteral("%1(%2,%3)").arg(QLatin1StringView(type)).arg(precision).arg(scale);
+    const int declared = std::clamp(width, 1, maxPrecision);
+    const int scale = std::max(std::clamp(decimals, 0, declared), facts.decimals);
+    const int precision = std::max(declared, scale + facts.integerDigits);
+    if (precision > maxPrecision)
+        return {key, QStringLiteral("FLOAT"),
+                QStringLiteral("stored numbers need %1 digits, more than NUMERIC holds").arg(precision)};
+    return {key, QStringLiteral("%1(%2,%3)").arg(QLatin1StringView(type)).arg(precision).arg(scale), {}};
+}
+
+// The national type that keeps every character of a text column the code page cannot hold.
+QString nationalType(const QString& sqlType, int width)
+{
+    if (sqlType == QLatin1String("TEXT") || width > maxNationalLength)
+        return QStringLiteral("NVARCHAR(MAX)");
+    return QStringLiteral("NVARCHAR(%1)").arg(maxNationalLength);
+}
+
+bool isTextType(const QString& sqlType)
+{
+    return sqlType == QLatin1String("TEXT") || sqlType == QLatin1String("VARCHAR(8000)");
+}
+
+// The server's own type for a source type code; none where the designed type is already the one.
+std::optional<convert::TargetDialect::NativeType> nativeTypeOf(int code)
+{
+    using Native = convert::TargetDialect::NativeType;
+    namespace Ado = db::AdoType;
+    switch (code) {
+    case Ado::Char:
+    case Ado::WChar:
+    case Ado::VarChar:
+    case Ado::VarWChar:
+        return Native::Text;
+    case Ado::LongVarChar:
+    case Ado::LongVarWChar:
+        return Native::Memo;
+    case Ado::Binary:
+    case Ado::VarBinary:
+    case Ado::LongVarBinary:
+        return Native::Binary;
+    case Ado::Currency:
+        return Native::Money;
+    case Ado::Date:
+    case Ado::DBDate:
+        return Native::Date;
+    case Ado::DBTimeStamp:
+        return Native::DateTime;
+    case Ado::Boolean:
+        return Native::Bit;
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace
+
+QString convert::ColumnMapping::shownType() const
+{
+    return note.isEmpty() ? sqlType : sqlType + QStringLiteral(" (") + note + u')';
+}
 
 QString Datatype::DatatypeName(int code)
 {
@@ -102,22 +160,34 @@ QString Datatype::DatatypeName(int code)
     return found == typeNames.end() ? QString() : QString::fromLatin1(found->name);
 }
 
-convert::ColumnMapping convert::mapColumnType(int code, int width, int decimals)
+convert::ColumnMapping convert::mapColumnType(int code, int width, int decimals, const TargetDialect& dialect,
+                                              const ColumnFacts& facts)
 {
     const QString name = Datatype::DatatypeName(code).toLower();
-    for (const KeyTest& test : keyTests) {
-        if (!name.contains(QLatin1StringView(test.key)))
-            continue;
-        const QString key = QString::fromLatin1(test.key);
-        if (test.takesPrecision)
-            return {key, withPrecision(test.sqlType, width, decimals)};
-        return {key, QString::fromLatin1(test.sqlType)};
-    }
-    return {QStringLiteral("OTHER TYPES"),
-            isBinaryCode(code) ? QStringLiteral("VARBINARY(MAX)") : QStringLiteral("TEXT")};
+    const auto found = std::find_if(keyTests.begin(), keyTests.end(), [&](const KeyTest& test) {
+        return name.contains(QLatin1StringView(test.key));
+    });
+    const QString key =
+        found == keyTests.end() ? QStringLiteral("OTHER TYPES") : QString::fromLatin1(found->key);
+    if (found != keyTests.end() && found->takesPrecision)
+        return withPrecision(key, found->sqlType, width, decimals, facts);
+    if (isBinaryCode(code))
+        return {key, dialect.binaryType(), {}};
+    const QString type =
+        found == keyTests.end() ? QStringLiteral("TEXT") : QString::fromLatin1(found->sqlType);
+    if (facts.beyondCodePage && dialect.hasNationalText() && isTextType(type))
+        return {key, nationalType(type, width), {}};
+    return {key, type, {}};
 }
 
-convert::ColumnMapping convert::mapColumnType(const db::Field& field)
+convert::ColumnMapping convert::mapColumnType(const db::Field& field, const TargetDialect& dialect,
+                                              const ColumnFacts& facts, ColumnTypes types)
 {
-    return mapColumnType(field.type, field.width, field.decimals);
+    ColumnMapping mapping = mapColumnType(field.type, field.width, field.decimals, dialect, facts);
+    if (types == ColumnTypes::Native) {
+        if (const std::optional<TargetDialect::NativeType> native = nativeTypeOf(field.type))
+            mapping.sqlType =
+                dialect.nativeType(*native, field.width, facts.beyondCodePage && dialect.hasNationalText());
+    }
+    return mapping;
 }

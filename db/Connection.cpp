@@ -16,6 +16,11 @@ DbError closedError()
 
 } // namespace
 
+QString Provider::queryValue(const QString&)
+{
+    throw DbError(QStringLiteral("This connection answers no queries."));
+}
+
 Connection::Connection() = default;
 
 Connection::~Connection()

@@ -29,6 +29,8 @@ public:
     std::unique_ptr<RecordSet> openSchema(int schema);
     void execute(const QString& sql);
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql);
+    QString dbmsName() { return provider().dbmsName(); }
+    QString queryValue(const QString& sql) { return provider().queryValue(sql); }
     // Closing a closed connection is a failure, as it is for the data-access objects.
     void close();
 

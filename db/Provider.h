@@ -32,6 +32,13 @@ public:
     // Opens a record set over the result of a query.
     virtual std::unique_ptr<RecordSet> openRecordSet(const QString& sql) = 0;
     virtual void close() = 0;
+
+    // The name of the database product behind the connection, as its driver reports it; empty when
+    // the provider cannot tell.
+    virtual QString dbmsName() { return {}; }
+    // The first column of the first row a query returns, as text: empty when there is no row or the
+    // value is NULL. Throws DbError when the query fails or the provider answers no queries.
+    virtual QString queryValue(const QString& sql);
 };
 
 } // namespace db

@@ -57,9 +57,11 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
             const QString& statement = statements.lineText(line);
             const int step =
                 statement.contains(QLatin1String("INSERT INTO"), Qt::CaseInsensitive) ? 132 : 134;
-            stop = stoppingStep(s, step, [&] { execute(statement); });
+            stop = stoppingStep(s, step, [&] { execute(statements, line); });
         }
         if (stop) {
+            if (m_replacement.pending()) // stopped between a DROP and its CREATE
+                s.run(134, [&] { m_replacement.cancel(); });
             stopAt(line, *stop);
             return Outcome::Stopped;
         }
@@ -71,11 +73,21 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
     return Outcome::Completed;
 }
 
-void StatementExecution::execute(const QString& statement)
+// A DROP line followed by the CREATE line of the same table runs with it in one transaction, undone
+// when the CREATE fails, so that the old table is not lost.
+void StatementExecution::execute(const StatementListModel& statements, int line)
 {
     if (!m_shared.mssql_conn)
         throw db::DbError(QStringLiteral("There is no connection to the SQL Server database."));
-    m_shared.mssql_conn->execute(statement);
+    db::Connection& connection = *m_shared.mssql_conn;
+    const QString& statement = statements.lineText(line);
+    if (m_replacement.pending())
+        m_replacement.create(connection, statement);
+    else if (line < statements.lineCount() &&
+             convert::TableReplacement::isReplacement(statement, statements.lineText(line + 1)))
+        m_replacement.drop(connection, statement);
+    else
+        connection.execute(statement);
 }
 
 void StatementExecution::stopAt(int line, const QString& description)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/TableReplacement.h"
+
 #include <QString>
 
 class QObject;
@@ -24,6 +26,9 @@ public:
 
 // "Execute SQL" of the SQL Preview window: runs every non-blank line, top to bottom, each as its own
 // statement on the run's target connection, then sets SQLFormOK.
+//
+// A DROP line followed by the CREATE line of the same table runs with it in one transaction, undone
+// when the CREATE fails.
 //
 // Failure rule: an error whose description contains "SQLException" (in any case) stops the execution
 // at its line: ErrorLine takes the line, which is selected and shown with the description in the
@@ -50,7 +55,7 @@ public:
     static QString idleProgressText() { return QStringLiteral("Progress Bar"); }
 
 private:
-    void execute(const QString& statement);
+    void execute(const StatementListModel& statements, int line);
     void stopAt(int line, const QString& description);
 
     UiServices& m_ui;
@@ -58,4 +63,5 @@ private:
     ExecutionView& m_view;
     SharedState& m_shared;
     int& m_errorLine;
+    convert::TableReplacement m_replacement;
 };

@@ -17,7 +17,7 @@ mode=${1:-}
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2
-    unixodbc unixodbc-dev odbcinst tdsodbc libsqliteodbc sqlite3
+    unixodbc unixodbc-dev odbcinst tdsodbc libsqliteodbc sqlite3 python3
     xvfb xauth
     dpkg-dev file
 )

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Starts Ferrandine against a local stand-in for SQL Server, so that the program can be tried on a
 # machine without one: an SQLite database file, reached through the SQLite ODBC driver registered
-# under the name "SQL Server" in a private ODBC configuration. The stand-in is SQLite, not SQL
-# Server: it accepts the statements the program sends except those it does not know (a binary column
-# is created as VARBINARY(MAX), which SQLite refuses).
+# under the name "SQL Server" in a private ODBC configuration. The program finds out that it talks to
+# SQLite and writes SQLite's dialect, so every sample table arrives.
 #
 #   scripts/try.sh [--prepare] [BUILD-FOLDER [TRY-FOLDER]]
 #

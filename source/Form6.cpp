@@ -17,6 +17,7 @@ Form6::Form6(UiServices& ui, SettingsStore& settings, SharedState& state, QWidge
     m_pointer.handOver({m_form.PushButton1, m_form.PushButton2, m_form.PushButton5});
     m_pointer.defaultOver({this, m_form.Frame2, m_form.Text1});
     connect(m_form.Text1, &QLineEdit::textChanged, this, &Form6::Text1_Change);
+    connect(m_form.Check1, &QCheckBox::clicked, this, &Form6::Check1_Click);
     connect(m_form.PushButton5, &QPushButton::clicked, this, &Form6::PushButton5_Click);
     connect(m_form.PushButton1, &QPushButton::clicked, this, &Form6::PushButton1_Click);
     connect(m_form.PushButton2, &QPushButton::clicked, this, &Form6::PushButton2_Click);
@@ -29,6 +30,10 @@ void Form6::Form_Load()
     Steps s(m_ui, this, QStringLiteral("Form6.Form_Load"));
     WindowSetup::setUpWindow(s, *this, {}, m_pointer, {.caption = 0});
     s.run(110, [&] { m_form.Text1->setText(m_settings.read(Setting::DBCFile)); });
+    s.run(112, [&] {
+        m_form.Check1->setChecked(SettingConversion::toBoolean(QLatin1String(Setting::NativeTypes.name),
+                                                               m_settings.read(Setting::NativeTypes)));
+    });
 }
 
 bool Form6::eventFilter(QObject* watched, QEvent* event)
@@ -41,6 +46,11 @@ bool Form6::eventFilter(QObject* watched, QEvent* event)
 void Form6::Text1_Change()
 {
     m_settings.write(Setting::DBCFile, m_form.Text1->text());
+}
+
+void Form6::Check1_Click()
+{
+    m_settings.write(Setting::NativeTypes, SettingConversion::fromBoolean(m_form.Check1->isChecked()));
 }
 
 void Form6::PushButton5_Click()

@@ -13,7 +13,8 @@ class UiServices;
 //
 // Every edit of the path is stored at once as "DBCFile". OK with a path makes the DBC file the
 // source ("FoxproOption" "1"); Cancel makes the folder the source ("FoxproOption" "2"); closing
-// the window by its title bar (or Escape) changes neither.
+// the window by its title bar (or Escape) changes neither. "Create columns with SQL Server's own
+// types" is stored the moment it changes ("Native Types"); the next table a run converts follows it.
 class Form6 : public QDialog
 {
     Q_OBJECT
@@ -26,6 +27,7 @@ protected:
 
 private slots:
     void Text1_Change();
+    void Check1_Click();
     void PushButton5_Click();
     void PushButton1_Click();
     void PushButton2_Click();

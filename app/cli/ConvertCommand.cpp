@@ -28,6 +28,7 @@ struct ConvertOptions
     MSSQLLogin login;
     bool overwrite = false;
     bool passwordFromStdin = false;
+    QString types = QStringLiteral("design");
 };
 
 // Reads the options after SOURCE; an error text when the command line is wrong.
@@ -42,7 +43,8 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
         {QStringLiteral("--server"), &options.login.server},
         {QStringLiteral("--port"), &options.login.port},
         {QStringLiteral("--database"), &options.login.database},
-        {QStringLiteral("--user"), &options.login.user}};
+        {QStringLiteral("--user"), &options.login.user},
+        {QStringLiteral("--types"), &options.types}};
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& option = arguments[i];
         if (option == QLatin1String("--local")) {
@@ -70,6 +72,8 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
     }
     if (options.login.server.isEmpty() || options.login.database.isEmpty())
         return QStringLiteral("--server and --database are required");
+    if (options.types != QLatin1String("design") && options.types != QLatin1String("native"))
+        return QStringLiteral("--types takes design or native, not \"%1\"").arg(options.types);
     return std::nullopt;
 }
 
@@ -143,6 +147,7 @@ public:
     bool previewMode() const override { return false; }
     bool perFilePreview() const override { return false; }
     bool perTablePreview() const override { return false; }
+    bool nativeTypes() const override { return m_options.types == QLatin1String("native"); }
     FoxProSource foxProSource() const override { return m_options.source; }
     MSSQLLogin msSqlLogin() const override { return m_options.login; }
     void setBusyPointer(bool) override {}
@@ -228,6 +233,12 @@ int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reade
                          .arg(options.login.database, options.login.server));
         return 1;
     }
+    for (const TableTally& tally : outcome.tables)
+        streams.out.writeLine(QStringLiteral("%1: %2 row(s) read, %3 statement(s) succeeded, %4 failed.")
+                                  .arg(tally.table)
+                                  .arg(tally.rowsRead)
+                                  .arg(tally.statementsSucceeded)
+                                  .arg(tally.statementsFailed));
     for (const QString& unreadable : outcome.unreadableMemos)
         streams.err.writeLine(QStringLiteral("ferrandine-cli convert: ") + unreadable);
     streams.out.writeLine(
@@ -244,14 +255,16 @@ std::vector<Command> convertCommands()
     return {
         {QStringLiteral("convert"),
          QStringLiteral("SOURCE --server NAME [--port N | --local] --database NAME [--user NAME]\n"
-                        "      [--password-stdin] [--overwrite yes|no]"),
+                        "      [--password-stdin] [--overwrite yes|no] [--types design|native]"),
          QStringLiteral(
              "Copies every table of the source into the SQL Server database, executing each statement at\n"
              "      once, as \"Start Converting\" does without preview. The password is read from standard\n"
              "      input with --password-stdin, otherwise from the environment variable "
              "FERRANDINE_PASSWORD.\n"
              "      A table that exists on the target is replaced with --overwrite yes and left alone\n"
-             "      otherwise. Each failed step is one line \"step N: description\" on standard error.\n"
+             "      otherwise. --types native creates SQL Server's own column types (as sql does).\n"
+             "      Each failed step is one line \"step N: description\" on standard error; the run ends\n"
+             "      with one line per table: rows read, statements succeeded and failed.\n"
              "      Memo values that could not be read are left empty and reported, one line per table.\n"
              "      Exit code: 0 when every statement ran, 2 when some failed, 1 when nothing could start\n"
              "      or memo values were left empty."),

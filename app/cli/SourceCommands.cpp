@@ -2,6 +2,7 @@
 
 #include "convert/MemoProblems.h"
 #include "convert/StatementText.h"
+#include "convert/TableFacts.h"
 #include "convert/TypeMapping.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <optional>
 
 namespace cli {
 
@@ -179,21 +181,6 @@ int tables(const QStringList& arguments, const db::foxpro::ReaderOptions& reader
     });
 }
 
-int columns(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
-{
-    return guarded(streams, [&] {
-        const auto rows = openTable(*openSource(arguments[0], reader), arguments[1]);
-        for (const db::Field& field : rows->fields()) {
-            const convert::ColumnMapping mapping = convert::mapColumnType(field);
-            streams.out.writeLine(QStringList{field.name, QString::number(field.type),
-                                              Datatype::DatatypeName(field.type), mapping.matchKey,
-                                              mapping.sqlType}
-                                      .join(QLatin1Char('\t')));
-        }
-        return 0;
-    });
-}
-
 int rows(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     return guarded(streams, [&] {
@@ -209,13 +196,65 @@ int rows(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, 
     });
 }
 
-// The CREATE and INSERT statements of one table, one per line, as a preview lists them.
-int tableStatements(db::Connection& connection, const QString& table, Streams& streams)
+// The value of option `name`, taken out of `arguments` with it; `fallback` when the option is not
+// there, nothing when it has no value.
+std::optional<QString> takeValue(QStringList& arguments, const QString& name, const QString& fallback)
+{
+    const qsizetype at = arguments.indexOf(name);
+    if (at < 0)
+        return fallback;
+    if (at + 1 >= arguments.size())
+        return std::nullopt;
+    const QString value = arguments[at + 1];
+    arguments.remove(at, 2);
+    return value;
+}
+
+// What the statements are written for, where nothing can be asked: a SQL Server database of the
+// code page "--code-page N" gives (1252, its default, when not given), with the column types
+// "--types design|native" chooses (design by default).
+struct Target
+{
+    convert::TargetDialect dialect;
+    convert::ColumnTypes types;
+};
+
+std::optional<Target> takeTarget(QStringList& arguments, Streams& streams)
+{
+    const std::optional<QString> codePage = takeValue(
+        arguments, QStringLiteral("--code-page"), QString::number(convert::TargetDialect::DefaultCodePage));
+    const std::optional<QString> types =
+        takeValue(arguments, QStringLiteral("--types"), QStringLiteral("design"));
+    bool number = false;
+    const int page = codePage ? codePage->toInt(&number) : 0;
+    if (!number || page < 0) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: --code-page takes a code page number, such "
+                                             "as 1252, 1251 or 65001"));
+        return std::nullopt;
+    }
+    if (!types || (*types != QLatin1String("design") && *types != QLatin1String("native"))) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: --types takes design or native"));
+        return std::nullopt;
+    }
+    return Target{convert::TargetDialect::sqlServer(page), *types == QLatin1String("native")
+                                                               ? convert::ColumnTypes::Native
+                                                               : convert::ColumnTypes::Design};
+}
+
+// The CREATE and INSERT statements of one table, one per line, as a preview lists them: the table is
+// read once for what its values need, then again for its rows.
+int tableStatements(db::Connection& connection, const QString& table, const Target& target, Streams& streams)
 {
     return guarded(streams, [&] {
+        const convert::TableFacts facts = convert::gatherFacts(*openTable(connection, table), target.dialect);
         const auto rows = openTable(connection, table);
-        streams.out.writeLine(convert::createTableText(table, rows->fields()));
-        const convert::InsertBuilder inserts(table);
+        streams.out.writeLine(
+            convert::createTableText(table, rows->fields(), target.dialect, facts, target.types));
+        const convert::InsertBuilder inserts(table,
+                                             target.types == convert::ColumnTypes::Native
+                                                 ? convert::ValueFormat::nativeTypes()
+                                                 : convert::ValueFormat::system(),
+                                             target.dialect, facts);
         convert::TextOut line;
         return eachRow(table, *rows, streams, [&](const std::vector<db::Value>& values) {
             line.clear();
@@ -226,8 +265,47 @@ int tableStatements(db::Connection& connection, const QString& table, Streams& s
     });
 }
 
-int sql(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
+int columns(const QStringList& given, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
+    QStringList arguments = given;
+    const std::optional<Target> target = takeTarget(arguments, streams);
+    if (!target)
+        return 1;
+    if (arguments.size() != 2) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: usage: ferrandine-cli columns SOURCE TABLE "
+                                             "[--code-page N] [--types design|native]"));
+        return 1;
+    }
+    const convert::TargetDialect& dialect = target->dialect;
+    return guarded(streams, [&] {
+        const auto connection = openSource(arguments[0], reader);
+        const convert::TableFacts facts =
+            convert::gatherFacts(*openTable(*connection, arguments[1]), dialect);
+        const auto rows = openTable(*connection, arguments[1]);
+        const std::vector<db::Field>& fields = rows->fields();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const convert::ColumnMapping mapping =
+                convert::mapColumnType(fields[i], dialect, facts.at(i), target->types);
+            streams.out.writeLine(QStringList{fields[i].name, QString::number(fields[i].type),
+                                              Datatype::DatatypeName(fields[i].type), mapping.matchKey,
+                                              mapping.shownType()}
+                                      .join(QLatin1Char('\t')));
+        }
+        return 0;
+    });
+}
+
+int sql(const QStringList& given, const db::foxpro::ReaderOptions& reader, Streams& streams)
+{
+    QStringList arguments = given;
+    const std::optional<Target> target = takeTarget(arguments, streams);
+    if (!target)
+        return 1;
+    if (arguments.isEmpty()) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: usage: ferrandine-cli sql SOURCE [TABLE...] "
+                                             "[--code-page N] [--types design|native]"));
+        return 1;
+    }
     return guarded(streams, [&] {
         const auto connection = openSource(arguments[0], reader);
         QStringList tables = arguments.mid(1);
@@ -238,7 +316,7 @@ int sql(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, S
         }
         int status = 0;
         for (const QString& table : tables)
-            status |= tableStatements(*connection, table, streams);
+            status |= tableStatements(*connection, table, *target, streams);
         return status;
     });
 }
@@ -251,11 +329,12 @@ std::vector<Command> sourceCommands()
         {QStringLiteral("tables"), QStringLiteral("SOURCE"),
          QStringLiteral("Lists the source's tables, one name per line, as a conversion run lists them."), 1,
          1, tables},
-        {QStringLiteral("columns"), QStringLiteral("SOURCE TABLE"),
+        {QStringLiteral("columns"), QStringLiteral("SOURCE TABLE [--code-page N] [--types design|native]"),
          QStringLiteral(
              "Lists a table's columns, one per line, tab-separated: name, ADO type code, ADO type "
-             "name,\n      match key and SQL Server type (the rows of the Datatypes Conversion window)."),
-         2, 2, columns},
+             "name,\n      match key and SQL Server type (the rows of the Datatypes Conversion window), "
+             "for a\n      database of code page N and the column types chosen, as sql does."),
+         2, 6, columns},
         {QStringLiteral("rows"), QStringLiteral("SOURCE TABLE"),
          QStringLiteral(
              "Prints a table as JSON Lines: first {\"table\": ..., \"columns\": [{\"name\", \"type\", "
@@ -266,10 +345,14 @@ std::vector<Command> sourceCommands()
              "      date-times \"yyyy-mm-ddThh:mm:ss[.fff]\"; logicals true/false; bytes {\"hex\": "
              "\"...\"}."),
          2, 2, rows},
-        {QStringLiteral("sql"), QStringLiteral("SOURCE [TABLE...]"),
+        {QStringLiteral("sql"), QStringLiteral("SOURCE [TABLE...] [--code-page N] [--types design|native]"),
          QStringLiteral(
              "Prints the CREATE TABLE and INSERT statements a preview lists, one per line, table by\n"
-             "      table: the named tables in that order, or every table in the order of a run."),
+             "      table: the named tables in that order, or every table in the order of a run. They are\n"
+             "      written for a SQL Server database of code page N (default 1252; 65001 for a UTF-8\n"
+             "      collation): text that code page cannot hold goes into NVARCHAR columns. --types native\n"
+             "      creates SQL Server's own column types (DATE, DATETIME2, BIT, MONEY, VARCHAR(n)...)\n"
+             "      instead of the designed mapping."),
          1, -1, sql},
     };
 }

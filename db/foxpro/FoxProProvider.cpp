@@ -98,8 +98,12 @@ std::unique_ptr<RecordSet> FoxProProvider::openTablesSchema()
 {
     NamedEntries rows;
     if (!m_container) {
-        for (const auto& [name, path] : freeTables(m_dataSource))
-            rows.emplace_back(name, TableType);
+        // Files whose names differ only in case give one table name: it is listed once, and opening
+        // it names both files.
+        for (const auto& [name, path] : freeTables(m_dataSource)) {
+            if (rows.empty() || rows.back().first != name)
+                rows.emplace_back(name, TableType);
+        }
     } else {
         for (const Container::TableEntry& table : m_container->tables)
             rows.emplace_back(table.name, TableType);
@@ -121,13 +125,26 @@ std::unique_ptr<RecordSet> FoxProProvider::openRecordSet(const QString& sql)
     return m_container ? openContainerTable(name) : openFreeTable(name);
 }
 
+// SQL Server compares table names without regard to case, so two files whose names differ only in
+// case ("A.dbf", "a.dbf") cannot both become a table: neither is taken, and the error names both.
 std::unique_ptr<RecordSet> FoxProProvider::openFreeTable(const QString& name)
 {
+    QStringList paths;
+    QStringList files;
     for (const auto& [tableName, path] : freeTables(m_dataSource)) {
-        if (tableName.compare(name, Qt::CaseInsensitive) == 0)
-            return std::make_unique<TableRecordSet>(Table::open(path, m_options), QStringList());
+        if (tableName.compare(name, Qt::CaseInsensitive) == 0) {
+            paths.push_back(path);
+            files.push_back(QFileInfo(path).fileName());
+        }
     }
-    throw DbError(QStringLiteral("%1: there is no table named %2 (no file %2.dbf).").arg(m_dataSource, name));
+    if (paths.isEmpty())
+        throw DbError(
+            QStringLiteral("%1: there is no table named %2 (no file %2.dbf).").arg(m_dataSource, name));
+    if (paths.size() > 1)
+        throw DbError(QStringLiteral("%1: the files %2 would both become table %3, and SQL Server does not "
+                                     "tell table names apart by letter case; rename all but one of them.")
+                          .arg(m_dataSource, files.join(QStringLiteral(" and ")), name));
+    return std::make_unique<TableRecordSet>(Table::open(paths.first(), m_options), QStringList());
 }
 
 std::unique_ptr<RecordSet> FoxProProvider::openContainerTable(const QString& name)

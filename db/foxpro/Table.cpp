@@ -182,7 +182,7 @@ void Table::decode(int index, Value& value)
 {
     const FieldDescriptor& field = m_header.fields[index];
     const QByteArrayView bytes(m_record.constData() + field.offset, field.length);
-    if (isNullBitSet(field.nullBit))
+    if (field.length == 0 || isNullBitSet(field.nullBit))
         value = {};
     else if (field.memoPointer)
         memo(field, index, value);

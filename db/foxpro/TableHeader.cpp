@@ -51,6 +51,10 @@ QString describeField(std::size_t index, const FieldDescriptor& field)
 // The sizes each type allows. Returns an empty text when the field is acceptable.
 QString checkType(FieldDescriptor& field, bool visualFoxPro)
 {
+    // Some writers leave a field of no width: it holds no value, so it reads as a column of NULLs of
+    // its type, and the table is still read.
+    if (field.length == 0 && QByteArrayView("CNFVQDTYILBMGPW").contains(field.type))
+        return QString();
     const auto wantLength = [&](std::initializer_list<int> allowed) {
         for (int length : allowed) {
             if (field.length == length)
@@ -66,7 +70,7 @@ QString checkType(FieldDescriptor& field, bool visualFoxPro)
     case 'F':
     case 'V':
     case 'Q':
-        return field.length >= 1 ? QString() : QStringLiteral("has no width");
+        return QString();
     case 'D':
     case 'T':
     case 'Y':

@@ -5,6 +5,7 @@
 #include "db/odbc/DriverResolution.h"
 #include "db/odbc/OdbcHandle.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -65,6 +66,8 @@ public:
     void execute(const QString& sql) override;
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql) override;
     void close() override;
+    QString dbmsName() override;
+    QString queryValue(const QString& sql) override;
 
 private:
     const Handle& statement();
@@ -157,6 +160,29 @@ std::unique_ptr<RecordSet> OdbcProvider::openRecordSet(const QString&)
 {
     throw DbError(
         QStringLiteral("Record sets are not available on an ODBC connection; only statements run there."));
+}
+
+QString OdbcProvider::dbmsName()
+{
+    if (!m_connected)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    SQLWCHAR name[128] = {};
+    SQLSMALLINT bytes = 0;
+    m_connection->check(SQLGetInfoW(m_connection->get(), SQL_DBMS_NAME, name, sizeof name, &bytes),
+                        "SQLGetInfo");
+    return fromWide(name, std::min<qsizetype>(bytes / qsizetype(sizeof(SQLWCHAR)), std::size(name) - 1));
+}
+
+QString OdbcProvider::queryValue(const QString& sql)
+{
+    const Handle& st = statement();
+    CursorCloser closer(st);
+    st.check(SQLExecDirectW(st.get(), wide(sql), wideLength(sql)), "SQLExecDirect");
+    const SQLRETURN rc = SQLFetch(st.get());
+    if (rc == SQL_NO_DATA)
+        return {};
+    st.check(rc, "SQLFetch");
+    return columnText(st, 1);
 }
 
 void OdbcProvider::close()

@@ -207,6 +207,38 @@ private slots:
         QCOMPARE(r.code, 1); // the bad record of people
     }
 
+    // Written for a database of code page 1251, which has no "ë": that column becomes national text.
+    void writesForTheCodePageGiven()
+    {
+        const Result r = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--code-page"),
+                              QStringLiteral("1251"), QStringLiteral("people")});
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        QVERIFY2(
+            lines[0].startsWith(QStringLiteral("CREATE TABLE [people]([name] NVARCHAR(4000),[since] TEXT,")),
+            qPrintable(lines[0]));
+        QVERIFY2(lines[3].startsWith(QStringLiteral("INSERT INTO [people] VALUES(N'Zo\u00EB   ', NULL,")),
+                 qPrintable(lines[3]));
+        const Result columns = run({QStringLiteral("columns"), m_dir.path(), QStringLiteral("people"),
+                                    QStringLiteral("--code-page"), QStringLiteral("1251")});
+        QCOMPARE(columns.out.section(u'\n', 0, 0), QStringLiteral("name\t129\tadChar\tchar\tNVARCHAR(4000)"));
+        const Result native = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("people"),
+                                   QStringLiteral("--types"), QStringLiteral("native")});
+        QCOMPARE(
+            native.out.section(u'\n', 0, 0),
+            QStringLiteral("CREATE TABLE [people]([name] VARCHAR(6),[since] DATE,[seen] DATETIME2(3),[paid] "
+                           "MONEY,[rate] FLOAT,[ok] BIT,[note] VARCHAR(MAX),[pic] VARBINARY(MAX),[qty] "
+                           "NUMERIC(5,1));"));
+        QVERIFY2(native.out.section(u'\n', 1, 1)
+                     .startsWith(QStringLiteral("INSERT INTO [people] VALUES('O''Neil', '2021-08-31', "
+                                                "'2021-08-31T12:34:56.007', '12.5', '0.1', 1, 'two")),
+                 qPrintable(native.out));
+        QVERIFY(run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--types"), QStringLiteral("maybe")})
+                    .err.contains(QLatin1String("--types takes design or native")));
+        const Result wrong = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--code-page")});
+        QVERIFY(wrong.err.contains(QLatin1String("--code-page takes a code page number")));
+        QCOMPARE(wrong.code, 1);
+    }
+
     void failsCleanlyOnBadCommandLinesAndSources()
     {
         const Result missing = run({QStringLiteral("tables"), m_dir.filePath(QStringLiteral("nowhere"))});
@@ -217,7 +249,7 @@ private slots:
         QVERIFY(run({QStringLiteral("frobnicate")}).err.contains(QLatin1String("unknown command")));
         const Result help = run({QStringLiteral("--help")});
         QCOMPARE(help.code, 0);
-        QVERIFY(help.out.contains(QLatin1String("sql SOURCE [TABLE...]")));
+        QVERIFY(help.out.contains(QLatin1String("sql SOURCE [TABLE...] [--code-page N]")));
         QCOMPARE(run({}).code, 1);
     }
 };

@@ -84,7 +84,11 @@ void TestCliConvert::convertsEveryTable()
                                    m_dir->filePath("target.db"), "--user", "sa", "--password-stdin"});
     QCOMPARE(result.err, QString());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QString("Done: 4 table(s), 0 failed step(s).\n"));
+    QCOMPARE(result.out, QString("dos: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
+                                 "dbase: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
+                                 "beta: 1 row(s) read, 2 statement(s) succeeded, 0 failed.\n"
+                                 "alpha: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
+                                 "Done: 4 table(s), 0 failed step(s).\n"));
     QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "dbase", "dos"}));
     for (const char* name : {"dos", "dbase"})
         QCOMPARE(m_target->rows(name), (std::vector<QStringList>{{"", ""}, {"1.25", "0.5"}}));
@@ -123,6 +127,8 @@ void TestCliConvert::failedStepsArePrintedAndGiveExitCode2()
     const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines[0].startsWith("step 332: ") && lines[0].contains("mysystem"), qPrintable(lines[0]));
+    QVERIFY2(result.out.startsWith("mysystem: 0 row(s) read, 0 statement(s) succeeded, 1 failed.\n"),
+             qPrintable(result.out));
     QVERIFY(!result.err.contains(Password) && !result.out.contains(Password));
     QCOMPARE(m_target->rows("alpha").size(), std::size_t(2));
 }

@@ -20,6 +20,7 @@ public:
     bool previewMode() const override { return preview; }
     bool perFilePreview() const override { return perFile; }
     bool perTablePreview() const override { return perTable; }
+    bool nativeTypes() const override { return native; }
     FoxProSource foxProSource() const override { return source; }
     MSSQLLogin msSqlLogin() const override { return login; }
     void setBusyPointer(bool busy) override { pointers.push_back(busy); }
@@ -29,6 +30,7 @@ public:
     bool preview = false;
     bool perFile = false;
     bool perTable = false;
+    bool native = false;
     FoxProSource source;
     MSSQLLogin login;
 

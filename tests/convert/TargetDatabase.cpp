@@ -105,8 +105,12 @@ std::vector<QStringList> TargetDatabase::rows(const QString& table) const
                                           .arg(QString(table).replace(u'\'', "''")))
                                     .split(u'\n', Qt::SkipEmptyParts);
     QStringList quotedColumns;
-    for (const QString& column : columns)
-        quotedColumns.push_back(u'"' + QString(column).replace(u'"', QStringLiteral("\"\"")) + u'"');
+    // Bytes as the statements' text of a value shows them: 0x and hexadecimal digits.
+    for (const QString& column : columns) {
+        const QString name = u'"' + QString(column).replace(u'"', QStringLiteral("\"\"")) + u'"';
+        quotedColumns.push_back(
+            QStringLiteral("CASE typeof(%1) WHEN 'blob' THEN '0x' || hex(%1) ELSE %1 END").arg(name));
+    }
     const QString lines = query(QStringLiteral("SELECT json_array(%1) FROM %2 ORDER BY rowid;")
                                     .arg(quotedColumns.join(u','), quoted));
     std::vector<QStringList> rows;

@@ -1,6 +1,8 @@
 #include "convert/StatementText.h"
+#include "convert/TableReplacement.h"
 #include "convert/TypeMapping.h"
 #include "db/AdoType.h"
+#include "db/MemoryRecordSet.h"
 
 #include <QFile>
 #include <QtTest>
@@ -48,6 +50,30 @@ QString insert(const QString& table, const std::vector<Value>& row, const ValueF
     return InsertBuilder(table, format).text(row);
 }
 
+// A table with a field of every FoxPro type, and rows with ordinary values, NULLs and edge values.
+std::vector<db::Field> everyTypeFields()
+{
+    return std::vector<db::Field>{
+        {"id", db::AdoType::Integer, 4, 0},        {"name", db::AdoType::Char, 20, 0},
+        {"since", db::AdoType::DBDate, 8, 0},      {"amount", db::AdoType::Numeric, 10, 2},
+        {"price", db::AdoType::Currency, 8, 4},    {"ratio", db::AdoType::Double, 8, 0},
+        {"stamp", db::AdoType::DBTimeStamp, 8, 0}, {"ok", db::AdoType::Boolean, 1, 0},
+        {"notes", db::AdoType::LongVarChar, 4, 0}, {"pic", db::AdoType::LongVarBinary, 4, 0},
+        {"raw", db::AdoType::VarBinary, 10, 0}};
+}
+
+std::vector<std::vector<Value>> everyTypeRows()
+{
+    return std::vector<std::vector<Value>>{
+        {17, QStringLiteral("O'Neil   "), QDate(2021, 8, 31), db::Decimal{"1234.50"}, db::Currency{125000},
+         0.1, utc(2021, 8, 31, 14, 5, 9), true, QStringLiteral("line one\r\nline two"), QByteArray("Jo"),
+         QByteArray()},
+        std::vector<Value>(11),
+        {std::numeric_limits<qint32>::min(), QStringLiteral("   "), QDate(1, 1, 1), db::Decimal{"-0.01"},
+         db::Currency{-1}, 1e300, utc(1999, 12, 31, 23, 59, 59, 120), false, QString(),
+         QByteArray("\x00\xff", 2), Value()}};
+}
+
 } // namespace
 
 class TestStatementText : public QObject
@@ -69,63 +95,217 @@ private slots:
         compareWithGolden(table, "type-mapping.txt");
     }
 
+    // The stored numbers are given as the reader decodes them; the facts come from them.
     void numericAndDecimalCarryPrecisionAndScale_data()
     {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("decimals");
+        QTest::addColumn<QStringList>("stored");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("type");
-        QTest::newRow("N(10,2)") << 131 << 10 << 2 << "numeric"
+        const QStringList none;
+        QTest::newRow("N(10,2)") << 131 << 10 << 2 << none << "numeric"
                                  << "NUMERIC(10,2)";
-        QTest::newRow("N(20,0) varnumeric") << 139 << 20 << 0 << "numeric"
+        QTest::newRow("N(20,0) varnumeric") << 139 << 20 << 0 << none << "numeric"
                                             << "NUMERIC(20,0)";
-        QTest::newRow("decimal") << 14 << 12 << 4 << "dec"
+        QTest::newRow("decimal") << 14 << 12 << 4 << none << "dec"
                                  << "DECIMAL(12,4)";
-        QTest::newRow("width 0 gives precision 1") << 131 << 0 << 0 << "numeric"
+        QTest::newRow("width 0 gives precision 1") << 131 << 0 << 0 << none << "numeric"
                                                    << "NUMERIC(1,0)";
-        QTest::newRow("width over 38") << 14 << 50 << 6 << "dec"
+        QTest::newRow("width over 38") << 14 << 50 << 6 << none << "dec"
                                        << "DECIMAL(38,6)";
-        QTest::newRow("scale over precision") << 131 << 5 << 9 << "numeric"
+        QTest::newRow("scale over precision") << 131 << 5 << 9 << none << "numeric"
                                               << "NUMERIC(5,5)";
-        QTest::newRow("negative header values") << 131 << -3 << -1 << "numeric"
+        QTest::newRow("negative header values") << 131 << -3 << -1 << none << "numeric"
                                                 << "NUMERIC(1,0)";
+        QTest::newRow("numbers within the declaration")
+            << 131 << 10 << 2 << QStringList{"-1234567.50", "0.01", "0"} << "numeric"
+            << "NUMERIC(10,2)";
+        QTest::newRow("too wide for the decimals: FoxPro dropped them")
+            << 131 << 5 << 2 << QStringList{"12345", "1.50"} << "numeric"
+            << "NUMERIC(7,2)";
+        QTest::newRow("more decimals than declared")
+            << 131 << 13 << 3 << QStringList{"139.45052", "-0.5"} << "numeric"
+            << "NUMERIC(13,5)";
+        QTest::newRow("trailing and leading zeros do not count")
+            << 131 << 4 << 1 << QStringList{"0007.5000", "-0.1"} << "numeric"
+            << "NUMERIC(4,1)";
+        QTest::newRow("exponent read as plain digits")
+            << 131 << 10 << 0 << QStringList{"12000000000"} << "numeric"
+            << "NUMERIC(11,0)";
+        QTest::newRow("38 digits still fit")
+            << 131 << 20 << 0 << QStringList{"1" + QString(37, '0')} << "numeric"
+            << "NUMERIC(38,0)";
+        QTest::newRow("beyond 38 digits: FLOAT")
+            << 131 << 20 << 10 << QStringList{"1" + QString(29, '0')} << "numeric"
+            << "FLOAT (stored numbers need 40 digits, more than NUMERIC holds)";
     }
     void numericAndDecimalCarryPrecisionAndScale()
     {
         QFETCH(int, code);
         QFETCH(int, width);
         QFETCH(int, decimals);
+        QFETCH(QStringList, stored);
         QFETCH(QString, key);
         QFETCH(QString, type);
-        QCOMPARE(mapColumnType(db::Field{QStringLiteral("n"), code, width, decimals}),
-                 (ColumnMapping{key, type}));
+        FactsGatherer facts(TargetDialect::sqlServer(), 1);
+        for (const QString& number : stored)
+            facts.note({db::Decimal{number}});
+        const ColumnMapping mapping = mapColumnType(db::Field{QStringLiteral("n"), code, width, decimals},
+                                                    TargetDialect::sqlServer(), facts.facts().at(0));
+        QCOMPARE(mapping.matchKey, key);
+        QCOMPARE(mapping.shownType(), type);
+    }
+
+    // One table of text, memo, number and binary columns with the values that a target may lose,
+    // written for each dialect; the facts come from one pass over the rows, as in a run.
+    void valuesTheTargetWouldLoseAreWrittenToKeep()
+    {
+        const std::vector<db::Field> fields{{"name", db::AdoType::Char, 20, 0},
+                                            {"city", db::AdoType::Char, 10, 0},
+                                            {"notes", db::AdoType::LongVarChar, 4, 0},
+                                            {"amount", db::AdoType::Numeric, 5, 2},
+                                            {"pic", db::AdoType::LongVarBinary, 4, 0}};
+        const std::vector<std::vector<Value>> rows{
+            {QStringLiteral("Zoë"), QStringLiteral("Москва"), QStringLiteral("plain"), db::Decimal{"12345"},
+             QByteArray("Jo")},
+            {QStringLiteral("O'Brien"), Value(), QStringLiteral("C:\\data\\\r\nnext\\\nlast \\ \\\r"),
+             db::Decimal{"1.505"}, QByteArray()},
+            {QString(QChar(0)), QStringLiteral("Sofia"), QString::fromUtf16(u"a\0b''\0", 6),
+             db::Decimal{"-0.5"}, Value()},
+            {QStringLiteral("x"), QStringLiteral("Київ"), QStringLiteral("中文\\\n"), Value(), Value()}};
+        const QString table = QStringLiteral("t");
+        QString text;
+        for (const auto& [title, dialect] : std::vector<std::pair<QString, TargetDialect>>{
+                 {"SQL Server, code page 1252", TargetDialect::sqlServer()},
+                 {"SQL Server, code page 1251", TargetDialect::sqlServer(1251)},
+                 {"SQL Server, UTF-8 collation", TargetDialect::sqlServer(TargetDialect::Utf8CodePage)},
+                 {"SQLite", TargetDialect::sqlite()}}) {
+            db::MemoryRecordSet source(fields, rows);
+            const TableFacts facts = gatherFacts(source, dialect);
+            text += "-- " + title + '\n' + createTableText(table, fields, dialect, facts) + '\n';
+            InsertBuilder builder(table, posix(), dialect, facts);
+            for (const auto& row : rows)
+                text += builder.text(row) + '\n';
+        }
+        compareWithGolden(text, "target-dialects.sql");
+    }
+
+    // Joining pieces cuts a varchar at 8000 bytes (4000 characters of nvarchar) unless the first is
+    // of a MAX type.
+    void longJoinedValuesStartAsMaxTypes()
+    {
+        const QString longText = QString(4000, 'x') + QChar(0);
+        const std::vector<db::Field> fields{{"m", db::AdoType::LongVarChar, 4, 0}};
+        const auto literal = [&](const TargetDialect& dialect, const QString& value) {
+            const TableFacts facts{ColumnFacts{!dialect.holdsAll(value), 0, 0}};
+            return InsertBuilder("t", posix(), dialect, facts).text({value});
+        };
+        QCOMPARE(literal(TargetDialect::sqlServer(), longText),
+                 "INSERT INTO [t] VALUES(CAST('' AS VARCHAR(MAX))+'" + QString(4000, 'x') + "'+CHAR(0))");
+        QCOMPARE(literal(TargetDialect::sqlServer(), longText + QString::fromUtf16(u"\u4E2D")),
+                 "INSERT INTO [t] VALUES(CAST(N'' AS NVARCHAR(MAX))+N'" + QString(4000, 'x') +
+                     "'+NCHAR(0)+N'\u4E2D')");
+        QCOMPARE(literal(TargetDialect::sqlite(), longText),
+                 "INSERT INTO [t] VALUES('" + QString(4000, 'x') + "'||char(0))");
+        QCOMPARE(literal(TargetDialect::sqlServer(), longText.chopped(1)),
+                 "INSERT INTO [t] VALUES('" + QString(4000, 'x') + "')");
+    }
+
+    void codePagesHoldTheirOwnLetters_data()
+    {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QString>("held");
+        QTest::addColumn<QString>("notHeld");
+        QTest::newRow("1252") << 1252 << QStringLiteral("Zoë €ÿ") << QStringLiteral("ā");
+        QTest::newRow("1251") << 1251 << QStringLiteral("Привет №") << QStringLiteral("é");
+        QTest::newRow("1250") << 1250 << QStringLiteral("Łódź") << QStringLiteral("ñ");
+        QTest::newRow("936") << 936 << QStringLiteral("中文 Ж") << QStringLiteral("ก한");
+        QTest::newRow("Unicode-only collation: ASCII") << 0 << QStringLiteral("abc") << QStringLiteral("é");
+        QTest::newRow("unknown code page: ASCII") << 4242 << QStringLiteral("abc") << QStringLiteral("é");
+        QTest::newRow("a lone surrogate") << 1252 << QString() << QString(QChar(0xD83D));
+    }
+    void codePagesHoldTheirOwnLetters()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QString, held);
+        QFETCH(QString, notHeld);
+        const TargetDialect dialect = TargetDialect::sqlServer(codePage);
+        QVERIFY(dialect.holdsAll(held));
+        for (const QChar c : notHeld)
+            QVERIFY2(!dialect.holdsAll(QString(c)), qPrintable(QString(c)));
+        QVERIFY(
+            TargetDialect::sqlServer(TargetDialect::Utf8CodePage).holdsAll(held + notHeld + "\U0001F600"));
+    }
+
+    void replacementPairsAreTheDropAndCreateOfOneTable_data()
+    {
+        QTest::addColumn<QString>("drop");
+        QTest::addColumn<QString>("create");
+        QTest::addColumn<bool>("pair");
+        QTest::newRow("generated") << "DROP TABLE [a b]"
+                                   << "CREATE TABLE [a b]([c] INT);" << true;
+        QTest::newRow("case differs") << "drop table [Cust]"
+                                      << "CREATE TABLE [cust]([c] INT);" << true;
+        QTest::newRow("edited name") << "DROP TABLE [a]"
+                                     << "CREATE TABLE [ab]([c] INT);" << false;
+        QTest::newRow("unbracketed prefix") << "DROP TABLE t"
+                                            << "CREATE TABLE tx([c] INT);" << false;
+        QTest::newRow("not a create") << "DROP TABLE [a]"
+                                      << "INSERT INTO [a] VALUES('1')" << false;
+        QTest::newRow("not a drop") << "CREATE TABLE [a]([c] INT);"
+                                    << "CREATE TABLE [a]([c] INT);" << false;
+    }
+    void replacementPairsAreTheDropAndCreateOfOneTable()
+    {
+        QFETCH(QString, drop);
+        QFETCH(QString, create);
+        QFETCH(bool, pair);
+        QCOMPARE(TableReplacement::isReplacement(drop, create), pair);
     }
 
     void statementsOfATableWithEveryFoxProType()
     {
-        const std::vector<db::Field> fields{
-            {"id", db::AdoType::Integer, 4, 0},        {"name", db::AdoType::Char, 20, 0},
-            {"since", db::AdoType::DBDate, 8, 0},      {"amount", db::AdoType::Numeric, 10, 2},
-            {"price", db::AdoType::Currency, 8, 4},    {"ratio", db::AdoType::Double, 8, 0},
-            {"stamp", db::AdoType::DBTimeStamp, 8, 0}, {"ok", db::AdoType::Boolean, 1, 0},
-            {"notes", db::AdoType::LongVarChar, 4, 0}, {"pic", db::AdoType::LongVarBinary, 4, 0},
-            {"raw", db::AdoType::VarBinary, 10, 0}};
-        const std::vector<std::vector<Value>> rows{
-            {17, QStringLiteral("O'Neil   "), QDate(2021, 8, 31), db::Decimal{"1234.50"},
-             db::Currency{125000}, 0.1, utc(2021, 8, 31, 14, 5, 9), true,
-             QStringLiteral("line one\r\nline two"), QByteArray("Jo"), QByteArray()},
-            std::vector<Value>(11),
-            {std::numeric_limits<qint32>::min(), QStringLiteral("   "), QDate(1, 1, 1), db::Decimal{"-0.01"},
-             db::Currency{-1}, 1e300, utc(1999, 12, 31, 23, 59, 59, 120), false, QString(),
-             QByteArray("\x00\xff", 2), Value()}};
         const QString table = QStringLiteral("cust");
         QString text = sourceQueryText(table) + '\n' + dropTableText(table) + '\n' +
-                       createTableText(table, fields) + '\n';
+                       createTableText(table, everyTypeFields()) + '\n';
         InsertBuilder builder(table, posix());
-        for (const auto& row : rows)
+        for (const auto& row : everyTypeRows())
             text += builder.text(row) + '\n';
         compareWithGolden(text, "statements.sql");
+    }
+
+    // SQL Server's own types, chosen instead of the designed mapping, and their SQLite neighbours.
+    void nativeTypesOfEveryFoxProType()
+    {
+        const QString table = QStringLiteral("cust");
+        QString text;
+        for (const auto& [title, dialect] : std::vector<std::pair<QString, TargetDialect>>{
+                 {"SQL Server, code page 1252", TargetDialect::sqlServer()},
+                 {"SQL Server, code page 936", TargetDialect::sqlServer(936)},
+                 {"SQL Server, UTF-8 collation", TargetDialect::sqlServer(TargetDialect::Utf8CodePage)},
+                 {"SQLite", TargetDialect::sqlite()}}) {
+            db::MemoryRecordSet source(everyTypeFields(), everyTypeRows());
+            const TableFacts facts = gatherFacts(source, dialect);
+            text += "-- " + title + '\n' +
+                    createTableText(table, everyTypeFields(), dialect, facts, ColumnTypes::Native) + '\n';
+            InsertBuilder builder(table, ValueFormat::nativeTypes(), dialect, facts);
+            for (const auto& row : everyTypeRows())
+                text += builder.text(row) + '\n';
+        }
+        compareWithGolden(text, "native-types.sql");
+
+        // Text the code page cannot hold: national types, their lengths in characters.
+        const ColumnFacts beyond{true, 0, 0};
+        const TargetDialect latin = TargetDialect::sqlServer();
+        QCOMPARE(mapColumnType({"c", db::AdoType::Char, 10, 0}, latin, beyond, ColumnTypes::Native).sqlType,
+                 QStringLiteral("NVARCHAR(10)"));
+        QCOMPARE(
+            mapColumnType({"v", db::AdoType::VarChar, 5000, 0}, latin, beyond, ColumnTypes::Native).sqlType,
+            QStringLiteral("NVARCHAR(MAX)"));
+        QCOMPARE(mapColumnType({"m", db::AdoType::LongVarChar, 4, 0}, latin, beyond, ColumnTypes::Native),
+                 (ColumnMapping{"adlongvarchar", "NVARCHAR(MAX)", {}}));
     }
 
     void nullsBlanksQuotesAndCommas()

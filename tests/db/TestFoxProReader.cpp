@@ -148,19 +148,26 @@ private slots:
     void blankValuesAreNullAndBadValuesNameTheirRecord()
     {
         DbfBuilder table(0x30);
+        // Fields of no width (Z, I, Y, M) hold nothing: columns of NULLs; the table still reads.
         table.field("N", 'N', 5, 1)
             .field("F", 'F', 6)
             .field("D", 'D', 8)
             .field("T", 'T', 8)
-            .field("L", 'L', 1);
-        table.record({"", "", "", QByteArray(8, '\0'), " "});
-        table.record({"*****", "  ", "00000000", QByteArray(8, ' '), "?"});
-        table.record({"1", "2", "20241301", dateTimeBytes(0, 0), "F"}, true); // deleted: never read
-        table.record({"12a", "2", "", QByteArray(8, '\0'), "N"});
-        table.record({"3.5", "", "2024O101", QByteArray(8, '\0'), ""});
-        table.record({"", "", "", dateTimeBytes(May3rd2013, 86400000), ""});
-        table.record({"", "", "", QByteArray(8, '\0'), "x"});
-        table.record({"-.5", "1e2", "20240229", dateTimeBytes(May3rd2013, 0), "y"});
+            .field("L", 'L', 1)
+            .field("Z", 'C', 0)
+            .field("I", 'I', 0)
+            .field("Y", 'Y', 0)
+            .field("M", 'M', 0);
+        const QByteArray none;
+        table.record({"", "", "", QByteArray(8, '\0'), " ", none, none, none, none});
+        table.record({"*****", "  ", "00000000", QByteArray(8, ' '), "?", none, none, none, none});
+        table.record({"1", "2", "20241301", dateTimeBytes(0, 0), "F", none, none, none, none},
+                     true); // deleted: never read
+        table.record({"12a", "2", "", QByteArray(8, '\0'), "N", none, none, none, none});
+        table.record({"3.5", "", "2024O101", QByteArray(8, '\0'), "", none, none, none, none});
+        table.record({"", "", "", dateTimeBytes(May3rd2013, 86400000), "", none, none, none, none});
+        table.record({"", "", "", QByteArray(8, '\0'), "x", none, none, none, none});
+        table.record({"-.5", "1e2", "20240229", dateTimeBytes(May3rd2013, 0), "y", none, none, none, none});
         writeFile(path("blanks.dbf"), table.bytes());
         auto rs = open(QStringLiteral("blanks"));
         QCOMPARE(rs->recordCount(), 7);
@@ -182,6 +189,9 @@ private slots:
         QCOMPARE(std::get<Decimal>(rs->values()[1]).text, QStringLiteral("100"));
         QCOMPARE(std::get<QDate>(rs->values()[2]), QDate(2024, 2, 29));
         QCOMPARE(std::get<bool>(rs->values()[4]), true);
+        for (std::size_t zeroWidth = 5; zeroWidth < 9; ++zeroWidth)
+            QVERIFY(isNull(rs->values()[zeroWidth]));
+        QCOMPARE(rs->fields()[5].width, 0);
         rs->moveNext();
         QVERIFY(rs->eof());
     }
@@ -374,12 +384,20 @@ private slots:
         writeFile(path("customers.dbf"), DbfBuilder().field("A", 'C', 1).bytes());
         writeFile(path("broken.dbf"), "not a table");
         writeFile(path("readme.txt"), "x");
+        writeFile(path("Twin.dbf"), DbfBuilder().field("A", 'C', 1).bytes());
+        writeFile(path("twin.DBF"), DbfBuilder().field("B", 'C', 1).bytes());
         Connection connection;
         connection.open(source(m_dir.path() + QLatin1Char('/')));
         QStringList names;
         for (auto rs = connection.openSchema(Connection::SchemaTables); !rs->eof(); rs->moveNext())
             names << std::get<QString>(rs->value(QStringLiteral("TABLE_NAME")));
-        QCOMPARE(names, QStringList({"broken", "customers", "orders"}));
+        QCOMPARE(names, QStringList({"broken", "customers", "orders", "twin"}));
+        // Names that differ only in case cannot both become tables: neither is read, both are named.
+        QCOMPARE(errorOf([&] { connection.openRecordSet(QStringLiteral("SELECT * FROM `twin`")); }),
+                 m_dir.path() +
+                     QStringLiteral("/: the files Twin.dbf and twin.DBF would both become table twin, "
+                                    "and SQL Server does not tell table names apart by letter "
+                                    "case; rename all but one of them."));
         QVERIFY(
             errorOf([&] { connection.execute(QStringLiteral("DELETE FROM orders")); }).contains("read only"));
         QVERIFY(errorOf([&] {

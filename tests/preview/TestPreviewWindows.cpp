@@ -218,6 +218,21 @@ private slots:
         QCOMPARE(m_errorLine, 0);
     }
 
+    // A DROP line followed by the CREATE line of its table runs in one transaction with it.
+    void aRefusedCreateLeavesTheTableItWouldReplace()
+    {
+        fill({"CREATE TABLE [t] ([a] INT)", "INSERT INTO [t] VALUES(1)", "DROP TABLE [t]",
+              "CREATE TABLE [t]([a] INT,[A] INT);", "DROP TABLE [t]", "CREATE TABLE [t]([b] INT);"});
+        auto window = openPreview();
+        click(window.get(), "PushButton1");
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains("duplicate column") && errors[0].contains("at line 134\r\r"),
+                 qPrintable(errors[0]));
+        QCOMPARE(sqlite("SELECT name FROM pragma_table_info('t');").trimmed(), QStringLiteral("b"));
+        QVERIFY(m_shared.SQLFormOK);
+    }
+
     void anEmptyListHasNothingToRun()
     {
         auto window = openPreview();

@@ -71,6 +71,20 @@ private slots:
         QCOMPARE(m_settings->writesOf(Setting::DBCFile), QStringList({"/", "/a"}));
     }
 
+    void nativeTypesChoiceIsStoredAtOnce()
+    {
+        {
+            Form6 form(*m_ui, *m_settings, m_state);
+            auto* check = form.findChild<QCheckBox*>(QStringLiteral("Check1"));
+            QVERIFY(!check->isChecked());
+            QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(4, check->height() / 2));
+            QCOMPARE(m_settings->writesOf(Setting::NativeTypes), QStringList({"True"}));
+        }
+        Form6 again(*m_ui, *m_settings, m_state);
+        QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("Check1"))->isChecked());
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+
     void fileDialog()
     {
         Form6 form(*m_ui, *m_settings, m_state);

@@ -1,0 +1,62 @@
+#include "convert/TableFacts.h"
+
+#include "db/DbError.h"
+
+#include <algorithm>
+
+namespace convert {
+
+namespace {
+
+// A decimal's text is plain: an optional "-", digits, optionally "." and digits.
+void noteDecimal(QStringView text, ColumnFacts& facts)
+{
+    if (text.startsWith(u'-'))
+        text = text.sliced(1);
+    qsizetype point = text.indexOf(u'.');
+    if (point < 0)
+        point = text.size();
+    qsizetype first = 0;
+    while (first < point && text[first] == u'0')
+        ++first;
+    qsizetype last = text.size();
+    while (last > point + 1 && text[last - 1] == u'0')
+        --last;
+    facts.integerDigits = std::max(facts.integerDigits, int(point - first));
+    facts.decimals = std::max(facts.decimals, int(std::max<qsizetype>(last - point - 1, 0)));
+}
+
+} // namespace
+
+void FactsGatherer::note(const std::vector<db::Value>& row)
+{
+    const std::size_t count = std::min(row.size(), m_facts.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        ColumnFacts& facts = m_facts[i];
+        if (const auto* text = std::get_if<QString>(&row[i])) {
+            if (!facts.beyondCodePage && !m_dialect.holdsAll(*text))
+                facts.beyondCodePage = true;
+        } else if (const auto* decimal = std::get_if<db::Decimal>(&row[i])) {
+            noteDecimal(decimal->text, facts);
+        }
+    }
+}
+
+TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect)
+{
+    FactsGatherer gatherer(dialect, rows.fields().size());
+    while (!rows.eof()) {
+        try {
+            gatherer.note(rows.values());
+        } catch (const db::DbError&) {
+        }
+        try {
+            rows.moveNext();
+        } catch (const db::DbError&) {
+            break; // the copy's own move to the next row fails there too, and ends its rows
+        }
+    }
+    return gatherer.facts();
+}
+
+} // namespace convert

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "convert/TargetDialect.h"
+#include "db/RecordSet.h"
+#include "db/Value.h"
+
+#include <vector>
+
+namespace convert {
+
+// What the stored values of one column need on the target, beyond what its declaration says.
+struct ColumnFacts
+{
+    // A text value holds a character the target's code page cannot: the column needs national text.
+    bool beyondCodePage = false;
+    // The most digits a stored number has before its point (leading zeros not counted), and the
+    // most after it (trailing zeros not counted). A field may hold numbers wider or finer than it
+    // declares: FoxPro drops decimals to fit a number, other writers store more decimals.
+    int integerDigits = 0;
+    int decimals = 0;
+
+    friend bool operator==(const ColumnFacts&, const ColumnFacts&) = default;
+};
+
+// One entry per field, in field order.
+using TableFacts = std::vector<ColumnFacts>;
+
+// Gathers the facts of a table row by row, in the reader's values; holds nothing but the facts.
+class FactsGatherer
+{
+public:
+    FactsGatherer(const TargetDialect& dialect, std::size_t columns) : m_dialect(dialect), m_facts(columns) {}
+
+    void note(const std::vector<db::Value>& row);
+    const TableFacts& facts() const { return m_facts; }
+
+private:
+    TargetDialect m_dialect;
+    TableFacts m_facts;
+};
+
+// Reads `rows` to its end and returns the facts of its fields. A row that cannot be read is passed
+// over, and a failed move to the next row ends the pass: copying the rows reports both.
+TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect);
+
+} // namespace convert
