@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Foxpro.h"
+#include "db/TableCodePages.h"
 
 #include <QFileInfo>
 
@@ -173,9 +174,21 @@ void writeJsonHeader(Output& out, const QString& table, const std::vector<db::Fi
 int tables(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     return guarded(streams, [&] {
-        for (const QString& name : tableNames(*openSource(arguments[0], reader)))
-            streams.out.writeLine(name);
-        return 0;
+        const auto connection = openSource(arguments[0], reader);
+        int status = 0;
+        for (const TableCodePages::Entry& entry : TableCodePages::of(*connection, tableNames(*connection))) {
+            if (!entry.problem.isEmpty()) {
+                streams.out.writeLine(entry.table);
+                streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + entry.problem);
+                status = 1;
+                continue;
+            }
+            streams.out.writeLine(QStringLiteral("%1\t%2\t%3")
+                                      .arg(entry.table)
+                                      .arg(entry.codePage.number)
+                                      .arg(entry.codePage.origin));
+        }
+        return status;
     });
 }
 
@@ -249,8 +262,12 @@ std::vector<Command> sourceCommands()
 {
     return {
         {QStringLiteral("tables"), QStringLiteral("SOURCE"),
-         QStringLiteral("Lists the source's tables, one name per line, as a conversion run lists them."), 1,
-         1, tables},
+         QStringLiteral(
+             "Lists the source's tables as a conversion run lists them, one per line, tab-separated:\n"
+             "      name, the code page its text is read in, and where that came from (header,\n"
+             "      user: --source-code-page N, guess: --source-code-page guess). A table that cannot\n"
+             "      be opened is listed by name alone and its error is reported."),
+         1, 1, tables},
         {QStringLiteral("columns"), QStringLiteral("SOURCE TABLE"),
          QStringLiteral(
              "Lists a table's columns, one per line, tab-separated: name, ADO type code, ADO type "
