@@ -26,6 +26,8 @@ inline constexpr SettingKey LocalConnection{"Local Connection", "0"};
 inline constexpr SettingKey Check1{"Check1", "1"};
 inline constexpr SettingKey Option1{"Option1", "1"};
 inline constexpr SettingKey Option2{"Option2", "0"};
+// The code page of source tables whose header names none: a code page number, or "guess".
+inline constexpr SettingKey SourceCodePage{"Source Code Page", "1252"};
 } // namespace Setting
 
 // The per-user store of named text values, under the application "Quenthal" and the section

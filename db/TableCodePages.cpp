@@ -5,6 +5,18 @@
 
 namespace TableCodePages {
 
+QStringList tableNames(db::Connection& connection)
+{
+    QStringList names;
+    for (auto schema = connection.openSchema(db::Connection::SchemaTables); !schema->eof();
+         schema->moveNext()) {
+        const db::Value& type = schema->value(QStringLiteral("TABLE_TYPE"));
+        if (std::get_if<QString>(&type) && std::get<QString>(type) == QLatin1String("TABLE"))
+            names << std::get<QString>(schema->value(QStringLiteral("TABLE_NAME")));
+    }
+    return names;
+}
+
 std::vector<Entry> of(db::Connection& connection, const QStringList& tables)
 {
     std::vector<Entry> entries;
@@ -43,6 +55,17 @@ QString unmarkedText(const std::vector<Entry>& entries)
                              : QStringLiteral("chosen in the options"));
     }
     return text.isEmpty() ? text : QStringLiteral("Tables that name no code page:\n") + text;
+}
+
+QString unmarkedTextOf(const FoxProSource& source)
+{
+    try {
+        db::Connection connection;
+        connection.open(Foxpro::connectionString(source, Foxpro::Collating::Machine));
+        return unmarkedText(of(connection, tableNames(connection)));
+    } catch (const Failure&) {
+        return {};
+    }
 }
 
 } // namespace TableCodePages

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Connection.h"
+#include "db/Foxpro.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,9 @@ struct Entry
     QString problem; // why the table could not be opened, or empty
 };
 
+// The names of the source's tables (not its views), in the order the source lists them.
+QStringList tableNames(db::Connection& connection);
+
 // Opens each of `tables` on the source connection.
 std::vector<Entry> of(db::Connection& connection, const QStringList& tables);
 
@@ -26,5 +30,8 @@ QString describe(int codePage);
 // The lines telling which tables name no code page and what they are read as, "" when all name one:
 // "Tables that name no code page:\nname: read as 866 Russian MS-DOS (guessed from the text)\n...".
 QString unmarkedText(const std::vector<Entry>& entries);
+
+// unmarkedText for every table of the source; "" when the source cannot be read.
+QString unmarkedTextOf(const FoxProSource& source);
 
 } // namespace TableCodePages

@@ -25,19 +25,6 @@ std::unique_ptr<db::Connection> openSource(const QString& source, const db::foxp
     return connection;
 }
 
-// The source's tables, as the conversion run's table list holds them.
-QStringList tableNames(db::Connection& connection)
-{
-    QStringList names;
-    for (auto schema = connection.openSchema(db::Connection::SchemaTables); !schema->eof();
-         schema->moveNext()) {
-        const db::Value& type = schema->value(QStringLiteral("TABLE_TYPE"));
-        if (std::get_if<QString>(&type) && std::get<QString>(type) == QLatin1String("TABLE"))
-            names << std::get<QString>(schema->value(QStringLiteral("TABLE_NAME")));
-    }
-    return names;
-}
-
 std::unique_ptr<db::RecordSet> openTable(db::Connection& connection, const QString& table)
 {
     return connection.openRecordSet(convert::sourceQueryText(table));
@@ -176,7 +163,8 @@ int tables(const QStringList& arguments, const db::foxpro::ReaderOptions& reader
     return guarded(streams, [&] {
         const auto connection = openSource(arguments[0], reader);
         int status = 0;
-        for (const TableCodePages::Entry& entry : TableCodePages::of(*connection, tableNames(*connection))) {
+        for (const TableCodePages::Entry& entry :
+             TableCodePages::of(*connection, TableCodePages::tableNames(*connection))) {
             if (!entry.problem.isEmpty()) {
                 streams.out.writeLine(entry.table);
                 streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + entry.problem);
@@ -246,7 +234,7 @@ int sql(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, S
         QStringList tables = arguments.mid(1);
         if (tables.isEmpty()) {
             // The conversion run visits its table list from the last table to the first.
-            const QStringList listed = tableNames(*connection);
+            const QStringList listed = TableCodePages::tableNames(*connection);
             tables = QStringList(listed.rbegin(), listed.rend());
         }
         int status = 0;
