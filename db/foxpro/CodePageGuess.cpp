@@ -2,8 +2,8 @@
 
 #include "db/foxpro/CodePage.h"
 
-#include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
