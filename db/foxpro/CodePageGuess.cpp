@@ -2,7 +2,6 @@
 
 #include "db/foxpro/CodePage.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <vector>
