@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "app/Steps.h"
 #include "app/UiServices.h"
+#include "db/TableCodePages.h"
 #include "source/AddFolder.h"
 #include "source/Form6.h"
 
@@ -20,7 +21,9 @@ QString checkValue(const QAbstractButton& box)
 
 FoxProSource Form1::foxProSource() const
 {
-    return FoxProSource{m_state.OptionDBC1, m_state.DBCPath1, m_form.Text2->text(), {}};
+    db::foxpro::ReaderOptions reader;
+    reader.unmarkedCodePage = Form6::storedCodePageChoice(m_settings);
+    return FoxProSource{m_state.OptionDBC1, m_state.DBCPath1, m_form.Text2->text(), reader};
 }
 
 MSSQLLogin Form1::mssqlLogin() const
@@ -95,7 +98,10 @@ void Form1::PushButton8_Click()
     bool valid = false;
     s.run(102, [&] { valid = Foxpro::IsValidFoxProConnection(m_ui, this, foxProSource()); });
     if (valid)
-        s.run(104, [&] { m_ui.showMessage(this, QStringLiteral("Connection successful.")); });
+        s.run(104, [&] {
+            m_ui.showMessage(this, QStringLiteral("Connection successful."),
+                             TableCodePages::unmarkedTextOf(foxProSource()));
+        });
     else
         s.run(106, [&] { m_ui.showMessage(this, QStringLiteral("Could not connect.")); });
     s.run(108, [&] { setBusyPointer(false); });

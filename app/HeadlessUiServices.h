@@ -8,7 +8,7 @@
 class HeadlessUiServices : public UiServices
 {
 public:
-    void showMessage(QObject*, const QString&) override {}
+    void showMessage(QObject*, const QString&, const QString&) override {}
     bool askYesNo(QObject*, const QString&, const QString&) override { return false; }
     void showError(QObject*, const QString&) override {}
     void openUrl(const QUrl&) override {}

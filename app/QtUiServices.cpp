@@ -24,10 +24,11 @@ QString displayed(QString text)
 
 } // namespace
 
-void QtUiServices::showMessage(QObject* owner, const QString& text)
+void QtUiServices::showMessage(QObject* owner, const QString& text, const QString& details)
 {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), displayed(text), QMessageBox::Ok,
                     ownerWidget(owner));
+    box.setDetailedText(details);
     box.exec();
 }
 

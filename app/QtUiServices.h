@@ -7,7 +7,7 @@
 class QtUiServices final : public UiServices
 {
 public:
-    void showMessage(QObject* owner, const QString& text) override;
+    void showMessage(QObject* owner, const QString& text, const QString& details) override;
     bool askYesNo(QObject* owner, const QString& text, const QString& title) override;
     void showError(QObject* owner, const QString& text) override;
     void openUrl(const QUrl& url) override;

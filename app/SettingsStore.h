@@ -28,6 +28,8 @@ inline constexpr SettingKey Option1{"Option1", "1"};
 inline constexpr SettingKey Option2{"Option2", "0"};
 // Advanced Options' "Create columns with SQL Server's own types": "True" or "False".
 inline constexpr SettingKey NativeTypes{"Native Types", "False"};
+// The code page of source tables whose header names none: a code page number, or "guess".
+inline constexpr SettingKey SourceCodePage{"Source Code Page", "1252"};
 } // namespace Setting
 
 // The per-user store of named text values, under the application "Quenthal" and the section

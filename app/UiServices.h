@@ -18,8 +18,9 @@ class UiServices
 public:
     virtual ~UiServices() = default;
 
-    // A plain message: OK button only, no icon, the application title as caption.
-    virtual void showMessage(QObject* owner, const QString& text) = 0;
+    // A plain message: OK button only, no icon, the application title as caption; `details`, when not
+    // empty, can be unfolded below the text.
+    virtual void showMessage(QObject* owner, const QString& text, const QString& details = QString()) = 0;
     // A question with Yes and No buttons; true when the answer is Yes. An empty title means the
     // application title.
     virtual bool askYesNo(QObject* owner, const QString& text, const QString& title = QString()) = 0;

@@ -43,6 +43,14 @@ private:
     qint64 m_lastRecord = 0;
 };
 
+// The code page a set's text is decoded from, and where that choice came from ("header", "user" or
+// "guess"); number 0 for sources that hand their text as it is.
+struct TextCodePage
+{
+    int number = 0;
+    QString origin;
+};
+
 // A forward-only cursor over rows. After opening it stands on the first row, or at the end when there
 // is none. Failures throw DbError.
 class RecordSet
@@ -69,6 +77,7 @@ public:
 
     // What the rows read so far held that could not be read; nothing for most sources.
     virtual UnreadableValues unreadableValues() const { return {}; }
+    virtual TextCodePage textCodePage() const { return {}; }
 
     // The current row's value of the field with that name, compared without regard to case.
     const Value& value(const QString& fieldName) const;

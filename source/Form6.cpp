@@ -5,6 +5,7 @@
 #include "app/UiServices.h"
 #include "app/WindowSetup.h"
 #include "convert/SharedState.h"
+#include "db/foxpro/ReaderOptions.h"
 
 #include <QTimer>
 
@@ -23,6 +24,32 @@ Form6::Form6(UiServices& ui, SettingsStore& settings, SharedState& state, QWidge
     connect(m_form.PushButton2, &QPushButton::clicked, this, &Form6::PushButton2_Click);
     m_form.Text1->installEventFilter(this);
     Form_Load();
+    connect(m_form.Combo1, &QComboBox::currentIndexChanged, this, &Form6::Combo1_Change);
+}
+
+int Form6::storedCodePageChoice(const SettingsStore& settings)
+{
+    try {
+        return db::foxpro::ReaderOptions::codePageChoice(settings.read(Setting::SourceCodePage));
+    } catch (const Failure&) { // no choice, or the settings cannot be read
+        return db::foxpro::CodePage::Default;
+    }
+}
+
+// Every code page the reader knows, by number and name, then the guess; the stored choice selected.
+void Form6::fillCodePages()
+{
+    for (const db::foxpro::CodePage::Known& page : db::foxpro::CodePage::known())
+        m_form.Combo1->addItem(QStringLiteral("%1 %2").arg(page.number).arg(QLatin1String(page.name)),
+                               page.number);
+    m_form.Combo1->addItem(QStringLiteral("Guess from the text"), db::foxpro::ReaderOptions::Guess);
+    m_form.Combo1->setCurrentIndex(m_form.Combo1->findData(storedCodePageChoice(m_settings)));
+}
+
+void Form6::Combo1_Change()
+{
+    m_settings.write(Setting::SourceCodePage,
+                     db::foxpro::ReaderOptions::codePageChoiceText(m_form.Combo1->currentData().toInt()));
 }
 
 void Form6::Form_Load()
@@ -34,6 +61,7 @@ void Form6::Form_Load()
         m_form.Check1->setChecked(SettingConversion::toBoolean(QLatin1String(Setting::NativeTypes.name),
                                                                m_settings.read(Setting::NativeTypes)));
     });
+    s.run(114, [&] { fillCodePages(); });
 }
 
 bool Form6::eventFilter(QObject* watched, QEvent* event)

@@ -9,9 +9,11 @@ class SettingsStore;
 struct SharedState;
 class UiServices;
 
-// Advanced Options: switches the FoxPro source to a DBC file and remembers the file.
+// Advanced Options: switches the FoxPro source to a DBC file and remembers the file, and chooses the
+// code page of source tables whose header names none.
 //
-// Every edit of the path is stored at once as "DBCFile". OK with a path makes the DBC file the
+// Every edit of the path is stored at once as "DBCFile", every choice of code page as
+// "Source Code Page". OK with a path makes the DBC file the
 // source ("FoxproOption" "1"); Cancel makes the folder the source ("FoxproOption" "2"); closing
 // the window by its title bar (or Escape) changes neither. "Create columns with SQL Server's own
 // types" is stored the moment it changes ("Native Types"); the next table a run converts follows it.
@@ -22,18 +24,24 @@ class Form6 : public QDialog
 public:
     Form6(UiServices& ui, SettingsStore& settings, SharedState& state, QWidget* parent = nullptr);
 
+    // The stored choice of code page (ReaderOptions::unmarkedCodePage); the default when the stored
+    // text is no choice.
+    static int storedCodePageChoice(const SettingsStore& settings);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void Text1_Change();
     void Check1_Click();
+    void Combo1_Change();
     void PushButton5_Click();
     void PushButton1_Click();
     void PushButton2_Click();
 
 private:
     void Form_Load();
+    void fillCodePages();
 
     UiServices& m_ui;
     SettingsStore& m_settings;

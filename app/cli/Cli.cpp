@@ -35,6 +35,9 @@ QString helpText()
         "  --missing-memo refuse|empty\n"
         "      A table whose memo file (.fpt, .dbt) is missing is refused (the default) or read with\n"
         "      every memo, general and blob value empty (NULL).\n"
+        "  --source-code-page N|guess\n"
+        "      The code page of tables whose header names none (default 1252), or guess it from their\n"
+        "      text. A table that names its code page is always read with it.\n"
         "\n"
         "Results go to standard output in UTF-8, errors to standard error, each naming the file and\n"
         "the problem. A record that cannot be read is reported and skipped, and the command goes on.\n"
@@ -46,14 +49,22 @@ QString helpText()
 std::optional<QString> takeReaderOptions(QStringList& arguments, db::foxpro::ReaderOptions& reader)
 {
     for (qsizetype i = 0; i < arguments.size();) {
-        if (arguments[i] != QLatin1String("--missing-memo")) {
+        const QString& option = arguments[i];
+        const QString value = arguments.value(i + 1);
+        if (option == QLatin1String("--missing-memo")) {
+            if (value != QLatin1String("refuse") && value != QLatin1String("empty"))
+                return QStringLiteral("--missing-memo takes refuse or empty, not \"%1\"").arg(value);
+            reader.emptyMissingMemos = value == QLatin1String("empty");
+        } else if (option == QLatin1String("--source-code-page")) {
+            try {
+                reader.unmarkedCodePage = db::foxpro::ReaderOptions::codePageChoice(value);
+            } catch (const Failure& wrong) {
+                return QStringLiteral("--source-code-page: ") + wrong.description();
+            }
+        } else {
             ++i;
             continue;
         }
-        const QString value = arguments.value(i + 1);
-        if (value != QLatin1String("refuse") && value != QLatin1String("empty"))
-            return QStringLiteral("--missing-memo takes refuse or empty, not \"%1\"").arg(value);
-        reader.emptyMissingMemos = value == QLatin1String("empty");
         arguments.remove(i, 2);
     }
     return std::nullopt;

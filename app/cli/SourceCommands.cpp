@@ -7,6 +7,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Foxpro.h"
+#include "db/TableCodePages.h"
 
 #include <QFileInfo>
 
@@ -24,19 +25,6 @@ std::unique_ptr<db::Connection> openSource(const QString& source, const db::foxp
     connection->setCursorLocation(db::ConnectionOptions::UseClient);
     connection->open(Foxpro::connectionString(foxpro, Foxpro::Collating::Machine));
     return connection;
-}
-
-// The source's tables, as the conversion run's table list holds them.
-QStringList tableNames(db::Connection& connection)
-{
-    QStringList names;
-    for (auto schema = connection.openSchema(db::Connection::SchemaTables); !schema->eof();
-         schema->moveNext()) {
-        const db::Value& type = schema->value(QStringLiteral("TABLE_TYPE"));
-        if (std::get_if<QString>(&type) && std::get<QString>(type) == QLatin1String("TABLE"))
-            names << std::get<QString>(schema->value(QStringLiteral("TABLE_NAME")));
-    }
-    return names;
 }
 
 std::unique_ptr<db::RecordSet> openTable(db::Connection& connection, const QString& table)
@@ -175,9 +163,22 @@ void writeJsonHeader(Output& out, const QString& table, const std::vector<db::Fi
 int tables(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     return guarded(streams, [&] {
-        for (const QString& name : tableNames(*openSource(arguments[0], reader)))
-            streams.out.writeLine(name);
-        return 0;
+        const auto connection = openSource(arguments[0], reader);
+        int status = 0;
+        for (const TableCodePages::Entry& entry :
+             TableCodePages::of(*connection, TableCodePages::tableNames(*connection))) {
+            if (!entry.problem.isEmpty()) {
+                streams.out.writeLine(entry.table);
+                streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + entry.problem);
+                status = 1;
+                continue;
+            }
+            streams.out.writeLine(QStringLiteral("%1\t%2\t%3")
+                                      .arg(entry.table)
+                                      .arg(entry.codePage.number)
+                                      .arg(entry.codePage.origin));
+        }
+        return status;
     });
 }
 
@@ -311,7 +312,7 @@ int sql(const QStringList& given, const db::foxpro::ReaderOptions& reader, Strea
         QStringList tables = arguments.mid(1);
         if (tables.isEmpty()) {
             // The conversion run visits its table list from the last table to the first.
-            const QStringList listed = tableNames(*connection);
+            const QStringList listed = TableCodePages::tableNames(*connection);
             tables = QStringList(listed.rbegin(), listed.rend());
         }
         int status = 0;
@@ -327,8 +328,12 @@ std::vector<Command> sourceCommands()
 {
     return {
         {QStringLiteral("tables"), QStringLiteral("SOURCE"),
-         QStringLiteral("Lists the source's tables, one name per line, as a conversion run lists them."), 1,
-         1, tables},
+         QStringLiteral(
+             "Lists the source's tables as a conversion run lists them, one per line, tab-separated:\n"
+             "      name, the code page its text is read in, and where that came from (header,\n"
+             "      user: --source-code-page N, guess: --source-code-page guess). A table that cannot\n"
+             "      be opened is listed by name alone and its error is reported."),
+         1, 1, tables},
         {QStringLiteral("columns"), QStringLiteral("SOURCE TABLE [--code-page N] [--types design|native]"),
          QStringLiteral(
              "Lists a table's columns, one per line, tab-separated: name, ADO type code, ADO type "

@@ -1,13 +1,12 @@
 #include "db/foxpro/CodePage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
 namespace db::foxpro {
 
 namespace {
-
-constexpr int DefaultCodePage = 1252;
 
 // Header mark -> code page: FoxPro's own marks first, then the language-driver ids dBASE writers use.
 int lookupMark(quint8 mark)
@@ -122,7 +121,67 @@ bool isDoubleByte(int number)
 int CodePage::numberForMark(quint8 mark)
 {
     const int number = lookupMark(mark);
-    return number == 0 ? DefaultCodePage : number;
+    return number == 0 ? Default : number;
+}
+
+int CodePage::namedByMark(quint8 mark)
+{
+    return lookupMark(mark);
+}
+
+const std::vector<CodePage::Known>& CodePage::known()
+{
+    static const std::vector<Known> pages = {
+        {437, "U.S. MS-DOS"},
+        {620, "Mazovia (Polish) MS-DOS"},
+        {737, "Greek MS-DOS (437G)"},
+        {850, "International MS-DOS"},
+        {852, "Eastern European MS-DOS"},
+        {857, "Turkish MS-DOS"},
+        {860, "Portuguese MS-DOS"},
+        {861, "Icelandic MS-DOS"},
+        {863, "Canadian French MS-DOS"},
+        {865, "Nordic MS-DOS"},
+        {866, "Russian MS-DOS"},
+        {874, "Thai Windows"},
+        {895, "Kamenicky (Czech) MS-DOS"},
+        {932, "Japanese Windows"},
+        {936, "Chinese Simplified (PRC, Singapore) Windows"},
+        {949, "Korean Windows"},
+        {950, "Traditional Chinese (Hong Kong SAR, Taiwan) Windows"},
+        {1250, "Eastern European Windows"},
+        {1251, "Russian Windows"},
+        {1252, "Windows ANSI"},
+        {1253, "Greek Windows"},
+        {1254, "Turkish Windows"},
+        {1255, "Hebrew Windows"},
+        {1256, "Arabic Windows"},
+        {1257, "Baltic Windows"},
+        {10000, "Standard Macintosh"},
+        {10006, "Greek Macintosh"},
+        {10007, "Russian Macintosh"},
+        {10029, "Macintosh EE"},
+    };
+    return pages;
+}
+
+bool CodePage::isKnown(int number)
+{
+    const std::vector<Known>& pages = known();
+    return std::any_of(pages.begin(), pages.end(), [&](const Known& page) { return page.number == number; });
+}
+
+QString CodePage::originName(Origin origin)
+{
+    switch (origin) {
+    case Origin::Header:
+        return QStringLiteral("header");
+    case Origin::User:
+        return QStringLiteral("user");
+    case Origin::Guess:
+        break;
+    }
+    return QStringLiteral("guess");
 }
 
 CodePage::CodePage(int number) : m_number(number)
@@ -131,8 +190,8 @@ CodePage::CodePage(int number) : m_number(number)
     const QByteArray windows = windowsName(number);
     QStringDecoder decoder(name ? name : windows.constData());
     if (!decoder.isValid()) {
-        m_number = DefaultCodePage;
-        decoder = QStringDecoder(windowsName(DefaultCodePage).constData());
+        m_number = Default;
+        decoder = QStringDecoder(windowsName(Default).constData());
     }
     if (isDoubleByte(m_number)) {
         m_singleByte = false;

@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <vector>
 
 namespace db::foxpro {
 
@@ -15,8 +16,32 @@ namespace db::foxpro {
 class CodePage
 {
 public:
+    struct Known
+    {
+        int number;
+        const char* name;
+    };
+
+    // Where a table's code page came from: its header mark, the user's choice for tables whose header
+    // names none, or a guess from their text.
+    enum class Origin
+    {
+        Header,
+        User,
+        Guess
+    };
+
+    // The code page of tables whose header names none, unless the user chooses another.
+    static constexpr int Default = 1252;
+
     // The code page number a header mark names; mark 0 (none) and unknown marks read as Windows-1252.
     static int numberForMark(quint8 mark);
+    // The code page a header mark names, or 0 when it names none this reader knows.
+    static int namedByMark(quint8 mark);
+    // Every code page this reader decodes, with its name, in ascending number.
+    static const std::vector<Known>& known();
+    static bool isKnown(int number);
+    static QString originName(Origin origin);
 
     // A code page this reader does not know reads as Windows-1252.
     explicit CodePage(int number);

@@ -2,20 +2,32 @@
 
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
+#include "db/foxpro/CodePage.h"
 
 #include <QString>
 
 namespace db::foxpro {
 
 // What a connection to FoxPro files decides for every table it reads, chosen by pairs of the
-// connection string that only our reader knows: "Missing Memo=refuse|empty".
+// connection string that only our reader knows: "Missing Memo=refuse|empty" and "Code Page=N|guess".
 struct ReaderOptions
 {
+    // unmarkedCodePage: guess the code page from the table's text.
+    static constexpr int Guess = 0;
+
     // A table whose memo file is missing is read with every memo, general and blob value NULL
     // instead of being refused.
     bool emptyMissingMemos = false;
+    // The code page of tables whose header names none (one CodePage knows), or Guess. A table that
+    // names its code page is always read with it.
+    int unmarkedCodePage = CodePage::Default;
 
-    // The pairs that choose these options, "" for the defaults: "Missing Memo=empty;".
+    // The choice as a user writes it: the number, or "guess". Throws DbError naming a text that is
+    // neither a known code page nor "guess".
+    static int codePageChoice(const QString& text);
+    static QString codePageChoiceText(int choice);
+
+    // The pairs that choose these options, "" for the defaults: "Missing Memo=empty;Code Page=866;".
     QString connectionText() const;
     // The options a connection string chooses; throws DbError naming a value it does not know.
     static ReaderOptions from(const ConnectionString& connectionString);

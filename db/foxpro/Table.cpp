@@ -2,6 +2,7 @@
 
 #include "db/AdoType.h"
 #include "db/DbError.h"
+#include "db/foxpro/CodePageGuess.h"
 #include "db/foxpro/FieldValues.h"
 #include "db/foxpro/FileLookup.h"
 
@@ -102,10 +103,11 @@ std::unique_ptr<Table> Table::open(const QString& path, const ReaderOptions& opt
                 QStringLiteral("%1: the table has memo fields but its memo file is missing.").arg(path));
     }
     return std::make_unique<Table>(std::move(source), std::move(memo),
-                                   MemoFile::styleFor(memoPath, header.version));
+                                   MemoFile::styleFor(memoPath, header.version), options);
 }
 
-Table::Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> memo, MemoFile::Style memoStyle)
+Table::Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> memo, MemoFile::Style memoStyle,
+             const ReaderOptions& options)
     : m_source(std::move(source)), m_header(readTableHeader(*m_source)), m_visible(m_header.visibleFields()),
       m_codePage(CodePage::numberForMark(m_header.codePageMark)), m_binaryText(WindowsLatin)
 {
@@ -114,6 +116,38 @@ Table::Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> mem
     const qint64 room = (m_source->size() - m_header.headerLength) / m_header.recordLength;
     m_wholeRecords = static_cast<quint32>(std::min<qint64>(m_header.recordCount, room));
     m_record.resize(m_header.recordLength);
+    if (CodePage::namedByMark(m_header.codePageMark) == 0) {
+        m_codePageOrigin = options.unmarkedCodePage == ReaderOptions::Guess ? CodePage::Origin::Guess
+                                                                            : CodePage::Origin::User;
+        const int number = unmarkedCodePage(options);
+        if (number != m_codePage.number())
+            m_codePage = CodePage(number);
+    }
+}
+
+// The guess reads the text fields of the first records, up to the guesser's sample size.
+int Table::unmarkedCodePage(const ReaderOptions& options)
+{
+    if (options.unmarkedCodePage != ReaderOptions::Guess)
+        return options.unmarkedCodePage;
+    std::vector<const FieldDescriptor*> texts;
+    for (int index : m_visible) {
+        const FieldDescriptor& field = m_header.fields[index];
+        if ((field.type == 'C' || field.type == 'V') && !field.binary)
+            texts.push_back(&field);
+    }
+    CodePageGuess guess;
+    try {
+        for (quint32 index = 0; !texts.empty() && index < m_wholeRecords && !guess.full(); ++index) {
+            if (!load(index))
+                break;
+            for (const FieldDescriptor* field : texts)
+                guess.add(QByteArrayView(m_record.constData() + field->offset, field->length));
+        }
+    } catch (const DbError&) {
+        // A record that cannot be read ends the sample; reading the table reports it.
+    }
+    return guess.bestCodePage();
 }
 
 std::vector<Field> Table::columns(const QStringList& names)

@@ -26,7 +26,8 @@ public:
     static std::unique_ptr<Table> open(const QString& path, const ReaderOptions& options = {});
 
     // A table over given sources; without `memo` every memo value is NULL.
-    Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> memo, MemoFile::Style memoStyle);
+    Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> memo, MemoFile::Style memoStyle,
+          const ReaderOptions& options = {});
 
     const QString& fileName() const { return m_source->name(); }
     const TableHeader& header() const { return m_header; }
@@ -59,10 +60,15 @@ public:
     QByteArrayView memoBytes(int index);
     // The memo values decoding could not read (a damaged memo file) and gave as NULL.
     const UnreadableValues& unreadableMemos() const { return m_unreadableMemos; }
+    // The code page the table's text is read in, and where that choice came from.
+    int codePage() const { return m_codePage.number(); }
+    CodePage::Origin codePageOrigin() const { return m_codePageOrigin; }
     // Text in the table's code page.
     QString decodeText(QByteArrayView bytes) { return m_codePage.decode(bytes); }
 
 private:
+    // The code page of a table whose header names none: the user's, or guessed from its text.
+    int unmarkedCodePage(const ReaderOptions& options);
     bool isNullBitSet(int bit) const;
     void text(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
     void varying(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
@@ -73,6 +79,7 @@ private:
     std::vector<int> m_visible;
     std::optional<MemoFile> m_memo;
     CodePage m_codePage;
+    CodePage::Origin m_codePageOrigin = CodePage::Origin::Header;
     CodePage m_binaryText;  // untranslated (NOCPTRANS) C and V fields read as Windows-1252
     QByteArray m_memoSpill; // memo bytes that could not be viewed in place
     UnreadableValues m_unreadableMemos;

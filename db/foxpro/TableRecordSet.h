@@ -26,6 +26,10 @@ public:
     qint64 recordCount() const override;
     void close() override;
     UnreadableValues unreadableValues() const override { return m_table->unreadableMemos(); }
+    TextCodePage textCodePage() const override
+    {
+        return {m_table->codePage(), CodePage::originName(m_table->codePageOrigin())};
+    }
 
 private:
     void advanceFrom(quint32 index);

@@ -2,6 +2,7 @@
 // tables beside the program and, as "SQL Server", the SQLite ODBC driver in a private ODBC
 // configuration (one per process, so this is a test program of its own).
 #include "app/Form1.h"
+#include "tests/support/DbfBuilder.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/PrivateOdbcConfig.h"
 #include "tests/support/RecordingSettings.h"
@@ -52,6 +53,19 @@ private slots:
     {
         set("Text2", QStringLiteral(FERRANDINE_SOURCE_DIR "/app/companion/Samples"));
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Connection successful."));
+        QCOMPARE(m_ui->callsOf(FakeUiServices::Kind::Message)[0].extra,
+                 QString()); // every sample names its own
+        // The details name the tables that name no code page and what they will be read as.
+        writeFile(m_dir.filePath(QStringLiteral("dos.dbf")), DbfBuilder(0x03, 0).field("A", 'C', 1).bytes());
+        writeFile(m_dir.filePath(QStringLiteral("marked.dbf")),
+                  DbfBuilder(0x03, 0x65).field("A", 'C', 1).bytes());
+        set("Text2", m_dir.path());
+        m_settings->write(Setting::SourceCodePage, QStringLiteral("866"));
+        QCOMPARE(pressed("PushButton8"), QStringLiteral("Connection successful."));
+        QCOMPARE(
+            m_ui->callsOf(FakeUiServices::Kind::Message)[0].extra,
+            QStringLiteral(
+                "Tables that name no code page:\ndos: read as 866 Russian MS-DOS (chosen in the options)\n"));
         set("Text2", m_dir.filePath(QStringLiteral("no such folder")));
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Could not connect."));
         // DBC mode without a file.

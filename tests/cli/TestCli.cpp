@@ -66,8 +66,22 @@ private slots:
     void listsTables()
     {
         const Result r = run({QStringLiteral("tables"), m_dir.path()});
-        QCOMPARE(r.out, QStringLiteral("empty\npeople\n"));
+        QCOMPARE(r.out, QStringLiteral("empty\t1252\theader\npeople\t1252\theader\n"));
         QCOMPARE(r.code, 0);
+        // The code page of a table that names none: the user's, or a guess; a wrong choice is refused.
+        writeFile(m_dir.filePath(QStringLiteral("dos.dbf")),
+                  DbfBuilder(0x03, 0).field("A", 'C', 3).record({"\x8C\xAE\xE1"}).bytes());
+        QCOMPARE(run({"tables", "--source-code-page", "866", m_dir.path()}).out.section('\n', 0, 0),
+                 "dos\t866\tuser");
+        QCOMPARE(run({"tables", m_dir.path(), "--source-code-page", "guess"}).out.section('\n', 0, 0),
+                 "dos\t1252\tguess");
+        QCOMPARE(run({"rows", "--source-code-page", "866", m_dir.path(), "dos"}).out.section('\n', 1, 1),
+                 "[\"Мос\"]");
+        const Result wrong = run({"tables", m_dir.path(), "--source-code-page", "65001"});
+        QCOMPARE(wrong.code, 1);
+        QVERIFY2(wrong.err.contains("\"65001\" is neither a code page this reader knows nor \"guess\""),
+                 qPrintable(wrong.err));
+        QFile::remove(m_dir.filePath(QStringLiteral("dos.dbf")));
     }
 
     void listsColumnsWithTheirMapping()

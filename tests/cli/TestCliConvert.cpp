@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -80,16 +81,25 @@ void TestCliConvert::convertsEveryTable()
         figures.record({"   .  ", " .                  "}).record({"  1.25", "0.5"});
         writeFile(m_source + "/" + name + ".dbf", figures.bytes());
     }
+    // Russian DOS text in a table whose header names no code page, read with the guess.
+    const QString title = QStringLiteral("Рефакторинг. Улучшение существующего кода");
+    QStringEncoder dos("IBM866");
+    QVERIFY(dos.isValid());
+    writeFile(m_source + "/books.dbf",
+              DbfBuilder(0x03, 0).field("TITLE", 'C', title.size()).record({dos.encode(title)}).bytes());
     const Result result = convert({m_source, "--server", "db.example", "--port", "1500", "--database",
-                                   m_dir->filePath("target.db"), "--user", "sa", "--password-stdin"});
+                                   m_dir->filePath("target.db"), "--user", "sa", "--password-stdin",
+                                   "--source-code-page", "guess"});
     QCOMPARE(result.err, QString());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, QString("dos: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
                                  "dbase: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
+                                 "books: 1 row(s) read, 2 statement(s) succeeded, 0 failed.\n"
                                  "beta: 1 row(s) read, 2 statement(s) succeeded, 0 failed.\n"
                                  "alpha: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
-                                 "Done: 4 table(s), 0 failed step(s).\n"));
-    QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "dbase", "dos"}));
+                                 "Done: 5 table(s), 0 failed step(s).\n"));
+    QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "books", "dbase", "dos"}));
+    QCOMPARE(m_target->rows("books"), (std::vector<QStringList>{{title}}));
     for (const char* name : {"dos", "dbase"})
         QCOMPARE(m_target->rows(name), (std::vector<QStringList>{{"", ""}, {"1.25", "0.5"}}));
     QCOMPARE(m_target->rows("alpha"), (std::vector<QStringList>{{"1", "Zoë     "}, {"2", "O'Neil  "}}));

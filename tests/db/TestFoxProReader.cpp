@@ -5,6 +5,8 @@
 #include "db/AdoType.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/foxpro/CodePage.h"
+#include "db/foxpro/CodePageGuess.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,6 +21,48 @@ QString source(const QString& path)
 {
     return QStringLiteral("Provider=vfpoledb.1;Data Source=%1;Collating Sequence=machine;").arg(path);
 }
+
+// Text written in a single-byte code page; a character it lacks becomes "?".
+QByteArray encoded(const QString& text, int codePage)
+{
+    foxpro::CodePage page(codePage);
+    QByteArray bytes;
+    for (QChar c : text) {
+        char found = '?';
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            if (page.decode(QByteArrayView(&byte, 1)).at(0) == c)
+                found = byte;
+        }
+        bytes += found;
+    }
+    return bytes;
+}
+
+const QString Russian = QStringLiteral(
+    "Рефакторинг. Улучшение существующего кода. Мартин Фаулер. Совершенный код. Стив Макконнелл. Приёмы "
+    "объектно-ориентированного проектирования. Чистый код: создание, анализ и рефакторинг. "
+    "Программист-прагматик.");
+const QString Ukrainian = QStringLiteral(
+    "Кобзар. Тарас Шевченко. Лісова пісня. Леся Українка. Тіні забутих предків. Михайло Коцюбинський. Захар "
+    "Беркут. Іван Франко. Місто. Валер'ян Підмогильний. Інтермецо. Земля. Ольга Кобилянська. Її щастя є.");
+const QString Polish = QStringLiteral(
+    "Pan Tadeusz, czyli ostatni zajazd na Litwie. Adam Mickiewicz. Lalka. Bolesław Prus. Ogniem i mieczem. "
+    "Henryk Sienkiewicz. Wrocław, Łódź, Gdańsk, Kraków, Poznań. Źródło, żółć, gęślą jaźń. Przedwiośnie.");
+const QString Czech = QStringLiteral(
+    "Osudy dobrého vojáka Švejka za světové války. Jaroslav Hašek. Babička. Božena Němcová. Válka s mloky. "
+    "Karel Čapek. Žluťoučký kůň úpěl ďábelské ódy. Příliš mnoho řečí. Plzeň, Ústí nad Labem, České "
+    "Budějovice.");
+const QString Greek = QStringLiteral(
+    "Η Οδύσσεια του Ομήρου. Ο Καπετάν Μιχάλης. Νίκος Καζαντζάκης. Βίος και πολιτεία του Αλέξη Ζορμπά. Η "
+    "φόνισσα. Αλέξανδρος Παπαδιαμάντης. Αθήνα, Θεσσαλονίκη, Πάτρα, Ηράκλειο.");
+const QString Turkish = QStringLiteral(
+    "Çalıkuşu. Reşat Nuri Güntekin. İnce Memed. Yaşar Kemal. Kürk Mantolu Madonna. Sabahattin Ali. Saatleri "
+    "Ayarlama Enstitüsü. Ahmet Hamdi Tanpınar. İstanbul, İzmir, Eskişehir, Muğla, Diyarbakır.");
+const QString Western = QStringLiteral("Die Leiden des jungen Werther. Johann Wolfgang von Goethe. Der "
+                                       "Zauberberg. Straße, Müller, Köln, Zürich. "
+                                       "À la recherche du temps perdu. Les Misérables. Cien años de soledad. "
+                                       "Gabriel García Márquez. São Paulo.");
 
 QString errorOf(const std::function<void()>& action)
 {
@@ -356,26 +400,84 @@ private slots:
     void decodesTextInTheTablesCodePage_data()
     {
         QTest::addColumn<int>("mark");
+        QTest::addColumn<QString>("choice"); // for tables that name no code page
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("Mazovia") << 0x69 << QByteArray("\x86\x8D\x92\x9E\xA4\xA7")
+        const QString none;
+        QTest::newRow("Mazovia") << 0x69 << none << QByteArray("\x86\x8D\x92\x9E\xA4\xA7")
                                  << QStringLiteral("ąćłśńż");
-        QTest::newRow("Kamenicky") << 0x68 << QByteArray("\x80\x87\x9B\xA6\xA8") << QStringLiteral("ČčŠŮš");
-        QTest::newRow("Russian DOS") << 0x65 << QByteArray("\x8C\xAE\xE1") << QStringLiteral("Мос");
-        QTest::newRow("Eastern European Windows") << 0xC8 << QByteArray("\x8A\xB9") << QStringLiteral("Šą");
-        QTest::newRow("Chinese Windows") << 0x7A << QByteArray("\xD6\xD0\xCE\xC4") << QStringLiteral("中文");
-        QTest::newRow("no mark") << 0x00 << QByteArray("\x80\xE9") << QStringLiteral("€é");
-        QTest::newRow("unknown mark") << 0xEE << QByteArray("\x80\x8D") << QStringLiteral("€\u008D");
+        QTest::newRow("Kamenicky") << 0x68 << none << QByteArray("\x80\x87\x9B\xA6\xA8")
+                                   << QStringLiteral("ČčŠŮš");
+        QTest::newRow("Russian DOS") << 0x65 << none << QByteArray("\x8C\xAE\xE1") << QStringLiteral("Мос");
+        QTest::newRow("Eastern European Windows")
+            << 0xC8 << none << QByteArray("\x8A\xB9") << QStringLiteral("Šą");
+        QTest::newRow("Chinese Windows")
+            << 0x7A << none << QByteArray("\xD6\xD0\xCE\xC4") << QStringLiteral("中文");
+        QTest::newRow("no mark") << 0x00 << none << QByteArray("\x80\xE9") << QStringLiteral("€é");
+        QTest::newRow("unknown mark") << 0xEE << none << QByteArray("\x80\x8D") << QStringLiteral("€\u008D");
+        QTest::newRow("no mark, 866 chosen")
+            << 0x00 << "866" << QByteArray("\x8C\xAE\xE1") << QStringLiteral("Мос");
+        QTest::newRow("no mark, guess") << 0x00 << "guess" << encoded(Russian, 866) << Russian;
+        QTest::newRow("no mark, ASCII, guess") << 0x00 << "guess" << QByteArray("Moscow") << "Moscow";
+        QTest::newRow("no mark, ASCII, 866") << 0x00 << "866" << QByteArray("Moscow") << "Moscow";
+        QTest::newRow("named, 866 chosen") << 0xC9 << "866" << encoded(Russian, 1251) << Russian;
+        QTest::newRow("named, guess") << 0x03 << "guess" << encoded(Russian, 1251)
+                                      << foxpro::CodePage(1252).decode(encoded(Russian, 1251));
     }
 
     void decodesTextInTheTablesCodePage()
     {
         QFETCH(int, mark);
+        QFETCH(QString, choice);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         writeFile(path("words.dbf"),
                   DbfBuilder(0x30, quint8(mark)).field("W", 'C', bytes.size()).record({bytes}).bytes());
-        QCOMPARE(std::get<QString>(open(QStringLiteral("words"))->values()[0]), text);
+        m_connection = std::make_unique<Connection>();
+        m_connection->open(source(m_dir.path()) +
+                           (choice.isEmpty() ? QString() : "Code Page=" + choice + ';'));
+        auto rs = m_connection->openRecordSet(QStringLiteral("SELECT * FROM `words`"));
+        QCOMPARE(std::get<QString>(rs->values()[0]), text);
+        const bool named = foxpro::CodePage::namedByMark(quint8(mark)) != 0;
+        QCOMPARE(rs->textCodePage().origin, named ? "header" : choice == "guess" ? "guess" : "user");
+    }
+
+    // The guess on texts in each code page; short texts and texts in two code pages fall back.
+    void guessesTheCodePageOfText_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("written"); // the code page whose reading must come out, 0: must fall back
+        QString ukrainianDos = Ukrainian;
+        ukrainianDos.replace(u'і', u'i')
+            .replace(u'І', u'I'); // code page 866 has no і: DOS used the Latin one
+        const std::vector<std::tuple<const char*, QString, int>> texts = {
+            {"Russian", Russian, 866},      {"Russian", Russian, 1251}, {"Ukrainian", ukrainianDos, 866},
+            {"Ukrainian", Ukrainian, 1251}, {"Polish", Polish, 852},    {"Polish", Polish, 1250},
+            {"Czech", Czech, 852},          {"Czech", Czech, 1250},     {"Greek", Greek, 737},
+            {"Greek", Greek, 1253},         {"Turkish", Turkish, 857},  {"Turkish", Turkish, 1254},
+            {"Western", Western, 437},      {"Western", Western, 850},  {"Western", Western, 1252},
+        };
+        for (const auto& [language, text, page] : texts)
+            QTest::addRow("%s %d", language, page) << encoded(text, page) << page;
+        QTest::newRow("ASCII only") << QByteArray("Plain names, no accents at all") << 0;
+        QTest::newRow("short Russian") << encoded(QStringLiteral("Да, Юг"), 866) << 0;
+        QTest::newRow("short Polish") << encoded(QStringLiteral("Łódź, Kraków"), 1250) << 0;
+        QTest::newRow("Russian in two pages") << encoded(Russian, 866) + encoded(Russian, 1251) << 0;
+        QTest::newRow("Greek and Russian DOS") << encoded(Greek, 737) + encoded(Russian, 866) << 0;
+    }
+
+    void guessesTheCodePageOfText()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, written);
+        foxpro::CodePageGuess guess;
+        for (qsizetype at = 0; at < text.size(); at += 7) // fed field by field
+            guess.add(text.mid(at, 7));
+        const int guessed = guess.bestCodePage();
+        if (written == 0)
+            QCOMPARE(guessed, 1252);
+        else // a code page that reads the text alike serves as well (437 and 850 for most Western text)
+            QCOMPARE(foxpro::CodePage(guessed).decode(text), foxpro::CodePage(written).decode(text));
     }
 
     void listsFolderTablesAndRefusesMissingSources()

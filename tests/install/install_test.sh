@@ -37,9 +37,9 @@ expect_equal "installed files" "$expected_files" "$(cd "$prefix" && find . -type
 
 cli=$prefix/bin/ferrandine-cli
 expect_equal "--version" "ferrandine-cli $version" "$("$cli" --version)"
-expect_equal "tables of the installed samples" "alltypes
-customers
-orders" "$("$cli" tables "$prefix/share/ferrandine/Samples")"
+expect_equal "tables of the installed samples" "alltypes	1252	header
+customers	1252	header
+orders	850	header" "$("$cli" tables "$prefix/share/ferrandine/Samples")"
 "$cli" sql "$prefix/share/ferrandine/Samples" >"$work/samples.sql" || fail "sql on the installed samples"
 grep -q '^CREATE TABLE \[customers\]' "$work/samples.sql" || fail "no CREATE TABLE [customers] in the statements"
 

@@ -7,6 +7,7 @@
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/RecordingSettings.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -82,6 +83,28 @@ private slots:
         }
         Form6 again(*m_ui, *m_settings, m_state);
         QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("Check1"))->isChecked());
+        QVERIFY(m_ui->errors().isEmpty());
+    }
+
+    // The choice lists every code page the reader knows and the guess; it is stored at once and read
+    // afresh whenever the main window describes the source to a run.
+    void codePageChoiceIsStored()
+    {
+        Form1 window(*m_ui, *m_settings, nullptr, [] { return 1; });
+        auto combo = [](Form6& form) { return form.findChild<QComboBox*>(QStringLiteral("Combo1")); };
+        Form6 form(*m_ui, *m_settings, m_state);
+        QCOMPARE(combo(form)->currentText(), QStringLiteral("1252 Windows ANSI"));
+        QCOMPARE(combo(form)->itemText(combo(form)->count() - 1), QStringLiteral("Guess from the text"));
+        QVERIFY(m_settings->writesOf(Setting::SourceCodePage).isEmpty());
+        combo(form)->setCurrentIndex(combo(form)->findText(QStringLiteral("866 Russian MS-DOS")));
+        QCOMPARE(window.foxProSource().reader.unmarkedCodePage, 866);
+        combo(form)->setCurrentIndex(combo(form)->count() - 1);
+        QCOMPARE(m_settings->writesOf(Setting::SourceCodePage), QStringList({"866", "guess"}));
+        QCOMPARE(window.foxProSource().reader.unmarkedCodePage, 0);
+        Form6 again(*m_ui, *m_settings, m_state);
+        QCOMPARE(combo(again)->currentText(), QStringLiteral("Guess from the text"));
+        m_settings->write(Setting::SourceCodePage, QStringLiteral("65001")); // no code page the reader knows
+        QCOMPARE(window.foxProSource().reader.unmarkedCodePage, 1252);
         QVERIFY(m_ui->errors().isEmpty());
     }
 

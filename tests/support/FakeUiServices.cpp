@@ -1,8 +1,8 @@
 #include "tests/support/FakeUiServices.h"
 
-void FakeUiServices::showMessage(QObject* owner, const QString& text)
+void FakeUiServices::showMessage(QObject* owner, const QString& text, const QString& details)
 {
-    calls.push_back({Kind::Message, owner, text, applicationTitle(), {}});
+    calls.push_back({Kind::Message, owner, text, applicationTitle(), details});
 }
 
 bool FakeUiServices::askYesNo(QObject* owner, const QString& text, const QString& title)

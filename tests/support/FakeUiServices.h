@@ -31,10 +31,10 @@ public:
         QObject* owner = nullptr;
         QString text;  // message, question, error text, address, path, clipboard text or prompt
         QString title; // question title, dialog title or filter
-        QString extra; // start folder / start file
+        QString extra; // start folder / start file, or a message's details
     };
 
-    void showMessage(QObject* owner, const QString& text) override;
+    void showMessage(QObject* owner, const QString& text, const QString& details) override;
     bool askYesNo(QObject* owner, const QString& text, const QString& title) override;
     void showError(QObject* owner, const QString& text) override;
     void openUrl(const QUrl& url) override;
