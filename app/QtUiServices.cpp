@@ -24,10 +24,11 @@ QString displayed(QString text)
 
 } // namespace
 
-void QtUiServices::showMessage(QObject* owner, const QString& text)
+void QtUiServices::showMessage(QObject* owner, const QString& text, const QString& details)
 {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), displayed(text), QMessageBox::Ok,
                     ownerWidget(owner));
+    box.setDetailedText(details);
     box.exec();
 }
 
@@ -45,14 +46,14 @@ void QtUiServices::showError(QObject* owner, const QString& text)
     box.exec();
 }
 
-void QtUiServices::openUrl(const QUrl& url)
+bool QtUiServices::openUrl(const QUrl& url)
 {
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
-void QtUiServices::openDocument(const QString& path)
+bool QtUiServices::openDocument(const QString& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 bool QtUiServices::clearClipboard()

@@ -29,7 +29,7 @@ namespace {
 class BenchUi final : public HeadlessUiServices
 {
 public:
-    void showMessage(QObject*, const QString&) override { ++messages; }
+    void showMessage(QObject*, const QString&, const QString&) override { ++messages; }
     void showError(QObject*, const QString& text) override { std::printf("error: %s\n", qPrintable(text)); }
     bool clearClipboard() override
     {

@@ -18,6 +18,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2
     unixodbc unixodbc-dev odbcinst tdsodbc libsqliteodbc sqlite3
     xvfb xauth
+    xdg-utils
 )
 
 missing=()

@@ -33,6 +33,8 @@ class TestConnectionTests : public QObject
         [&] { QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor); }();
         return m_ui->messages().join(QLatin1Char('|'));
     }
+    // The details of the last message: the driver's or reader's reason.
+    QString details() const { return m_ui->callsOf(FakeUiServices::Kind::Message).back().details; }
 
 private slots:
     void initTestCase()
@@ -52,8 +54,10 @@ private slots:
     {
         set("Text2", QStringLiteral(FERRANDINE_SOURCE_DIR "/app/companion/Samples"));
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Connection successful."));
+        QCOMPARE(details(), QString());
         set("Text2", m_dir.filePath(QStringLiteral("no such folder")));
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Could not connect."));
+        QVERIFY2(details().contains(QLatin1String("no such folder")), qPrintable(details()));
         // DBC mode without a file.
         m_form->state().OptionDBC1 = true;
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Could not connect."));
@@ -74,6 +78,7 @@ private slots:
         set("Text8", m_dir.filePath(QStringLiteral("no/such/folder.db")));
         QCOMPARE(pressed("PushButton6"),
                  QStringLiteral("Could not connect. Please check with your administrator."));
+        QVERIFY(!details().isEmpty());
         QVERIFY(m_ui->errors().isEmpty());
     }
 };
