@@ -13,6 +13,7 @@
 #include "preview/Form4.h"
 #include "preview/StatementListModel.h"
 
+#include <QKeyEvent>
 #include <QScopedValueRollback>
 
 namespace {
@@ -50,7 +51,24 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
     connect(m_form.PushButton9, &QPushButton::clicked, this, &Form2::PushButton9_Click);
     connect(m_form.ListView1, &StatementView::lineClicked, this, &Form2::ListView1_Click);
     Form_Load();
+    m_form.ListView1->installEventFilter(this);
     m_form.ListView1->setFocus();
+}
+
+// Enter on a line edits it, as a click does; it never reaches the window's default button, which
+// would run or leave the list.
+bool Form2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_form.ListView1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const QModelIndex current = m_form.ListView1->currentIndex();
+            if (current.isValid())
+                ListView1_Click(current.row() + 1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Form2::Form_Load()

@@ -28,6 +28,9 @@ public:
     Form2(UiServices& ui, SharedState& shared, StatementListModel& statements, DatatypeRowsModel& datatypes,
           int& errorLine, QWidget* parent = nullptr);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Form_Load();
     void PushButton1_Click();

@@ -386,6 +386,16 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center() + QPoint(40, 0));
         QCOMPARE(editedLine, 2);
         QCOMPARE(editedText, QStringLiteral("second"));
+        // Enter on the current line edits it too, and never presses Execute SQL.
+        editedLine = 0;
+        whenModalShows([&](QWidget* modal) {
+            editedLine = qobject_cast<Form4*>(modal)->ListLine;
+            modal->close();
+        });
+        list->setCurrentIndex(m_statements.index(0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(editedLine, 1);
+        QVERIFY(m_ui.calls.empty() && window->isVisible() && !m_shared.SQLFormOK);
         QCOMPARE(m_statements.lineText(2), QStringLiteral("second"));
     }
 
