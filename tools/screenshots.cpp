@@ -109,11 +109,23 @@ bool shootSituations(const QDir& out, Form1& main, Form2& preview)
     main.setConversionRun([] {}, [] { return true; });
     ok = shootModal(out.filePath(QStringLiteral("close-during-run.png")), [&] { main.close(); }) && ok;
     main.setConversionRun([] {}, [] { return false; });
-    // Without a connection every line fails; each error box is closed as it comes.
+    // Without a connection every line fails; each error box is closed as it comes. After the second
+    // one "< Back" is pressed while the list runs, and its question is saved and answered No.
     QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->close();
+    int errorBoxes = 0;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (QAbstractButton* no = box->button(QMessageBox::No)) {
+            ok = box->grab().toImage().save(out.filePath(QStringLiteral("stop-executing.png"))) && ok;
+            no->click();
+            return;
+        }
+        box->close();
+        if (++errorBoxes == 2)
+            QTimer::singleShot(
+                0, [&] { preview.findChild<QPushButton*>(QStringLiteral("PushButton5"))->click(); });
     });
     closer.start(50);
     main.state().mssql_conn.reset();
