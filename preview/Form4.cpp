@@ -16,6 +16,20 @@ namespace {
 // no-break spaces into spaces and U+2028 into LF, so the raw text is compared and only what the user
 // changed is written back: the unchanged start and end of the line keep their own characters, and a
 // line break typed in between takes the form of the line's breaks (CR LF when it used only those).
+// Where each character of `shown` starts in `original`, and one entry more for the end: a CR LF pair
+// is one shown character.
+std::vector<qsizetype> originalStarts(const QString& original, const QString& shown)
+{
+    std::vector<qsizetype> start(std::size_t(shown.size()) + 1, original.size());
+    for (qsizetype i = 0, k = 0; k < shown.size() && i < original.size(); ++k) {
+        start[std::size_t(k)] = i;
+        const bool pair = shown.at(k) == QChar::ParagraphSeparator && original.at(i) == u'\r' &&
+                          i + 1 < original.size() && original.at(i + 1) == u'\n';
+        i += pair ? 2 : 1;
+    }
+    return start;
+}
+
 QString writtenText(const QString& original, const QString& shown, const QString& edited)
 {
     if (edited == shown)
@@ -27,14 +41,7 @@ QString writtenText(const QString& original, const QString& shown, const QString
     while (suffix < shown.size() - prefix && suffix < edited.size() - prefix &&
            shown.at(shown.size() - 1 - suffix) == edited.at(edited.size() - 1 - suffix))
         ++suffix;
-    // Where each shown character starts in the original: a CR LF pair is one shown character.
-    std::vector<qsizetype> start(std::size_t(shown.size()) + 1, original.size());
-    for (qsizetype i = 0, k = 0; k < shown.size() && i < original.size(); ++k) {
-        start[std::size_t(k)] = i;
-        const bool pair = shown.at(k) == QChar::ParagraphSeparator && original.at(i) == u'\r' &&
-                          i + 1 < original.size() && original.at(i + 1) == u'\n';
-        i += pair ? 2 : 1;
-    }
+    const std::vector<qsizetype> start = originalStarts(original, shown);
     static const QRegularExpression bareBreak(QStringLiteral("\\r(?!\\n)|(?<!\\r)\\n"));
     const bool pairsOnly = original.contains(QLatin1String("\r\n")) && !original.contains(bareBreak);
     QString typed = edited.sliced(prefix, edited.size() - prefix - suffix);
