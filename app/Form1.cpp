@@ -30,6 +30,7 @@ Form1::Form1(UiServices& ui, SettingsStore& settings, QWidget* parent, ChanceSou
     m_form.setupUi(this);
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
+    WindowSetup::enterPressesButtons(*this);
     setUpPointer();
     connectHandlers();
     Form_Load();
@@ -55,7 +56,7 @@ void Form1::connectHandlers()
     connect(m_form.PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(m_form.PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(m_form.PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
-    // Text2, Text5 and Text6 select their whole text when they get the focus.
+    // Text2, Text5 and Text6 select their whole text when the user moves the focus into them.
     for (QLineEdit* box : {m_form.Text2, m_form.Text5, m_form.Text6})
         box->installEventFilter(this);
 }
@@ -70,7 +71,7 @@ void Form1::setUpPointer()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn) {
+    if (WindowSetup::focusComesFromUser(*event)) {
         // Select after the line edit's own focus handling, which would otherwise undo it.
         auto* box = static_cast<QLineEdit*>(watched);
         QTimer::singleShot(0, box, &QLineEdit::selectAll);
@@ -79,9 +80,16 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 }
 
 // Nothing is stored here: every setting was stored when it changed. Quitting also ends the event
-// loops of any window still open.
+// loops of any window still open. A run in progress would leave its current table incomplete, so
+// the user is asked first.
 void Form1::closeEvent(QCloseEvent* event)
 {
+    if (m_runInProgress && m_runInProgress() &&
+        !m_ui.askYesNo(this, QStringLiteral("A conversion is running. Stop it? The table being copied will "
+                                            "be incomplete."))) {
+        event->ignore();
+        return;
+    }
     event->accept();
     emit closing();
     QCoreApplication::exit(0);

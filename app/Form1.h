@@ -49,8 +49,13 @@ public:
     QProgressBar& progressBar() { return *m_form.ProgressBar1; }
     void setBusyPointer(bool busy) { m_pointer.setBusy(busy); }
 
-    // What "Start Converting" starts. Until one is set the button does nothing.
-    void setConversionRun(std::function<void()> run) { m_conversionRun = std::move(run); }
+    // What "Start Converting" starts, and whether it is in progress. Until one is set the button
+    // does nothing.
+    void setConversionRun(std::function<void()> run, std::function<bool()> inProgress)
+    {
+        m_conversionRun = std::move(run);
+        m_runInProgress = std::move(inProgress);
+    }
 
     // The application title for a product title: its last word removed (at least once) until it is
     // 40 characters or fewer. A title without a space is used whole.
@@ -101,6 +106,7 @@ private:
     PointerRules m_pointer{*this};
     SharedState m_state;
     std::function<void()> m_conversionRun;
+    std::function<bool()> m_runInProgress;
     // Keys whose stored text the running load could not read.
     QStringList m_unreadAtLoad;
 };

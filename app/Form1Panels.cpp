@@ -96,14 +96,15 @@ void Form1::PushButton8_Click()
     Steps s(m_ui, this, QStringLiteral("Form1.PushButton8_Click"));
     s.run(100, [&] { setBusyPointer(true); });
     bool valid = false;
-    s.run(102, [&] { valid = Foxpro::IsValidFoxProConnection(m_ui, this, foxProSource()); });
+    QString reason;
+    s.run(102, [&] { valid = Foxpro::IsValidFoxProConnection(m_ui, this, foxProSource(), &reason); });
     if (valid)
         s.run(104, [&] {
             m_ui.showMessage(this, QStringLiteral("Connection successful."),
                              TableCodePages::unmarkedTextOf(foxProSource()));
         });
     else
-        s.run(106, [&] { m_ui.showMessage(this, QStringLiteral("Could not connect.")); });
+        s.run(106, [&] { m_ui.showMessage(this, Foxpro::connectionFailedText(), reason); });
     s.run(108, [&] { setBusyPointer(false); });
 }
 
@@ -149,14 +150,16 @@ void Form1::Check4_Click()
     m_settings.write(Setting::LocalConnection, checkValue(*m_form.Check4));
 }
 
-// Every failure to reach the server is the one message below; the reason is not shown. Nothing
-// stays open: the run opens its own connection.
+// Every failure to reach the server is the one message below, the driver's reason in its details.
+// Nothing stays open: the run opens its own connection.
 void Form1::PushButton6_Click()
 {
     setBusyPointer(true);
-    m_ui.showMessage(this, MSSQL::IsValidMSSQLConnection(mssqlLogin())
-                               ? QStringLiteral("Connection successful.")
-                               : QStringLiteral("Could not connect. Please check with your administrator."));
+    QString reason;
+    if (MSSQL::IsValidMSSQLConnection(mssqlLogin(), &reason))
+        m_ui.showMessage(this, QStringLiteral("Connection successful."));
+    else
+        m_ui.showMessage(this, MSSQL::connectionFailedText(), reason);
     setBusyPointer(false);
 }
 
@@ -180,7 +183,10 @@ void Form1::PushButton4_Click()
     if (!yes)
         return;
     s.run(118, [&] {
-        m_ui.openDocument(ProgramFiles::inProgramFolder(ProgramFiles::localConnectionPictureName()));
+        const QString picture = ProgramFiles::inProgramFolder(ProgramFiles::localConnectionPictureName());
+        if (!m_ui.openDocument(picture))
+            m_ui.showMessage(this, QStringLiteral("The desktop could not open the picture ") + picture +
+                                       QStringLiteral(". Please open it with an image viewer."));
     });
 }
 

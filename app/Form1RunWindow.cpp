@@ -56,6 +56,6 @@ Form1Conversion::Form1Conversion(Form1& form, UiServices& ui)
     : m_preview(ui, form.state(), m_datatypes, &form), m_window(form),
       m_run(m_window, form.state(), ui, m_preview, m_datatypes, form.List1, form.List2)
 {
-    form.setConversionRun([this] { m_run.start(); });
+    form.setConversionRun([this] { m_run.start(); }, [this] { return m_run.isConverting(); });
     QObject::connect(&form, &Form1::closing, &form, [this] { m_run.abandon(); });
 }

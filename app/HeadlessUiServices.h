@@ -11,8 +11,8 @@ public:
     void showMessage(QObject*, const QString&, const QString&) override {}
     bool askYesNo(QObject*, const QString&, const QString&) override { return false; }
     void showError(QObject*, const QString&) override {}
-    void openUrl(const QUrl&) override {}
-    void openDocument(const QString&) override {}
+    bool openUrl(const QUrl&) override { return false; }
+    bool openDocument(const QString&) override { return false; }
     bool clearClipboard() override { return false; }
     bool setClipboardText(const QString&) override { return false; }
     QString chooseFolder(QObject*, const QString&, const QString&) override { return {}; }

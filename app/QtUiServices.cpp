@@ -46,14 +46,14 @@ void QtUiServices::showError(QObject* owner, const QString& text)
     box.exec();
 }
 
-void QtUiServices::openUrl(const QUrl& url)
+bool QtUiServices::openUrl(const QUrl& url)
 {
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
-void QtUiServices::openDocument(const QString& path)
+bool QtUiServices::openDocument(const QString& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 bool QtUiServices::clearClipboard()

@@ -10,8 +10,8 @@ public:
     void showMessage(QObject* owner, const QString& text, const QString& details) override;
     bool askYesNo(QObject* owner, const QString& text, const QString& title) override;
     void showError(QObject* owner, const QString& text) override;
-    void openUrl(const QUrl& url) override;
-    void openDocument(const QString& path) override;
+    bool openUrl(const QUrl& url) override;
+    bool openDocument(const QString& path) override;
     bool clearClipboard() override;
     bool setClipboardText(const QString& text) override;
     QString chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder) override;

@@ -18,8 +18,8 @@ class UiServices
 public:
     virtual ~UiServices() = default;
 
-    // A plain message: OK button only, no icon, the application title as caption; `details`, when not
-    // empty, can be unfolded below the text.
+    // A plain message: OK button only, no icon, the application title as caption. `details`, when
+    // not empty, goes to the box's details area: the driver's or reader's own words behind the text.
     virtual void showMessage(QObject* owner, const QString& text, const QString& details = QString()) = 0;
     // A question with Yes and No buttons; true when the answer is Yes. An empty title means the
     // application title.
@@ -33,10 +33,11 @@ public:
         showError(owner, ErrorBox::text(description, location, step));
     }
 
-    // Hands a web or "mailto:" address to the desktop, without waiting for the program it starts.
-    virtual void openUrl(const QUrl& url) = 0;
-    // Opens a file with the desktop's viewer for it, without waiting.
-    virtual void openDocument(const QString& path) = 0;
+    // Hands a web or "mailto:" address to the desktop, without waiting for the program it starts;
+    // false when the desktop refused (no program for it, no desktop opener installed).
+    virtual bool openUrl(const QUrl& url) = 0;
+    // Opens a file with the desktop's viewer for it, without waiting; false when the desktop refused.
+    virtual bool openDocument(const QString& path) = 0;
 
     // One attempt each; false when the clipboard could not be reached.
     virtual bool clearClipboard() = 0;

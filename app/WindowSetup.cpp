@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
@@ -131,6 +132,27 @@ void scaleToScreen(QWidget& window)
             child->setGeometry(scaled(child->geometry(), factor));
     }
     window.setFixedSize(scaled(QRect(QPoint(), window.size()), factor).size());
+}
+
+void enterPressesButtons(QWidget& window)
+{
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+}
+
+bool focusComesFromUser(const QEvent& event)
+{
+    if (event.type() != QEvent::FocusIn)
+        return false;
+    switch (static_cast<const QFocusEvent&>(event).reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::MouseFocusReason:
+    case Qt::ShortcutFocusReason:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void fitCaptions(QWidget& window)

@@ -5,6 +5,7 @@
 #include <QString>
 
 class PointerRules;
+class QEvent;
 class QWidget;
 class Steps;
 
@@ -50,5 +51,13 @@ void scaleToScreen(QWidget& window);
 // Makes sure no label, button, check box or option button cuts its caption: a caption wider than its
 // control gets a smaller font, step by step, down to 6 points.
 void fitCaptions(QWidget& window);
+
+// Makes Enter press the push button that has the focus, in dialogs and in the main window alike.
+void enterPressesButtons(QWidget& window);
+
+// Whether a focus event brings the focus by the user's Tab, click or shortcut. A text box that selects
+// its whole text on entry does so only then: not when its window merely becomes active again, where
+// the next key would replace a stored value the user did not mean to touch.
+bool focusComesFromUser(const QEvent& event);
 
 } // namespace WindowSetup

@@ -135,10 +135,20 @@ bool RunSteps::connectionsTested()
     Steps& s = m_steps;
     source = m_window.foxProSource();
     login = m_window.msSqlLogin();
-    // A test that fails enters its block, which here is the silent end of the run.
-    if (s.test(116, [&] { return !Foxpro::IsValidFoxProConnection(m_ui, m_window.runOwner(), source); }))
+    // A test that fails enters its block, which here is the end of the run, with the message the
+    // panel's "Test Connection" shows for it.
+    QString reason;
+    if (s.test(116, [&] {
+            return !Foxpro::IsValidFoxProConnection(m_ui, m_window.runOwner(), source, &reason);
+        })) {
+        m_ui.showMessage(m_window.runOwner(), Foxpro::connectionFailedText(), reason);
         return false;
-    return !s.test(118, [&] { return !MSSQL::IsValidMSSQLConnection(login); });
+    }
+    if (s.test(118, [&] { return !MSSQL::IsValidMSSQLConnection(login, &reason); })) {
+        m_ui.showMessage(m_window.runOwner(), MSSQL::connectionFailedText(), reason);
+        return false;
+    }
+    return true;
 }
 
 void RunSteps::fillListsAndOpen()

@@ -11,6 +11,7 @@ Form5::Form5(UiServices& ui, DatatypeRowsModel& rows, QWidget* parent)
     m_form.setupUi(this);
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
+    WindowSetup::enterPressesButtons(*this);
     m_pointer.handOver({m_form.PushButton5});
     m_pointer.defaultOver({this, m_form.ListView1});
     m_form.ListView1->setModel(&m_rows);

@@ -18,6 +18,7 @@ struct SharedState
     std::unique_ptr<db::Connection> mssql_conn;
     // The last whole-run preview was executed to its end.
     bool SQLFormOK = false;
-    // The run's flag: set before each per-table preview, cleared by "Skip Table / Do Not Execute SQL".
+    // The run's flag: set before each per-table preview, cleared by "Skip Table / Do Not Execute SQL"
+    // and by an "Execute SQL" that ran the whole list, so that the run goes on with the next table.
     bool SQLFormEndRun = false;
 };

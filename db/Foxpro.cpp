@@ -30,7 +30,7 @@ QString connectionString(const FoxProSource& source, Collating collating)
            source.reader.connectionText();
 }
 
-bool IsValidFoxProConnection(UiServices& ui, QObject* owner, const FoxProSource& source)
+bool IsValidFoxProConnection(UiServices& ui, QObject* owner, const FoxProSource& source, QString* reason)
 {
     Steps s(ui, owner, QStringLiteral("Foxpro.IsValidFoxProConnection"));
     std::optional<db::Connection> connection;
@@ -44,6 +44,8 @@ bool IsValidFoxProConnection(UiServices& ui, QObject* owner, const FoxProSource&
             connectionString(source, source.OptionDBC1 ? Collating::Machine : Collating::General));
         return true;
     } catch (...) {
+        if (reason)
+            *reason = Steps::describe(std::current_exception());
         return false;
     }
 }

@@ -31,8 +31,15 @@ enum class Collating
 // the reader's options where they differ from its defaults.
 QString connectionString(const FoxProSource& source, Collating collating);
 
-// True when a connection to the source opens; a failure to open is the answer false, not a message.
-bool IsValidFoxProConnection(UiServices& ui, QObject* owner, const FoxProSource& source);
+// True when a connection to the source opens; a failure to open is the answer false, not a message,
+// with the reader's description in `reason`.
+bool IsValidFoxProConnection(UiServices& ui, QObject* owner, const FoxProSource& source,
+                             QString* reason = nullptr);
+// What the user is told when the source cannot be reached.
+inline QString connectionFailedText()
+{
+    return QStringLiteral("Could not connect.");
+}
 
 // Replaces `list` with the names of the source's base tables, in the order the source lists them.
 // Failures show the error box and the procedure goes on.

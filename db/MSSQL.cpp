@@ -1,5 +1,6 @@
 #include "db/MSSQL.h"
 
+#include "app/Steps.h"
 #include "app/UiServices.h"
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
@@ -29,13 +30,15 @@ QString connectionString(const MSSQLLogin& login)
            ConnectionString::quoteValue(login.password) + QLatin1Char(';');
 }
 
-bool IsValidMSSQLConnection(const MSSQLLogin& login)
+bool IsValidMSSQLConnection(const MSSQLLogin& login, QString* reason)
 {
     try {
         db::Connection connection;
         connection.open(connectionString(login));
         return true;
     } catch (...) {
+        if (reason)
+            *reason = Steps::describe(std::current_exception());
         return false;
     }
 }

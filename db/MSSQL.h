@@ -23,8 +23,13 @@ namespace MSSQL {
 // enclosed in braces when it holds ";" or begins with "{".
 QString connectionString(const MSSQLLogin& login);
 
-// True when a connection opens; every failure is the answer false.
-bool IsValidMSSQLConnection(const MSSQLLogin& login);
+// True when a connection opens; every failure is the answer false, its description in `reason`.
+bool IsValidMSSQLConnection(const MSSQLLogin& login, QString* reason = nullptr);
+// What the user is told when the target cannot be reached.
+inline QString connectionFailedText()
+{
+    return QStringLiteral("Could not connect. Please check with your administrator.");
+}
 
 // Replaces `list` with the target's base tables, less those whose name contains "SYS" in any case.
 // Failures throw to the caller.

@@ -1,5 +1,6 @@
 #include "preview/Form2.h"
 
+#include "app/AppInfo.h"
 #include "app/EventPump.h"
 #include "app/Steps.h"
 #include "app/Twips.h"
@@ -12,6 +13,7 @@
 #include "preview/Form4.h"
 #include "preview/StatementListModel.h"
 
+#include <QKeyEvent>
 #include <QScopedValueRollback>
 
 namespace {
@@ -32,6 +34,7 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
     m_form.setupUi(this);
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
+    WindowSetup::enterPressesButtons(*this);
     m_pointer.handOver({m_form.PushButton1, m_form.PushButton2, m_form.PushButton3, m_form.PushButton4,
                         m_form.PushButton5, m_form.PushButton6, m_form.PushButton7, m_form.PushButton8,
                         m_form.PushButton9});
@@ -48,6 +51,24 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
     connect(m_form.PushButton9, &QPushButton::clicked, this, &Form2::PushButton9_Click);
     connect(m_form.ListView1, &StatementView::lineClicked, this, &Form2::ListView1_Click);
     Form_Load();
+    m_form.ListView1->installEventFilter(this);
+    m_form.ListView1->setFocus();
+}
+
+// Enter on a line edits it, as a click does; it never reaches the window's default button, which
+// would run or leave the list.
+bool Form2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_form.ListView1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const QModelIndex current = m_form.ListView1->currentIndex();
+            if (current.isValid())
+                ListView1_Click(current.row() + 1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Form2::Form_Load()
@@ -65,17 +86,45 @@ void Form2::PushButton1_Click()
 {
     if (m_executing)
         return;
-    QScopedValueRollback<bool> executing(m_executing, true);
-    StatementExecution execution(m_ui, this, *this, m_shared, ErrorLine);
-    if (execution.run(m_statements) != StatementExecution::Outcome::Completed)
+    StatementExecution::Outcome outcome;
+    {
+        QScopedValueRollback<bool> executing(m_executing, true);
+        m_stopRequested = false;
+        StatementExecution execution(m_ui, this, *this, m_shared, ErrorLine);
+        outcome = execution.run(m_statements);
+    }
+    if (outcome != StatementExecution::Outcome::Completed)
         return;
     Steps s(m_ui, this, QStringLiteral("Form2.PushButton1_Click"));
+    m_shared.SQLFormEndRun = false;
     s.run(146, [&] { close(); });
+}
+
+void Form2::done(int result)
+{
+    if (mayLeave())
+        QDialog::done(result);
+}
+
+bool Form2::mayLeave()
+{
+    if (m_executing && !m_stopRequested)
+        m_stopRequested =
+            m_ui.askYesNo(this, QStringLiteral("Stop executing? Lines not yet run will not be sent."));
+    return !m_executing || m_stopRequested;
 }
 
 void Form2::PushButton2_Click()
 {
     Steps s(m_ui, this, QStringLiteral("Form2.PushButton2_Click"));
+    // Nothing ticked: the clipboard keeps what it holds, and the user learns how to tick.
+    if (!s.test(104, [&] { return hasTickedLine(); })) {
+        s.run(110, [&] {
+            m_ui.showMessage(this, QStringLiteral("No line is ticked. Select lines and press Space to tick "
+                                                  "them, then copy again."));
+        });
+        return;
+    }
     EventPump pump(m_ui);
     s.run(106, [&] { Main::CopyListToClipboard(m_statements, m_ui, pump); });
     s.run(108, [&] {
@@ -98,6 +147,15 @@ QString Form2::errorText() const
 {
     const QString shown = m_form.Text1->toPlainText();
     return shown == m_errorShown ? m_errorText : shown;
+}
+
+bool Form2::hasTickedLine() const
+{
+    for (int line = 1; line <= m_statements.lineCount(); ++line) {
+        if (m_statements.isChecked(line))
+            return true;
+    }
+    return false;
 }
 
 bool Form2::hasErrorText() const
@@ -150,11 +208,19 @@ void Form2::PushButton8_Click()
         return;
     QUrl address;
     s.run(102, [&] { address = Main::ErrorReportAddress(errorText()); });
-    s.run(104, [&] { m_ui.openUrl(address); });
+    s.run(104, [&] {
+        if (!m_ui.openUrl(address))
+            m_ui.showMessage(this, QStringLiteral("The desktop could not start a mail program. Please use "
+                                                  "\"Copy Error Message To Clipboard\" and send the "
+                                                  "text to ") +
+                                       AppInfo::supportEmail() + u'.');
+    });
 }
 
 void Form2::PushButton9_Click()
 {
+    if (!mayLeave())
+        return;
     Steps s(m_ui, this, QStringLiteral("Form2.PushButton9_Click"));
     s.run(100, [&] { m_shared.SQLFormEndRun = false; });
     s.run(102, [&] { close(); });

@@ -13,6 +13,8 @@ Form3::Form3(UiServices& ui, StatementListModel& statements, QWidget* parent)
     m_form.setupUi(this);
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
+    WindowSetup::enterPressesButtons(*this);
+    m_form.PushButton2->setDefault(true); // Enter in either box runs Replace
     m_pointer.handOver({m_form.PushButton1, m_form.PushButton2});
     m_pointer.defaultOver({this});
     connect(m_form.PushButton1, &QPushButton::clicked, this, &Form3::PushButton1_Click);

@@ -14,7 +14,9 @@ namespace {
 // Runs one step under the execution's failure rule: a failure whose description names an
 // "SQLException" is handed back as the reason to stop; any other goes to `steps`, which reports it
 // so that the execution goes on.
-template <class Body> std::optional<QString> stoppingStep(Steps& steps, int step, Body&& body)
+// `failure`, when given, receives the description of a failure that is reported.
+template <class Body>
+std::optional<QString> stoppingStep(Steps& steps, int step, Body&& body, QString* failure = nullptr)
 {
     std::optional<QString> stop;
     steps.run(step, [&] {
@@ -22,8 +24,11 @@ template <class Body> std::optional<QString> stoppingStep(Steps& steps, int step
             body();
         } catch (...) {
             const QString description = Steps::describe(std::current_exception());
-            if (!description.contains(QLatin1String("SQLException"), Qt::CaseInsensitive))
+            if (!description.contains(QLatin1String("SQLException"), Qt::CaseInsensitive)) {
+                if (failure)
+                    *failure = description;
                 throw;
+            }
             stop = description;
         }
     });
@@ -49,6 +54,12 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
     const int count = statements.lineCount();
     for (int line = 1; line <= count; ++line) {
         std::optional<QString> stop = stoppingStep(s, 112, [&] { pump.run(); });
+        if (m_view.stopRequested()) {
+            if (m_replacement.pending()) // left between a DROP and its CREATE
+                s.run(134, [&] { m_replacement.cancel(); });
+            m_view.setBusyPointer(false);
+            return Outcome::Left;
+        }
         if (!stop)
             stop = stoppingStep(s, 114, [&] { m_view.setProgressValue(double(line) / count * 100.0); });
         if (!stop)
@@ -57,7 +68,11 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
             const QString& statement = statements.lineText(line);
             const int step =
                 statement.contains(QLatin1String("INSERT INTO"), Qt::CaseInsensitive) ? 132 : 134;
-            stop = stoppingStep(s, step, [&] { execute(statements, line); });
+            QString failure;
+            stop = stoppingStep(
+                s, step, [&] { execute(statements, line); }, &failure);
+            if (!failure.isEmpty())
+                listFailure(line, failure);
         }
         if (stop) {
             if (m_replacement.pending()) // stopped between a DROP and its CREATE
@@ -88,6 +103,16 @@ void StatementExecution::execute(const StatementListModel& statements, int line)
         m_replacement.drop(connection, statement);
     else
         connection.execute(statement);
+}
+
+void StatementExecution::listFailure(int line, const QString& description)
+{
+    if (m_failures.isEmpty())
+        m_errorLine = line;
+    else
+        m_failures += QStringLiteral("\r\n");
+    m_failures += QStringLiteral("Line %1: %2").arg(line).arg(description);
+    m_view.setErrorText(m_failures);
 }
 
 void StatementExecution::stopAt(int line, const QString& description)

@@ -22,6 +22,8 @@ public:
     virtual void selectLine(int line) = 0;
     virtual void scrollToLine(int line) = 0;
     virtual void setErrorText(const QString& description) = 0;
+    // The user has left the window: the lines not yet run are not to be sent.
+    virtual bool stopRequested() const { return false; }
 };
 
 // "Execute SQL" of the SQL Preview window: runs every non-blank line, top to bottom, each as its own
@@ -33,7 +35,12 @@ public:
 // Failure rule: an error whose description contains "SQLException" (in any case) stops the execution
 // at its line: ErrorLine takes the line, which is selected and shown with the description in the
 // error pane, and "Error found." is shown. Any other error shows the error box of the step and the
-// execution goes on with the next line, so a list run to its end counts as executed even then.
+// execution goes on with the next line, so a list run to its end counts as executed even then; such
+// a line is also listed in the error pane ("Line N: description") and the first of them becomes
+// ErrorLine, so that Jump, Copy and Email have it at hand.
+//
+// When the user leaves the window while the list runs (ExecutionView::stopRequested), the execution
+// stops before its next line.
 class StatementExecution
 {
 public:
@@ -41,6 +48,7 @@ public:
     {
         NothingToRun, // the list is empty: "No SQL to run." was shown
         Stopped,      // a stopping error; ErrorLine names its line
+        Left,         // the user left the window; the lines from the next one on were not sent
         Completed     // every line was visited and SQLFormOK is true
     };
 
@@ -57,6 +65,7 @@ public:
 private:
     void execute(const StatementListModel& statements, int line);
     void stopAt(int line, const QString& description);
+    void listFailure(int line, const QString& description);
 
     UiServices& m_ui;
     QObject* m_owner;
@@ -64,4 +73,5 @@ private:
     SharedState& m_shared;
     int& m_errorLine;
     convert::TableReplacement m_replacement;
+    QString m_failures; // this execution's failed lines, as the error pane lists them
 };

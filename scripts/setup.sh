@@ -19,7 +19,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2
     unixodbc unixodbc-dev odbcinst tdsodbc libsqliteodbc sqlite3 python3
     xvfb xauth
-    dpkg-dev file
+    dpkg-dev file xdg-utils
 )
 
 missing=()

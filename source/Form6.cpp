@@ -15,6 +15,7 @@ Form6::Form6(UiServices& ui, SettingsStore& settings, SharedState& state, QWidge
     m_form.setupUi(this);
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
+    WindowSetup::enterPressesButtons(*this);
     m_pointer.handOver({m_form.PushButton1, m_form.PushButton2, m_form.PushButton5});
     m_pointer.defaultOver({this, m_form.Frame2, m_form.Text1});
     connect(m_form.Text1, &QLineEdit::textChanged, this, &Form6::Text1_Change);

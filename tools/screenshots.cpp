@@ -24,6 +24,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -68,6 +70,68 @@ QImage shoot(QWidget& window)
     for (int i = 0; i < 10; ++i)
         QApplication::processEvents();
     return window.grab().toImage();
+}
+
+// Saves the first modal window that `open` shows, with its details area open when it has one,
+// then closes it.
+bool shootModal(const QString& path, const std::function<void()>& open)
+{
+    bool saved = false;
+    QTimer::singleShot(300, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            for (QAbstractButton* button : box->buttons()) {
+                if (box->buttonRole(button) == QMessageBox::ActionRole)
+                    button->click(); // "Show Details..."
+            }
+        }
+        for (int i = 0; i < 10; ++i)
+            QApplication::processEvents();
+        saved = modal->grab().toImage().save(path);
+        modal->close();
+    });
+    open();
+    return saved;
+}
+
+// What the windows say in the situations a user meets: a failed connection with its reason, a copy
+// with nothing ticked, closing during a run, and the failed lines of an execution in the error pane.
+bool shootSituations(const QDir& out, Form1& main, Form2& preview)
+{
+    bool ok = shootModal(out.filePath(QStringLiteral("connection-failed-details.png")),
+                         [&] { main.findChild<QPushButton*>(QStringLiteral("PushButton6"))->click(); });
+    preview.show();
+    ok = shootModal(out.filePath(QStringLiteral("copy-nothing-ticked.png")),
+                    [&] { preview.findChild<QPushButton*>(QStringLiteral("PushButton2"))->click(); }) &&
+         ok;
+    main.setConversionRun([] {}, [] { return true; });
+    ok = shootModal(out.filePath(QStringLiteral("close-during-run.png")), [&] { main.close(); }) && ok;
+    main.setConversionRun([] {}, [] { return false; });
+    // Without a connection every line fails; each error box is closed as it comes. After the second
+    // one "< Back" is pressed while the list runs, and its question is saved and answered No.
+    QTimer closer;
+    int errorBoxes = 0;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (QAbstractButton* no = box->button(QMessageBox::No)) {
+            ok = box->grab().toImage().save(out.filePath(QStringLiteral("stop-executing.png"))) && ok;
+            no->click();
+            return;
+        }
+        box->close();
+        if (++errorBoxes == 2)
+            QTimer::singleShot(
+                0, [&] { preview.findChild<QPushButton*>(QStringLiteral("PushButton5"))->click(); });
+    });
+    closer.start(50);
+    main.state().mssql_conn.reset();
+    preview.findChild<QPushButton*>(QStringLiteral("PushButton1"))->click();
+    closer.stop();
+    return shoot(preview).save(out.filePath(QStringLiteral("failed-lines-in-error-pane.png"))) && ok;
 }
 
 } // namespace
@@ -120,5 +184,7 @@ int main(int argc, char* argv[])
     }
     if (argc > 2)
         ok = shoot(main).save(QString::fromLocal8Bit(argv[2]), "JPG", 90) && ok;
+    Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+    ok = shootSituations(out, main, preview) && ok;
     return ok ? 0 : 1;
 }

@@ -34,6 +34,8 @@ class TestConnectionTests : public QObject
         [&] { QCOMPARE(m_form->cursor().shape(), Qt::ArrowCursor); }();
         return m_ui->messages().join(QLatin1Char('|'));
     }
+    // The details of the last message: the driver's or reader's reason.
+    QString details() const { return m_ui->callsOf(FakeUiServices::Kind::Message).back().details; }
 
 private slots:
     void initTestCase()
@@ -53,8 +55,7 @@ private slots:
     {
         set("Text2", QStringLiteral(FERRANDINE_SOURCE_DIR "/app/companion/Samples"));
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Connection successful."));
-        QCOMPARE(m_ui->callsOf(FakeUiServices::Kind::Message)[0].extra,
-                 QString()); // every sample names its own
+        QCOMPARE(details(), QString()); // every sample names its own
         // The details name the tables that name no code page and what they will be read as.
         writeFile(m_dir.filePath(QStringLiteral("dos.dbf")), DbfBuilder(0x03, 0).field("A", 'C', 1).bytes());
         writeFile(m_dir.filePath(QStringLiteral("marked.dbf")),
@@ -63,11 +64,12 @@ private slots:
         m_settings->write(Setting::SourceCodePage, QStringLiteral("866"));
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Connection successful."));
         QCOMPARE(
-            m_ui->callsOf(FakeUiServices::Kind::Message)[0].extra,
+            details(),
             QStringLiteral(
                 "Tables that name no code page:\ndos: read as 866 Russian MS-DOS (chosen in the options)\n"));
         set("Text2", m_dir.filePath(QStringLiteral("no such folder")));
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Could not connect."));
+        QVERIFY2(details().contains(QLatin1String("no such folder")), qPrintable(details()));
         // DBC mode without a file.
         m_form->state().OptionDBC1 = true;
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Could not connect."));
@@ -88,6 +90,7 @@ private slots:
         set("Text8", m_dir.filePath(QStringLiteral("no/such/folder.db")));
         QCOMPARE(pressed("PushButton6"),
                  QStringLiteral("Could not connect. Please check with your administrator."));
+        QVERIFY(!details().isEmpty());
         QVERIFY(m_ui->errors().isEmpty());
     }
 };

@@ -469,6 +469,13 @@ private slots:
         QCOMPARE(opened.size(), size_t(1));
         QCOMPARE(opened[0].text,
                  ProgramFiles::programFolder() + QStringLiteral("/local-connection-example.jpg"));
+        QCOMPARE(m_ui->messages().size(), 2); // the advice, twice
+        // A desktop that cannot open the picture says so.
+        m_ui->desktopOpens = false;
+        m_ui->answers.push_back(true);
+        click("PushButton4");
+        QCOMPARE(m_ui->messages().size(), 4);
+        QVERIFY(m_ui->messages()[3].startsWith(QLatin1String("The desktop could not open the picture ")));
     }
 
     void startConvertingCallsTheRun()
@@ -476,7 +483,7 @@ private slots:
         load();
         click("PushButton7"); // nothing set: nothing happens
         int runs = 0;
-        m_form->setConversionRun([&] { ++runs; });
+        m_form->setConversionRun([&] { ++runs; }, {});
         click("PushButton7");
         QCOMPARE(runs, 1);
     }
@@ -523,19 +530,64 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Failure, WindowSetup::loadHandCursor(dir.filePath(QStringLiteral("none"))));
     }
 
+    // Only the user's Tab or click selects: coming back to the window must not, or the next key
+    // would replace a stored server or path.
+    void focusSelectsTheWholeText_data()
+    {
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("selects");
+        QTest::newRow("click") << int(Qt::MouseFocusReason) << true;
+        QTest::newRow("Tab") << int(Qt::TabFocusReason) << true;
+        QTest::newRow("Shift+Tab") << int(Qt::BacktabFocusReason) << true;
+        QTest::newRow("window active again") << int(Qt::ActiveWindowFocusReason) << false;
+    }
     void focusSelectsTheWholeText()
     {
+        QFETCH(int, reason);
+        QFETCH(bool, selects);
         load();
         box("Text5")->setText(QStringLiteral("server"));
         box("Text3")->setText(QStringLiteral("user"));
         for (const char* name : {"Text5", "Text3"}) {
-            QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
+            QFocusEvent focus(QEvent::FocusIn, Qt::FocusReason(reason));
             box(name)->deselect();
             QApplication::sendEvent(box(name), &focus);
         }
         QCoreApplication::processEvents();
-        QCOMPARE(box("Text5")->selectedText(), QStringLiteral("server"));
-        QCOMPARE(box("Text3")->selectedText(), QString());
+        QCOMPARE(box("Text5")->selectedText(), selects ? QStringLiteral("server") : QString());
+        if (reason == Qt::MouseFocusReason) // a box without the rule (Qt's own selects on Tab)
+            QCOMPARE(box("Text3")->selectedText(), QString());
+    }
+
+    // Enter presses the focused button (here the general help).
+    void enterPressesTheFocusedButton()
+    {
+        load();
+        QTest::keyClick(button("PushButton5"), Qt::Key_Return);
+        QCOMPARE(m_ui->messages().size(), 1);
+    }
+
+    // Closing the window while a run is in progress asks first; No keeps the window and the run.
+    void closingDuringARunAsksFirst()
+    {
+        load();
+        bool running = true;
+        m_form->setConversionRun([] {}, [&] { return running; });
+        m_form->show();
+        QVERIFY(!m_form->close());
+        QVERIFY(m_form->isVisible());
+        const auto questions = m_ui->callsOf(Kind::Question);
+        QCOMPARE(questions.size(), size_t(1));
+        QCOMPARE(questions[0].text, QStringLiteral("A conversion is running. Stop it? The table being "
+                                                   "copied will be incomplete."));
+        QSignalSpy closing(m_form.get(), &Form1::closing);
+        m_ui->answers.push_back(true);
+        QVERIFY(m_form->close());
+        QCOMPARE(closing.size(), 1);
+        running = false;
+        m_form->show();
+        QVERIFY(m_form->close());
+        QCOMPARE(m_ui->callsOf(Kind::Question).size(), size_t(2));
     }
 
     // Every caption shows whole, and the layout follows the form's twips at 15 per pixel.

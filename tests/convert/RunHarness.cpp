@@ -36,6 +36,7 @@ void ScriptedPreview::showModal()
             }
         }
         m_state.SQLFormOK = true;
+        m_state.SQLFormEndRun = false; // as the window does after running the whole list
     } else if (answer == Answer::Skip) {
         m_state.SQLFormEndRun = false;
     }

@@ -39,8 +39,8 @@ private slots:
     void refusedCreateLeavesTheOverwrittenTable();
     void secondStartDuringARun();
     void closingTheWindowStopsTheRun();
-    void failingConnectionTestsEndSilently_data();
-    void failingConnectionTestsEndSilently();
+    void failingConnectionTestsEndTheRun_data();
+    void failingConnectionTestsEndTheRun();
 
     void perFilePreviewExecuted();
     void perFilePreviewLeftWithBack();
@@ -389,16 +389,21 @@ void TestConversionRun::closingTheWindowStopsTheRun()
     compareWithSource(m_source, {"alpha", "beta", "gamma"});
 }
 
-void TestConversionRun::failingConnectionTestsEndSilently_data()
+// The run ends before touching anything, with the message the panel's "Test Connection" shows and
+// the reason in its details.
+void TestConversionRun::failingConnectionTestsEndTheRun_data()
 {
     QTest::addColumn<bool>("badSource");
-    QTest::newRow("source cannot be opened") << true;
-    QTest::newRow("target cannot be opened") << false;
+    QTest::addColumn<QString>("message");
+    QTest::newRow("source cannot be opened") << true << "Could not connect.";
+    QTest::newRow("target cannot be opened")
+        << false << "Could not connect. Please check with your administrator.";
 }
 
-void TestConversionRun::failingConnectionTestsEndSilently()
+void TestConversionRun::failingConnectionTestsEndTheRun()
 {
     QFETCH(bool, badSource);
+    QFETCH(QString, message);
     writeThreeTables(m_source);
     if (badSource)
         m_window.source.folder = m_dir->filePath("missing");
@@ -407,7 +412,9 @@ void TestConversionRun::failingConnectionTestsEndSilently()
     m_list1 = QStringList{"before1"};
     m_list2 = QStringList{"before2"};
     QVERIFY(!start().started);
-    QVERIFY(m_ui.calls.empty());
+    QCOMPARE(m_ui.calls.size(), std::size_t(1));
+    QCOMPARE(m_ui.messages(), QStringList{message});
+    QVERIFY(!m_ui.calls[0].details.isEmpty());
     QVERIFY(m_window.pointers.empty());
     QVERIFY(m_window.progressTexts.isEmpty());
     QCOMPARE(m_list1, QStringList{"before1"});
@@ -472,8 +479,9 @@ void TestConversionRun::perTablePreviewSkipThenExecute()
     std::vector<std::vector<QStringList>> datatypesAtShow;
     m_preview->onShow = [&] { datatypesAtShow.push_back(m_datatypes.rows); };
     QVERIFY(start().started);
-    QCOMPARE(m_preview->shown.size(), std::size_t(2));
-    // gamma is skipped (its drop stays in the list, not executed), beta runs, alpha is never visited.
+    QCOMPARE(m_preview->shown.size(), std::size_t(3));
+    // gamma is skipped (its drop stays in the list, not executed), beta runs, so the run goes on to
+    // alpha, whose preview is left by "< Back".
     QCOMPARE(m_preview->shown[0].first(), QString("DROP TABLE [gamma]"));
     QCOMPARE(m_preview->shown[0].size(), 2);
     QCOMPARE(m_preview->shown[1].size(), 3);

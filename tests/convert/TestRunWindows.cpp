@@ -91,9 +91,9 @@ void TestRunWindows::perTablePreviewSkipThenExecute()
     m_settings.write(Setting::Check1, "1");
     m_settings.write(Setting::Option1, "0");
     m_settings.write(Setting::Option2, "1");
-    // gamma: skipped; beta: executed; alpha: never visited.
-    const std::vector<int> shown = startConverting({"PushButton9", "PushButton1"});
-    QCOMPARE(shown, (std::vector<int>{1, 3}));
+    // gamma: skipped; beta: executed, so the run goes on; alpha: "< Back" ends the run.
+    const std::vector<int> shown = startConverting({"PushButton9", "PushButton1", "PushButton5"});
+    QCOMPARE(shown, (std::vector<int>{1, 3, 5}));
     QCOMPARE(m_target->tables(), QStringList{"beta"});
     QCOMPARE(m_target->rows("beta").size(), std::size_t(2));
     QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join('\n')));

@@ -71,6 +71,12 @@ class TestPreviewWindows : public QObject
         return count.isNull() ? -1 : count.toInt();
     }
 
+    static QString noLineTicked()
+    {
+        return QStringLiteral(
+            "No line is ticked. Select lines and press Space to tick them, then copy again.");
+    }
+
     // Runs `act` on the next modal window once it is shown.
     template <class Act> static void whenModalShows(Act act)
     {
@@ -92,6 +98,8 @@ private slots:
     void init()
     {
         m_ui.clear();
+        m_ui.desktopOpens = true;
+        m_ui.duringEvents = {};
         m_statements.clear();
         m_datatypes.clearRows();
         m_errorLine = 0;
@@ -119,6 +127,8 @@ private slots:
         auto* bar = window->findChild<QProgressBar*>("ProgressBar1");
         QCOMPARE(bar->value(), 0);
         QCOMPARE(bar->text(), QStringLiteral("Progress Bar"));
+        // The list has the focus: Space ticks a line instead of pressing "< Back".
+        QCOMPARE(window->focusWidget(), list);
     }
 
     void executeRunsEveryNonBlankLineAndCloses()
@@ -129,7 +139,7 @@ private slots:
         click(window.get(), "PushButton1");
         QVERIFY(m_ui.calls.empty());
         QVERIFY(m_shared.SQLFormOK);
-        QVERIFY(m_shared.SQLFormEndRun);
+        QVERIFY(!m_shared.SQLFormEndRun); // a per-table run goes on with its next table
         QVERIFY(!window->isVisible());
         QCOMPARE(rowsOf("[t]"), 2);
         QCOMPARE(sqlite("SELECT b FROM t WHERE a = 1"), QStringLiteral("Zürich ✓")); // with no locale set
@@ -198,6 +208,12 @@ private slots:
         QCOMPARE(mails.size(), std::size_t(1));
         QCOMPARE(QUrlQuery(QUrl(mails[0].text)).queryItemValue("body", QUrl::FullyDecoded),
                  QStringLiteral("Here is the error message that I get: \n") + description);
+        // A desktop without a mail program says so.
+        m_ui.clear();
+        m_ui.desktopOpens = false;
+        click(window.get(), "PushButton8");
+        QCOMPARE(m_ui.messages().size(), 1);
+        QVERIFY(m_ui.messages()[0].startsWith(QLatin1String("The desktop could not start a mail program.")));
     }
 
     void otherErrorsAreReportedAndTheListRunsOn()
@@ -215,7 +231,55 @@ private slots:
         QCOMPARE(rowsOf("[t]"), 1);
         QVERIFY(m_shared.SQLFormOK);
         QVERIFY(!window->isVisible());
-        QCOMPARE(m_errorLine, 0);
+        // Each failed line is listed in the error pane; Jump goes to the first of them.
+        const QStringList pane = window->findChild<QPlainTextEdit*>("Text1")->toPlainText().split('\n');
+        QCOMPARE(pane.size(), 2);
+        QVERIFY2(pane[0].startsWith("Line 2: ") && pane[0].contains("no such table: nosuch"),
+                 qPrintable(pane[0]));
+        QVERIFY2(pane[1].startsWith("Line 3: "), qPrintable(pane[1]));
+        QCOMPARE(m_errorLine, 2);
+    }
+
+    // Leaving while the list runs asks first; Yes stops it before its next line, No lets it run to
+    // its end (and close the window once, without asking again).
+    void leavingDuringExecuteAsksFirst_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("endRun");
+        QTest::newRow("back, stop") << "PushButton5" << true << -1 << true;
+        QTest::newRow("skip, stop") << "PushButton9" << true << -1 << false;
+        QTest::newRow("title bar, stop") << "" << true << -1 << true;
+        QTest::newRow("back, go on") << "PushButton5" << false << 4 << false;
+        QTest::newRow("skip, go on") << "PushButton9" << false << 4 << false;
+    }
+    void leavingDuringExecuteAsksFirst()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, yes);
+        QFETCH(int, rows);
+        QFETCH(bool, endRun);
+        fill({"CREATE TABLE [t] ([a] INT)", "INSERT INTO [t] VALUES(1)", "INSERT INTO [t] VALUES(2)",
+              "INSERT INTO [t] VALUES(3)", "INSERT INTO [t] VALUES(4)"});
+        auto window = openPreview();
+        m_ui.answers.push_back(yes);
+        m_ui.duringEvents = [&](int pumps) {
+            if (pumps != 1) // before the first line
+                return;
+            if (how.isEmpty())
+                window->close();
+            else
+                click(window.get(), qPrintable(how));
+        };
+        click(window.get(), "PushButton1");
+        QCOMPARE(m_ui.callsOf(Kind::Question).size(), std::size_t(1));
+        QCOMPARE(m_ui.callsOf(Kind::Question)[0].text,
+                 QStringLiteral("Stop executing? Lines not yet run will not be sent."));
+        QCOMPARE(rowsOf("[t]"), rows);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(m_shared.SQLFormOK, !yes);
+        QCOMPARE(m_shared.SQLFormEndRun, endRun);
     }
 
     // A DROP line followed by the CREATE line of its table runs in one transaction with it.
@@ -241,12 +305,12 @@ private slots:
         QVERIFY(window->isVisible());
         QVERIFY(!m_shared.SQLFormOK);
 
-        // Nothing to copy: the clipboard keeps its text, the confirmation is shown all the same.
+        // Nothing to copy: the clipboard keeps its text, and the user is told why.
         m_ui.clear();
         m_ui.clipboard = QStringLiteral("kept");
         click(window.get(), "PushButton2");
         QCOMPARE(m_ui.clipboard, QStringLiteral("kept"));
-        QCOMPARE(m_ui.messages().size(), 1);
+        QCOMPARE(m_ui.messages(), QStringList{noLineTicked()});
         // No error text: neither copy nor mail does anything.
         click(window.get(), "PushButton4");
         click(window.get(), "PushButton8");
@@ -310,6 +374,12 @@ private slots:
                              "where you normally type and press Ctrl+V to paste the clipboard."});
         QTest::keyClick(list, Qt::Key_Space);
         QVERIFY(!m_statements.isChecked(1) && !m_statements.isChecked(3));
+        // Lines but none ticked: the clipboard is left alone.
+        m_ui.clear();
+        click(window.get(), "PushButton2");
+        QCOMPARE(m_ui.clipboard, QStringLiteral("line one\r\nline three\r\n"));
+        QCOMPARE(m_ui.messages(), QStringList{noLineTicked()});
+        QVERIFY(m_ui.callsOf(Kind::ClearClipboard).empty());
     }
 
     void clickingALineOpensEditLineOnIt()
@@ -331,6 +401,16 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center() + QPoint(40, 0));
         QCOMPARE(editedLine, 2);
         QCOMPARE(editedText, QStringLiteral("second"));
+        // Enter on the current line edits it too, and never presses Execute SQL.
+        editedLine = 0;
+        whenModalShows([&](QWidget* modal) {
+            editedLine = qobject_cast<Form4*>(modal)->ListLine;
+            modal->close();
+        });
+        list->setCurrentIndex(m_statements.index(0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(editedLine, 1);
+        QVERIFY(m_ui.calls.empty() && window->isVisible() && !m_shared.SQLFormOK);
         QCOMPARE(m_statements.lineText(2), QStringLiteral("second"));
     }
 
@@ -364,6 +444,57 @@ private slots:
         QVERIFY(m_ui.calls.empty());
     }
 
+    // What the user did not touch is written back as it was: the box's own conversions (no-break
+    // spaces to blanks, U+2028, U+2029 and lone CRs to LF) stay out of the line, and Tab moves on
+    // instead of replacing the selected statement.
+    void editLineKeepsWhatWasNotTouched_data()
+    {
+        QTest::addColumn<QString>("original");
+        QTest::addColumn<QString>("typed"); // at the end of the text; "<tab>": Tab after selecting all
+        QTest::addColumn<QString>("written");
+        const QString nbsp = QStringLiteral("'a\u00a0b'");
+        QTest::newRow("no-break space") << nbsp << "x" << nbsp + "x";
+        QTest::newRow("line separator") << "'a\u2028b'"
+                                        << "x"
+                                        << "'a\u2028b'x";
+        QTest::newRow("paragraph separator") << "'a\u2029b'"
+                                             << "x"
+                                             << "'a\u2029b'x";
+        QTest::newRow("lone CR") << "'a\rb'"
+                                 << "x"
+                                 << "'a\rb'x";
+        QTest::newRow("mixed breaks") << "'a\r\nb\nc\rd'"
+                                      << "x"
+                                      << "'a\r\nb\nc\rd'x";
+        QTest::newRow("typed break, pairs only") << "'a\r\nb'"
+                                                 << "\n"
+                                                 << "'a\r\nb'\r\n";
+        QTest::newRow("tab") << nbsp << "<tab>" << nbsp;
+    }
+    void editLineKeepsWhatWasNotTouched()
+    {
+        QFETCH(QString, original);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        fill({original});
+        Form4 window(m_ui, m_statements);
+        window.ListLine = 1;
+        window.setText(original);
+        window.show();
+        auto* text = window.findChild<QPlainTextEdit*>("Text1");
+        if (typed == QLatin1String("<tab>")) {
+            text->selectAll();
+            QTest::keyClick(text, Qt::Key_Tab);
+        } else {
+            text->moveCursor(QTextCursor::End);
+            QTest::keyClicks(text, typed == QLatin1String("\n") ? QString() : typed);
+            if (typed == QLatin1String("\n"))
+                QTest::keyClick(text, Qt::Key_Return);
+        }
+        click(&window, "PushButton2");
+        QCOMPARE(m_statements.lineText(1), written);
+    }
+
     void findAndReplaceRewritesTheFirstOccurrenceOfEachLine()
     {
         fill({"ABCabc", "INSERT INTO [t] VALUES(1)", "nothing here"});
@@ -372,7 +503,7 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Find and Replace - Ferrandine"));
         QTest::keyClicks(window.findChild<QLineEdit*>("Text1"), "abc");
         QTest::keyClicks(window.findChild<QLineEdit*>("Text2"), "x");
-        click(&window, "PushButton2");
+        QTest::keyClick(window.findChild<QLineEdit*>("Text2"), Qt::Key_Return); // Enter runs Replace
         QCOMPARE(m_statements.lines(),
                  (std::vector<QString>{"xabc", "INSERT INTO [t] VALUES(1)", "nothing here"}));
         QCOMPARE(m_ui.messages(), QStringList{"Done."});

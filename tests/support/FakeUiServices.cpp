@@ -2,12 +2,19 @@
 
 void FakeUiServices::showMessage(QObject* owner, const QString& text, const QString& details)
 {
-    calls.push_back({Kind::Message, owner, text, applicationTitle(), details});
+    calls.push_back({Kind::Message, owner, text, applicationTitle(), {}, details});
+}
+
+void FakeUiServices::processEvents()
+{
+    ++eventPumps;
+    if (duringEvents)
+        duringEvents(eventPumps);
 }
 
 bool FakeUiServices::askYesNo(QObject* owner, const QString& text, const QString& title)
 {
-    calls.push_back({Kind::Question, owner, text, title.isEmpty() ? applicationTitle() : title, {}});
+    calls.push_back({Kind::Question, owner, text, title.isEmpty() ? applicationTitle() : title, {}, {}});
     if (answers.empty())
         return false;
     const bool yes = answers.front();
@@ -17,22 +24,24 @@ bool FakeUiServices::askYesNo(QObject* owner, const QString& text, const QString
 
 void FakeUiServices::showError(QObject* owner, const QString& text)
 {
-    calls.push_back({Kind::Error, owner, text, {}, {}});
+    calls.push_back({Kind::Error, owner, text, {}, {}, {}});
 }
 
-void FakeUiServices::openUrl(const QUrl& url)
+bool FakeUiServices::openUrl(const QUrl& url)
 {
-    calls.push_back({Kind::OpenUrl, nullptr, url.toString(QUrl::FullyEncoded), {}, {}});
+    calls.push_back({Kind::OpenUrl, nullptr, url.toString(QUrl::FullyEncoded), {}, {}, {}});
+    return desktopOpens;
 }
 
-void FakeUiServices::openDocument(const QString& path)
+bool FakeUiServices::openDocument(const QString& path)
 {
-    calls.push_back({Kind::OpenDocument, nullptr, path, {}, {}});
+    calls.push_back({Kind::OpenDocument, nullptr, path, {}, {}, {}});
+    return desktopOpens;
 }
 
 bool FakeUiServices::clearClipboard()
 {
-    calls.push_back({Kind::ClearClipboard, nullptr, {}, {}, {}});
+    calls.push_back({Kind::ClearClipboard, nullptr, {}, {}, {}, {}});
     if (clipboardFailures > 0) {
         --clipboardFailures;
         return false;
@@ -44,7 +53,7 @@ bool FakeUiServices::clearClipboard()
 
 bool FakeUiServices::setClipboardText(const QString& text)
 {
-    calls.push_back({Kind::SetClipboard, nullptr, text, {}, {}});
+    calls.push_back({Kind::SetClipboard, nullptr, text, {}, {}, {}});
     if (clipboardFailures > 0) {
         --clipboardFailures;
         return false;
@@ -56,7 +65,7 @@ bool FakeUiServices::setClipboardText(const QString& text)
 
 QString FakeUiServices::chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder)
 {
-    calls.push_back({Kind::ChooseFolder, owner, prompt, {}, startFolder});
+    calls.push_back({Kind::ChooseFolder, owner, prompt, {}, startFolder, {}});
     if (chosenPaths.empty())
         return {};
     QString path = chosenPaths.front();
@@ -67,7 +76,7 @@ QString FakeUiServices::chooseFolder(QObject* owner, const QString& prompt, cons
 QString FakeUiServices::chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
                                        const QString& startFile)
 {
-    calls.push_back({Kind::ChooseFile, owner, title, filter, startFile});
+    calls.push_back({Kind::ChooseFile, owner, title, filter, startFile, {}});
     if (chosenPaths.empty())
         return {};
     QString path = chosenPaths.front();

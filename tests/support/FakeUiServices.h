@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 // A scripted desktop for tests: records every call, answers questions and dialogs from queues.
@@ -29,22 +30,23 @@ public:
     {
         Kind kind;
         QObject* owner = nullptr;
-        QString text;  // message, question, error text, address, path, clipboard text or prompt
-        QString title; // question title, dialog title or filter
-        QString extra; // start folder / start file, or a message's details
+        QString text;    // message, question, error text, address, path, clipboard text or prompt
+        QString title;   // question title, dialog title or filter
+        QString extra;   // start folder / start file
+        QString details; // a message's details
     };
 
     void showMessage(QObject* owner, const QString& text, const QString& details) override;
     bool askYesNo(QObject* owner, const QString& text, const QString& title) override;
     void showError(QObject* owner, const QString& text) override;
-    void openUrl(const QUrl& url) override;
-    void openDocument(const QString& path) override;
+    bool openUrl(const QUrl& url) override;
+    bool openDocument(const QString& path) override;
     bool clearClipboard() override;
     bool setClipboardText(const QString& text) override;
     QString chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder) override;
     QString chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
                            const QString& startFile) override;
-    void processEvents() override { ++eventPumps; }
+    void processEvents() override;
 
     // The calls of one kind, in order.
     std::vector<Call> callsOf(Kind kind) const;
@@ -59,4 +61,7 @@ public:
     QString clipboard;
     bool clipboardHasText = false;
     int eventPumps = 0;
+    bool desktopOpens = true; // what openUrl and openDocument answer
+    // Runs at every processEvents, with the number of calls so far: a user acting meanwhile.
+    std::function<void(int)> duringEvents;
 };
