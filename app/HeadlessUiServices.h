@@ -8,7 +8,7 @@
 class HeadlessUiServices : public UiServices
 {
 public:
-    void showMessage(QObject*, const QString&) override {}
+    void showMessage(QObject*, const QString&, const QString&) override {}
     bool askYesNo(QObject*, const QString&, const QString&) override { return false; }
     void showError(QObject*, const QString&) override {}
     void openUrl(const QUrl&) override {}
@@ -17,5 +17,6 @@ public:
     bool setClipboardText(const QString&) override { return false; }
     QString chooseFolder(QObject*, const QString&, const QString&) override { return {}; }
     QString chooseOpenFile(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString chooseSaveFile(QObject*, const QString&, const QString&, const QString&) override { return {}; }
     void processEvents() override {}
 };

@@ -24,10 +24,11 @@ QString displayed(QString text)
 
 } // namespace
 
-void QtUiServices::showMessage(QObject* owner, const QString& text)
+void QtUiServices::showMessage(QObject* owner, const QString& text, const QString& details)
 {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), displayed(text), QMessageBox::Ok,
                     ownerWidget(owner));
+    box.setDetailedText(details);
     box.exec();
 }
 
@@ -85,6 +86,13 @@ QString QtUiServices::chooseOpenFile(QObject* owner, const QString& title, const
                                      const QString& startFile)
 {
     return QFileDialog::getOpenFileName(ownerWidget(owner), title, startFile, filter, nullptr,
+                                        QFileDialog::DontUseNativeDialog);
+}
+
+QString QtUiServices::chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
+                                     const QString& startFile)
+{
+    return QFileDialog::getSaveFileName(ownerWidget(owner), title, startFile, filter, nullptr,
                                         QFileDialog::DontUseNativeDialog);
 }
 

@@ -7,7 +7,7 @@
 class QtUiServices final : public UiServices
 {
 public:
-    void showMessage(QObject* owner, const QString& text) override;
+    void showMessage(QObject* owner, const QString& text, const QString& details) override;
     bool askYesNo(QObject* owner, const QString& text, const QString& title) override;
     void showError(QObject* owner, const QString& text) override;
     void openUrl(const QUrl& url) override;
@@ -16,6 +16,8 @@ public:
     bool setClipboardText(const QString& text) override;
     QString chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder) override;
     QString chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
+                           const QString& startFile) override;
+    QString chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
                            const QString& startFile) override;
     void processEvents() override;
 };

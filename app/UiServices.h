@@ -18,8 +18,9 @@ class UiServices
 public:
     virtual ~UiServices() = default;
 
-    // A plain message: OK button only, no icon, the application title as caption.
-    virtual void showMessage(QObject* owner, const QString& text) = 0;
+    // A plain message: OK button only, no icon, the application title as caption. `details`, when
+    // given, is offered in the box's details area, where the user can read and copy it.
+    virtual void showMessage(QObject* owner, const QString& text, const QString& details = {}) = 0;
     // A question with Yes and No buttons; true when the answer is Yes. An empty title means the
     // application title.
     virtual bool askYesNo(QObject* owner, const QString& text, const QString& title = QString()) = 0;
@@ -44,6 +45,9 @@ public:
     // Modal choosers; an empty text when the user cancels.
     virtual QString chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder) = 0;
     virtual QString chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
+                                   const QString& startFile) = 0;
+    // The file to write, asked for with the desktop's save dialog; an existing file is confirmed first.
+    virtual QString chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
                                    const QString& startFile) = 0;
 
     // Lets the window system process pending events (repaints, clicks) inside a long loop.

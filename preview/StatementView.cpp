@@ -4,10 +4,73 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include <algorithm>
+
+namespace {
+
+// The most characters a tool tip shows of a line; a statement from a memo table may hold millions.
+constexpr qsizetype ToolTipCharacters = 4000;
+// What a line's size is measured on when the view has not laid it out yet.
+constexpr qsizetype UnplacedCharacters = 256;
+
+// How many characters of a line can show in `width` pixels: no character is narrower than the
+// narrowest of a few thin ones of the font.
+qsizetype charactersThatFit(const QFontMetrics& metrics, int width)
+{
+    if (width <= 0)
+        return UnplacedCharacters;
+    int narrowest = metrics.horizontalAdvance(QLatin1Char(' '));
+    for (QChar thin : {u'i', u'l', u'.', u'\'', u'|', u'!'})
+        narrowest = std::min(narrowest, metrics.horizontalAdvance(thin));
+    return width / std::max(narrowest, 1) + 2;
+}
+
+// Text layout costs grow with a text's length, visible or not, and so does the base class's
+// preparation of the text (it rewrites line feeds): a line is read only as far as it can show.
+class FittingTextDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        QString text = value.toString();
+        if (text.size() > m_fit) {
+            const qsizetype cut = text.at(m_fit - 1).isHighSurrogate() ? m_fit - 1 : m_fit;
+            text = text.left(cut);
+        }
+        return QStyledItemDelegate::displayText(text, locale);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        m_fit = charactersThatFit(option->fontMetrics, option->rect.width());
+        QStyledItemDelegate::initStyleOption(option, index);
+    }
+
+private:
+    // Set for the line being prepared; displayText() has no other way to learn the width.
+    mutable qsizetype m_fit = UnplacedCharacters;
+};
+
+// The tool tip of a line: its text as a wrapped paragraph, cut after ToolTipCharacters.
+QString toolTipFor(const QString& line)
+{
+    QString shown = line.left(ToolTipCharacters).toHtmlEscaped();
+    if (line.size() > ToolTipCharacters)
+        shown += QStringLiteral("&hellip;<br><i>%1 characters in all: click the line to see it whole.</i>")
+                     .arg(line.size());
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + shown + QStringLiteral("</p>");
+}
+
+} // namespace
 
 StatementView::StatementView(QWidget* parent) : QTreeView(parent)
 {
@@ -18,6 +81,7 @@ StatementView::StatementView(QWidget* parent) : QTreeView(parent)
     setSelectionMode(ExtendedSelection);
     setEditTriggers(NoEditTriggers);
     header()->setStretchLastSection(false);
+    setItemDelegate(new FittingTextDelegate(this));
 }
 
 void StatementView::setStatements(StatementListModel* statements)
@@ -45,6 +109,25 @@ void StatementView::scrollToLine(int line)
     const QModelIndex index = lineIndex(line);
     if (index.isValid())
         scrollTo(index);
+}
+
+// Over a line too long for its column, the line's text; elsewhere the list's own tool tip.
+bool StatementView::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip || !m_statements)
+        return QTreeView::viewportEvent(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    if (index.isValid()) {
+        const QString& line = m_statements->lineText(StatementListModel::rowToLine(index.row()));
+        const QRect place = visualRect(index);
+        if (line.size() > 0 && fontMetrics().horizontalAdvance(line.left(
+                                   charactersThatFit(fontMetrics(), place.width()))) > place.width()) {
+            QToolTip::showText(help->globalPos(), toolTipFor(line), viewport(), place);
+            return true;
+        }
+    }
+    return QTreeView::viewportEvent(event);
 }
 
 void StatementView::keyPressEvent(QKeyEvent* event)

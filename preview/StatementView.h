@@ -8,6 +8,9 @@ class StatementListModel;
 // so that a list of millions of lines opens and scrolls at once. Each line has a check mark (for
 // "Copy SQL To Clipboard"): a click on the mark toggles it, Space toggles every selected line and
 // the context menu checks or unchecks all. A click elsewhere on a line reports the line.
+//
+// A statement may be a million characters long (a memo table): each line paints only the characters
+// that fit its column, and a line cut that way shows its text in a tool tip.
 class StatementView : public QTreeView
 {
     Q_OBJECT
@@ -25,6 +28,7 @@ signals:
     void lineClicked(int line);
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

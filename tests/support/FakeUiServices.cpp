@@ -1,13 +1,13 @@
 #include "tests/support/FakeUiServices.h"
 
-void FakeUiServices::showMessage(QObject* owner, const QString& text)
+void FakeUiServices::showMessage(QObject* owner, const QString& text, const QString& details)
 {
-    calls.push_back({Kind::Message, owner, text, applicationTitle(), {}});
+    calls.push_back({Kind::Message, owner, text, applicationTitle(), {}, details});
 }
 
 bool FakeUiServices::askYesNo(QObject* owner, const QString& text, const QString& title)
 {
-    calls.push_back({Kind::Question, owner, text, title.isEmpty() ? applicationTitle() : title, {}});
+    calls.push_back({Kind::Question, owner, text, title.isEmpty() ? applicationTitle() : title, {}, {}});
     if (answers.empty())
         return false;
     const bool yes = answers.front();
@@ -17,22 +17,22 @@ bool FakeUiServices::askYesNo(QObject* owner, const QString& text, const QString
 
 void FakeUiServices::showError(QObject* owner, const QString& text)
 {
-    calls.push_back({Kind::Error, owner, text, {}, {}});
+    calls.push_back({Kind::Error, owner, text, {}, {}, {}});
 }
 
 void FakeUiServices::openUrl(const QUrl& url)
 {
-    calls.push_back({Kind::OpenUrl, nullptr, url.toString(QUrl::FullyEncoded), {}, {}});
+    calls.push_back({Kind::OpenUrl, nullptr, url.toString(QUrl::FullyEncoded), {}, {}, {}});
 }
 
 void FakeUiServices::openDocument(const QString& path)
 {
-    calls.push_back({Kind::OpenDocument, nullptr, path, {}, {}});
+    calls.push_back({Kind::OpenDocument, nullptr, path, {}, {}, {}});
 }
 
 bool FakeUiServices::clearClipboard()
 {
-    calls.push_back({Kind::ClearClipboard, nullptr, {}, {}, {}});
+    calls.push_back({Kind::ClearClipboard, nullptr, {}, {}, {}, {}});
     if (clipboardFailures > 0) {
         --clipboardFailures;
         return false;
@@ -44,7 +44,7 @@ bool FakeUiServices::clearClipboard()
 
 bool FakeUiServices::setClipboardText(const QString& text)
 {
-    calls.push_back({Kind::SetClipboard, nullptr, text, {}, {}});
+    calls.push_back({Kind::SetClipboard, nullptr, text, {}, {}, {}});
     if (clipboardFailures > 0) {
         --clipboardFailures;
         return false;
@@ -56,18 +56,26 @@ bool FakeUiServices::setClipboardText(const QString& text)
 
 QString FakeUiServices::chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder)
 {
-    calls.push_back({Kind::ChooseFolder, owner, prompt, {}, startFolder});
-    if (chosenPaths.empty())
-        return {};
-    QString path = chosenPaths.front();
-    chosenPaths.pop_front();
-    return path;
+    calls.push_back({Kind::ChooseFolder, owner, prompt, {}, startFolder, {}});
+    return nextChosenPath();
 }
 
 QString FakeUiServices::chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
                                        const QString& startFile)
 {
-    calls.push_back({Kind::ChooseFile, owner, title, filter, startFile});
+    calls.push_back({Kind::ChooseFile, owner, title, filter, startFile, {}});
+    return nextChosenPath();
+}
+
+QString FakeUiServices::chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
+                                       const QString& startFile)
+{
+    calls.push_back({Kind::SaveFile, owner, title, filter, startFile, {}});
+    return nextChosenPath();
+}
+
+QString FakeUiServices::nextChosenPath()
+{
     if (chosenPaths.empty())
         return {};
     QString path = chosenPaths.front();

@@ -22,19 +22,21 @@ public:
         ClearClipboard,
         SetClipboard,
         ChooseFolder,
-        ChooseFile
+        ChooseFile,
+        SaveFile
     };
 
     struct Call
     {
         Kind kind;
         QObject* owner = nullptr;
-        QString text;  // message, question, error text, address, path, clipboard text or prompt
-        QString title; // question title, dialog title or filter
-        QString extra; // start folder / start file
+        QString text;    // message, question, error text, address, path, clipboard text or prompt
+        QString title;   // question title, dialog title or filter
+        QString extra;   // start folder / start file
+        QString details; // a message's details
     };
 
-    void showMessage(QObject* owner, const QString& text) override;
+    void showMessage(QObject* owner, const QString& text, const QString& details) override;
     bool askYesNo(QObject* owner, const QString& text, const QString& title) override;
     void showError(QObject* owner, const QString& text) override;
     void openUrl(const QUrl& url) override;
@@ -43,6 +45,8 @@ public:
     bool setClipboardText(const QString& text) override;
     QString chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder) override;
     QString chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
+                           const QString& startFile) override;
+    QString chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
                            const QString& startFile) override;
     void processEvents() override { ++eventPumps; }
 
@@ -54,9 +58,12 @@ public:
 
     std::vector<Call> calls;
     std::deque<bool> answers;        // questions: true = Yes
-    std::deque<QString> chosenPaths; // folder and file dialogs: "" = cancel
+    std::deque<QString> chosenPaths; // folder, open and save dialogs: "" = cancel
     int clipboardFailures = 0;       // the next N clipboard attempts fail
     QString clipboard;
     bool clipboardHasText = false;
     int eventPumps = 0;
+
+private:
+    QString nextChosenPath();
 };
