@@ -10,6 +10,7 @@
 #include "preview/Clipboard.h"
 #include "preview/Form3.h"
 #include "preview/Form4.h"
+#include "preview/StatementFile.h"
 #include "preview/StatementListModel.h"
 
 #include <QScopedValueRollback>
@@ -47,6 +48,8 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
     connect(m_form.PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
     connect(m_form.PushButton9, &QPushButton::clicked, this, &Form2::PushButton9_Click);
     connect(m_form.ListView1, &StatementView::lineClicked, this, &Form2::ListView1_Click);
+    connect(m_form.ListView1, &StatementView::saveRequested, this,
+            [this] { StatementFile::save(m_ui, this, m_statements); });
     Form_Load();
 }
 

@@ -2,6 +2,7 @@
 
 #include "preview/StatementListModel.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -82,6 +83,15 @@ StatementView::StatementView(QWidget* parent) : QTreeView(parent)
     setEditTriggers(NoEditTriggers);
     header()->setStretchLastSection(false);
     setItemDelegate(new FittingTextDelegate(this));
+    // Ctrl+Z anywhere in the window, not only in the list.
+    m_undoReplace = new QAction(this);
+    m_undoReplace->setShortcut(QKeySequence::Undo);
+    m_undoReplace->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_undoReplace);
+    connect(m_undoReplace, &QAction::triggered, this, [this] {
+        if (m_statements)
+            m_statements->undoRewrite();
+    });
 }
 
 void StatementView::setStatements(StatementListModel* statements)
@@ -180,5 +190,13 @@ void StatementView::contextMenuEvent(QContextMenuEvent* event)
             [this] { m_statements->setAllChecked(true); });
     connect(menu.addAction(tr("Uncheck All")), &QAction::triggered, this,
             [this] { m_statements->setAllChecked(false); });
+    menu.addSeparator();
+    const int undoable = m_statements->undoableLines();
+    m_undoReplace->setText(undoable == 1 ? tr("Undo Find and Replace (1 line)")
+                                         : tr("Undo Find and Replace (%1 lines)").arg(undoable));
+    m_undoReplace->setEnabled(undoable > 0);
+    menu.addAction(m_undoReplace);
+    connect(menu.addAction(tr("Save SQL...")), &QAction::triggered, this, &StatementView::saveRequested);
     menu.exec(event->globalPos());
+    m_undoReplace->setEnabled(true); // a disabled action would not answer its shortcut
 }
