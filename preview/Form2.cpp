@@ -4,6 +4,7 @@
 #include "app/Steps.h"
 #include "app/Twips.h"
 #include "app/UiServices.h"
+#include "app/WindowGrowth.h"
 #include "app/WindowSetup.h"
 #include "convert/Form5.h"
 #include "convert/SharedState.h"
@@ -33,6 +34,7 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
     m_form.setupUi(this);
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
+    WindowGrowth::allow(*this, *m_form.ListView1);
     m_pointer.handOver({m_form.PushButton1, m_form.PushButton2, m_form.PushButton3, m_form.PushButton4,
                         m_form.PushButton5, m_form.PushButton6, m_form.PushButton7, m_form.PushButton8,
                         m_form.PushButton9});

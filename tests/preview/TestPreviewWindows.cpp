@@ -120,6 +120,21 @@ private slots:
         auto* bar = window->findChild<QProgressBar*>("ProgressBar1");
         QCOMPARE(bar->value(), 0);
         QCOMPARE(bar->text(), QStringLiteral("Progress Bar"));
+
+        // The designed size is the smallest; growing, the list takes the height and the halves stay
+        // halves.
+        const QSize designed = window->size();
+        QCOMPARE(window->minimumSize(), designed);
+        const QRect listBefore = list->geometry();
+        const QRect executeBefore = window->findChild<QPushButton*>("PushButton1")->geometry();
+        window->resize(designed.width() * 2, designed.height() + 300);
+        QCOMPARE(list->geometry(), QRect(listBefore.x() * 2, listBefore.y(), listBefore.width() * 2,
+                                         listBefore.height() + 300));
+        QCOMPARE(window->findChild<QPushButton*>("PushButton1")->geometry().top(), executeBefore.top() + 300);
+        const QRect left = window->findChild<QPushButton*>("PushButton3")->geometry();
+        const QRect right = window->findChild<QPushButton*>("PushButton2")->geometry();
+        QCOMPARE(left.width(), right.width());
+        QCOMPARE(right.right() + 1, window->width() - listBefore.x() * 2);
     }
 
     void executeRunsEveryNonBlankLineAndCloses()
