@@ -130,6 +130,7 @@ void Form1::Form_Load()
         m_form.Check4->setChecked(m_settings.read(Setting::LocalConnection) != QLatin1String("0"));
     });
     s.run(158, [&] { Check1_Click(); });
+    showSource();
 }
 
 void Form1::restoreTexts(Steps& s)

@@ -88,6 +88,7 @@ private:
     void OpenVendorSiteByChance();
     void SetApplicationTitle();
     void restoreTexts(class Steps& s);
+    void showSource();
 
     UiServices& m_ui;
     SettingsStore& m_settings;
