@@ -17,6 +17,7 @@ namespace {
 
 // The most characters a tool tip shows of a line; a statement from a memo table may hold millions.
 constexpr qsizetype ToolTipCharacters = 4000;
+constexpr qsizetype ToolTipColumns = 100;
 // What a line's size is measured on when the view has not laid it out yet.
 constexpr qsizetype UnplacedCharacters = 256;
 
@@ -61,12 +62,22 @@ private:
     mutable qsizetype m_fit = UnplacedCharacters;
 };
 
-// The tool tip of a line: its text as a wrapped paragraph, cut after ToolTipCharacters.
+// The tool tip of a line: its text in rows of at most ToolTipColumns characters (a statement may
+// hold no space to wrap at), cut after ToolTipCharacters.
 QString toolTipFor(const QString& line)
 {
-    QString shown = line.left(ToolTipCharacters).toHtmlEscaped();
+    const QStringView text = QStringView(line).left(ToolTipCharacters);
+    QString shown;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype length = std::min(ToolTipColumns, text.size() - start);
+        if (text.at(start + length - 1).isHighSurrogate() && start + length < text.size())
+            ++length;
+        shown += text.mid(start, length).toString().toHtmlEscaped() + QLatin1Char('\n');
+        start += length;
+    }
+    shown.chop(1);
     if (line.size() > ToolTipCharacters)
-        shown += QStringLiteral("&hellip;<br><i>%1 characters in all: click the line to see it whole.</i>")
+        shown += QStringLiteral("&hellip;\n<i>%1 characters in all: click the line to see it whole.</i>")
                      .arg(line.size());
     return QStringLiteral("<p style=\"white-space:pre-wrap\">") + shown + QStringLiteral("</p>");
 }
