@@ -135,6 +135,15 @@ private slots:
         const QRect right = window->findChild<QPushButton*>("PushButton2")->geometry();
         QCOMPARE(left.width(), right.width());
         QCOMPARE(right.right() + 1, window->width() - listBefore.x() * 2);
+
+        // A line cut by its column shows its text in a tool tip, the beginning of it when very long.
+        m_statements.append(QStringLiteral("INSERT INTO [t] VALUES('") + QString(50000, u'x') +
+                            QStringLiteral("')"));
+        const QPoint at = list->visualRect(m_statements.index(1)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        QVERIFY(QToolTip::text().contains(QLatin1String("INSERT INTO [t] VALUES('xxx")));
+        QVERIFY(QToolTip::text().contains(QLatin1String("50026 characters in all")));
     }
 
     void executeRunsEveryNonBlankLineAndCloses()
