@@ -40,10 +40,5 @@ inline QString contactPage()
 {
     return QStringLiteral("https://www.quenthal.example/contact");
 }
-// Download page of an outside SQL Server client, offered by the connection help.
-inline QString sqlToolDownloadPage()
-{
-    return QStringLiteral("https://www.quenthal.example/sql-client");
-}
 
 } // namespace AppInfo

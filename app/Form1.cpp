@@ -122,6 +122,7 @@ void Form1::Form_Load()
         m_form.Check4->setChecked(m_settings.read(Setting::LocalConnection) != QLatin1String("0"));
     });
     s.run(158, [&] { Check1_Click(); });
+    showSource();
     m_unreadAtLoad.clear();
 }
 

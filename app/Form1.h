@@ -98,6 +98,7 @@ private:
     void restorePreviewOptions(class Steps& s);
     void restoreTexts(class Steps& s);
     void storeClick(const struct SettingKey& key, const QString& value);
+    void showSource();
 
     UiServices& m_ui;
     SettingsStore& m_settings;

@@ -10,6 +10,8 @@
 #include "source/AddFolder.h"
 #include "source/Form6.h"
 
+#include <QFileInfo>
+
 namespace {
 
 QString checkValue(const QAbstractButton& box)
@@ -68,6 +70,22 @@ void Form1::Text2_Change()
         m_settings.write(Setting::FoxproOption, QStringLiteral("2"));
         m_state.OptionDBC1 = false;
     }
+    showSource();
+}
+
+// Once a DBC file is the source the folder box no longer names it: a short line under the panel's
+// buttons and the box's tool tip say which file will be read.
+void Form1::showSource()
+{
+    const bool dbc = m_state.OptionDBC1 && !m_state.DBCPath1.isEmpty();
+    m_form.SourceLine->setVisible(dbc);
+    m_form.SourceLine->setText(dbc ? QStringLiteral("Source: ") + QFileInfo(m_state.DBCPath1).fileName()
+                                   : QString());
+    m_form.SourceLine->setToolTip(dbc ? m_state.DBCPath1 : QString());
+    m_form.Text2->setToolTip(dbc ? QStringLiteral("The source is %1, chosen under \"dbc\". A folder typed or "
+                                                  "chosen here becomes the source instead.")
+                                       .arg(m_state.DBCPath1)
+                                 : QString());
 }
 
 void Form1::PushButton1_Click()
@@ -75,7 +93,8 @@ void Form1::PushButton1_Click()
     Steps s(m_ui, this, QStringLiteral("Form1.PushButton1_Click"));
     QString folder;
     s.run(100, [&] {
-        folder = AddFolder::BrowseForFolder(m_ui, this, QStringLiteral("Please select folder:"), {});
+        folder = AddFolder::BrowseForFolder(m_ui, this, QStringLiteral("Please select folder:"),
+                                            AddFolder::StartingPlace(m_form.Text2->text()));
     });
     if (folder.isEmpty()) // 102: cancelled
         return;
@@ -89,6 +108,7 @@ void Form1::PushButton2_Click()
     s.run(100, [&] { m_settings.write(Setting::FoxproOption, QStringLiteral("2")); });
     s.run(102, [&] { m_state.OptionDBC1 = false; });
     s.run(104, [&] { m_form.Text2->setText(ProgramFiles::inProgramFolder(ProgramFiles::samplesName())); });
+    showSource();
 }
 
 void Form1::PushButton8_Click()
@@ -115,6 +135,7 @@ void Form1::PushButton12_Click()
         Form6 options(m_ui, m_settings, m_state, this);
         options.exec();
     });
+    showSource();
 }
 
 // ---- MS SQL Server Login -----------------------------------------------------------------------
@@ -166,15 +187,14 @@ void Form1::PushButton6_Click()
 void Form1::PushButton4_Click()
 {
     Steps s(m_ui, this, QStringLiteral("Form1.PushButton4_Click"));
-    const QString advice =
-        QStringLiteral("If you cannot establish connection to your MS SQL Server database with this program, "
-                       "please go to: ") +
-        QStringLiteral("\r\r") + AppInfo::sqlToolDownloadPage() + QStringLiteral("\r\r") +
-        QStringLiteral(
-            "Download and install the EMS SQL Manager 2005 Lite for SQL Server. Try to connect to ") +
-        QStringLiteral("the same database (with the same login information you are using here). This will "
-                       "determine if ") +
-        QStringLiteral("the login you are using is correct.");
+    // A client of its own tells a wrong login from a fault of this program.
+    const QString advice = QStringLiteral(
+        "If you cannot establish connection to your MS SQL Server database with this program, "
+        "try to connect to the same database (with the same login information you are using "
+        "here) with another client: sqlcmd, Microsoft's command-line tool for SQL Server, or "
+        "tsql of FreeTDS (Debian package freetds-bin). This will determine if the login you are "
+        "using is correct.\r\rThis program reaches the server through an ODBC driver: "
+        "Microsoft's ODBC Driver for SQL Server, or FreeTDS (Debian package tdsodbc).");
     s.run(114, [&] { m_ui.showMessage(this, advice); });
     bool yes = false;
     s.run(116, [&] {
@@ -223,13 +243,12 @@ void Form1::PushButton5_Click()
     const QString crlf2 = QStringLiteral("\r\n\r\n");
     s.run(100, [&] {
         m_ui.showMessage(
-            this, QStringLiteral(
-                      "This software transfers text-based and numeric fields but does not handle binary / "
-                      "pictures fields.") +
-                      crlf2 +
-                      QStringLiteral("Use SQL Preview if your tables contains less than 32767 rows.") +
-                      crlf2 + QStringLiteral("Questions? Please contact Team Quenthal at ") +
-                      AppInfo::contactPage());
+            this,
+            QStringLiteral("This software transfers text-based, numeric and binary / pictures fields (binary "
+                           "fields become VARBINARY(MAX) columns).") +
+                crlf2 + QStringLiteral("Use SQL Preview if your tables contains less than 32767 rows.") +
+                crlf2 + QStringLiteral("Questions? Please contact Team Quenthal at ") +
+                AppInfo::contactPage());
     });
 }
 

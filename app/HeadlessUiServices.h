@@ -17,5 +17,6 @@ public:
     bool setClipboardText(const QString&) override { return false; }
     QString chooseFolder(QObject*, const QString&, const QString&) override { return {}; }
     QString chooseOpenFile(QObject*, const QString&, const QString&, const QString&) override { return {}; }
+    QString chooseSaveFile(QObject*, const QString&, const QString&, const QString&) override { return {}; }
     void processEvents() override {}
 };

@@ -89,6 +89,13 @@ QString QtUiServices::chooseOpenFile(QObject* owner, const QString& title, const
                                         QFileDialog::DontUseNativeDialog);
 }
 
+QString QtUiServices::chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
+                                     const QString& startFile)
+{
+    return QFileDialog::getSaveFileName(ownerWidget(owner), title, startFile, filter, nullptr,
+                                        QFileDialog::DontUseNativeDialog);
+}
+
 void QtUiServices::processEvents()
 {
     QCoreApplication::processEvents();

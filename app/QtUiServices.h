@@ -17,5 +17,7 @@ public:
     QString chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder) override;
     QString chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
                            const QString& startFile) override;
+    QString chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
+                           const QString& startFile) override;
     void processEvents() override;
 };

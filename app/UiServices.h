@@ -47,6 +47,9 @@ public:
     virtual QString chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder) = 0;
     virtual QString chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
                                    const QString& startFile) = 0;
+    // The file to write, asked for with the desktop's save dialog; an existing file is confirmed first.
+    virtual QString chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
+                                   const QString& startFile) = 0;
 
     // Lets the window system process pending events (repaints, clicks) inside a long loop.
     virtual void processEvents() = 0;

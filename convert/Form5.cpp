@@ -2,8 +2,13 @@
 
 #include "app/Steps.h"
 #include "app/Twips.h"
+#include "app/WindowGrowth.h"
 #include "app/WindowSetup.h"
 #include "convert/DatatypeRowsModel.h"
+
+#include <QHeaderView>
+
+#include <algorithm>
 
 Form5::Form5(UiServices& ui, DatatypeRowsModel& rows, QWidget* parent)
     : QDialog(parent), m_ui(ui), m_rows(rows)
@@ -12,6 +17,7 @@ Form5::Form5(UiServices& ui, DatatypeRowsModel& rows, QWidget* parent)
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
     WindowSetup::enterPressesButtons(*this);
+    WindowGrowth::allow(*this, *m_form.ListView1);
     m_pointer.handOver({m_form.PushButton5});
     m_pointer.defaultOver({this, m_form.ListView1});
     m_form.ListView1->setModel(&m_rows);
@@ -25,9 +31,12 @@ void Form5::Form_Load()
     WindowSetup::setUpWindow(
         s, *this, QStringLiteral("Datatypes Conversion"), m_pointer,
         {.colors = 100, .icon = 104, .caption = 106, .cursorTest = 108, .cursorLoad = 110});
+    // A heading wider than the designed column widens its column rather than being cut.
     s.run(120, [&] {
+        QHeaderView& header = *m_form.ListView1->header();
         for (int column = 0; column < DatatypeRowsModel::ColumnCount; ++column)
-            m_form.ListView1->setColumnWidth(column, twipsToPixels(1700));
+            m_form.ListView1->setColumnWidth(column,
+                                             std::max(twipsToPixels(1700), header.sectionSizeHint(column)));
     });
 }
 

@@ -77,10 +77,13 @@ QString ListText(const QAbstractItemModel& list, EventPump& pump)
             pump.run();
             const QString cell = cellText(list, row, int(column));
             text += cell;
-            text += QString(widths[column] - cell.size(), QLatin1Char(' '));
-            text += QLatin1Char('\t');
+            // The last column's padding would only be removed again with the trailing spaces; one
+            // long line would otherwise cost every copied line its length in spaces.
+            if (column + 1 < widths.size()) {
+                text += QString(widths[column] - cell.size(), QLatin1Char(' '));
+                text += QLatin1Char('\t');
+            }
         }
-        text.chop(1);
         removeTrailingSpaces(text);
         text += QLatin1String("\r\n");
     }

@@ -5,12 +5,14 @@
 #include "app/Steps.h"
 #include "app/Twips.h"
 #include "app/UiServices.h"
+#include "app/WindowGrowth.h"
 #include "app/WindowSetup.h"
 #include "convert/Form5.h"
 #include "convert/SharedState.h"
 #include "preview/Clipboard.h"
 #include "preview/Form3.h"
 #include "preview/Form4.h"
+#include "preview/StatementFile.h"
 #include "preview/StatementListModel.h"
 
 #include <QKeyEvent>
@@ -35,6 +37,7 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
     WindowSetup::enterPressesButtons(*this);
+    WindowGrowth::allow(*this, *m_form.ListView1);
     m_pointer.handOver({m_form.PushButton1, m_form.PushButton2, m_form.PushButton3, m_form.PushButton4,
                         m_form.PushButton5, m_form.PushButton6, m_form.PushButton7, m_form.PushButton8,
                         m_form.PushButton9});
@@ -50,6 +53,8 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
     connect(m_form.PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
     connect(m_form.PushButton9, &QPushButton::clicked, this, &Form2::PushButton9_Click);
     connect(m_form.ListView1, &StatementView::lineClicked, this, &Form2::ListView1_Click);
+    connect(m_form.ListView1, &StatementView::saveRequested, this,
+            [this] { StatementFile::save(m_ui, this, m_statements); });
     Form_Load();
     m_form.ListView1->installEventFilter(this);
     m_form.ListView1->setFocus();

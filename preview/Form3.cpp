@@ -7,6 +7,20 @@
 #include "preview/FindReplace.h"
 #include "preview/StatementListModel.h"
 
+namespace {
+
+// The details of "Done.": a pass may well change more lines than meant ("INT" is also in "INTO").
+QString changedLines(int count)
+{
+    if (count == 0)
+        return QStringLiteral("No line changed.");
+    if (count == 1)
+        return QStringLiteral("1 line changed. Ctrl+Z in the SQL Preview undoes it.");
+    return QStringLiteral("%1 lines changed. Ctrl+Z in the SQL Preview undoes it.").arg(count);
+}
+
+} // namespace
+
 Form3::Form3(UiServices& ui, StatementListModel& statements, QWidget* parent)
     : QDialog(parent), m_ui(ui), m_statements(statements)
 {
@@ -48,14 +62,15 @@ void Form3::PushButton2_Click()
     const QString find = m_form.Text1->text();
     const QString replacement = m_form.Text2->text();
     EventPump pump(m_ui);
+    int changed = 0;
     s.run(104, [&] {
-        m_statements.rewriteLines([&](int, const QString& line) {
+        changed = m_statements.rewriteLines([&](int, const QString& line) {
             s.run(106, [&] { pump.run(); });
             std::optional<QString> result;
             s.run(108, [&] { result = FindReplace::replaceFirst(line, find, replacement); });
             return result;
         });
     });
-    s.run(124, [&] { m_ui.showMessage(this, QStringLiteral("Done.")); });
+    s.run(124, [&] { m_ui.showMessage(this, QStringLiteral("Done."), changedLines(changed)); });
     s.run(126, [&] { close(); });
 }

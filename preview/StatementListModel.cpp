@@ -30,6 +30,7 @@ void StatementListModel::clear()
     // Swapping rather than clearing gives a million-line list's memory back at once.
     std::vector<QString>().swap(m_lines);
     std::vector<bool>().swap(m_checked);
+    std::vector<Rewritten>().swap(m_lastRewrite);
     endResetModel();
 }
 
@@ -52,6 +53,27 @@ void StatementListModel::append(std::vector<QString> statements)
                    std::make_move_iterator(statements.end()));
     m_checked.resize(m_lines.size(), false);
     endInsertRows();
+}
+
+int StatementListModel::undoRewrite()
+{
+    int first = -1;
+    int last = -1;
+    int restored = 0;
+    for (Rewritten& rewritten : m_lastRewrite) {
+        QString& text = m_lines[std::size_t(rewritten.row)];
+        if (text != rewritten.after)
+            continue;
+        text = std::move(rewritten.before);
+        if (first < 0)
+            first = rewritten.row;
+        last = rewritten.row;
+        ++restored;
+    }
+    std::vector<Rewritten>().swap(m_lastRewrite);
+    if (restored > 0)
+        announceChanged(first, last, Qt::DisplayRole);
+    return restored;
 }
 
 bool StatementListModel::isChecked(int line) const

@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The statement list of the SQL Preview window: one generated statement per line, in generation and
@@ -40,8 +41,15 @@ public:
     void toggleChecked(const std::vector<int>& rows);
 
     // Offers every line to `edit(line, text)` in order; a line for which it returns a new text takes
-    // that text. One change notification covers the lines changed. Returns how many changed.
+    // that text. One change notification covers the lines changed. Returns how many changed. The
+    // pass can be undone until the next one or until the list is cleared.
     template <class Edit> int rewriteLines(Edit&& edit);
+    // How many lines the last rewriteLines() changed that undoRewrite() would put back.
+    int undoableLines() const { return int(m_lastRewrite.size()); }
+    // Puts back the texts the last rewriteLines() replaced, in the lines that still hold what it wrote
+    // (a line edited since keeps its edit). Returns how many lines it put back; then nothing is left
+    // to undo.
+    int undoRewrite();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -53,8 +61,16 @@ private:
     std::size_t checkedRow(int line) const;
     void announceChanged(int firstRow, int lastRow, int role);
 
+    struct Rewritten
+    {
+        int row;
+        QString before;
+        QString after;
+    };
+
     std::vector<QString> m_lines;
     std::vector<bool> m_checked;
+    std::vector<Rewritten> m_lastRewrite;
 };
 
 template <class Edit> int StatementListModel::rewriteLines(Edit&& edit)
@@ -62,12 +78,14 @@ template <class Edit> int StatementListModel::rewriteLines(Edit&& edit)
     int first = -1;
     int last = -1;
     int changed = 0;
+    m_lastRewrite.clear();
     const int count = lineCount();
     for (int row = 0; row < count; ++row) {
         std::optional<QString> replacement = edit(rowToLine(row), std::as_const(m_lines[std::size_t(row)]));
         if (!replacement)
             continue;
-        m_lines[std::size_t(row)] = std::move(*replacement);
+        QString& text = m_lines[std::size_t(row)];
+        m_lastRewrite.push_back({row, std::exchange(text, std::move(*replacement)), text});
         if (first < 0)
             first = row;
         last = row;

@@ -2,12 +2,87 @@
 
 #include "preview/StatementListModel.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include <algorithm>
+
+namespace {
+
+// The most characters a tool tip shows of a line; a statement from a memo table may hold millions.
+constexpr qsizetype ToolTipCharacters = 4000;
+constexpr qsizetype ToolTipColumns = 100;
+// What a line's size is measured on when the view has not laid it out yet.
+constexpr qsizetype UnplacedCharacters = 256;
+
+// How many characters of a line can show in `width` pixels: no character is narrower than the
+// narrowest of a few thin ones of the font.
+qsizetype charactersThatFit(const QFontMetrics& metrics, int width)
+{
+    if (width <= 0)
+        return UnplacedCharacters;
+    int narrowest = metrics.horizontalAdvance(QLatin1Char(' '));
+    for (QChar thin : {u'i', u'l', u'.', u'\'', u'|', u'!'})
+        narrowest = std::min(narrowest, metrics.horizontalAdvance(thin));
+    return width / std::max(narrowest, 1) + 2;
+}
+
+// Text layout costs grow with a text's length, visible or not, and so does the base class's
+// preparation of the text (it rewrites line feeds): a line is read only as far as it can show.
+class FittingTextDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        QString text = value.toString();
+        if (text.size() > m_fit) {
+            const qsizetype cut = text.at(m_fit - 1).isHighSurrogate() ? m_fit - 1 : m_fit;
+            text = text.left(cut);
+        }
+        return QStyledItemDelegate::displayText(text, locale);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        m_fit = charactersThatFit(option->fontMetrics, option->rect.width());
+        QStyledItemDelegate::initStyleOption(option, index);
+    }
+
+private:
+    // Set for the line being prepared; displayText() has no other way to learn the width.
+    mutable qsizetype m_fit = UnplacedCharacters;
+};
+
+// The tool tip of a line: its text in rows of at most ToolTipColumns characters (a statement may
+// hold no space to wrap at), cut after ToolTipCharacters.
+QString toolTipFor(const QString& line)
+{
+    const QStringView text = QStringView(line).left(ToolTipCharacters);
+    QString shown;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype length = std::min(ToolTipColumns, text.size() - start);
+        if (text.at(start + length - 1).isHighSurrogate() && start + length < text.size())
+            ++length;
+        shown += text.mid(start, length).toString().toHtmlEscaped() + QLatin1Char('\n');
+        start += length;
+    }
+    shown.chop(1);
+    if (line.size() > ToolTipCharacters)
+        shown += QStringLiteral("&hellip;\n<i>%1 characters in all: click the line to see it whole.</i>")
+                     .arg(line.size());
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + shown + QStringLiteral("</p>");
+}
+
+} // namespace
 
 StatementView::StatementView(QWidget* parent) : QTreeView(parent)
 {
@@ -18,6 +93,16 @@ StatementView::StatementView(QWidget* parent) : QTreeView(parent)
     setSelectionMode(ExtendedSelection);
     setEditTriggers(NoEditTriggers);
     header()->setStretchLastSection(false);
+    setItemDelegate(new FittingTextDelegate(this));
+    // Ctrl+Z anywhere in the window, not only in the list.
+    m_undoReplace = new QAction(this);
+    m_undoReplace->setShortcut(QKeySequence::Undo);
+    m_undoReplace->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_undoReplace);
+    connect(m_undoReplace, &QAction::triggered, this, [this] {
+        if (m_statements)
+            m_statements->undoRewrite();
+    });
 }
 
 void StatementView::setStatements(StatementListModel* statements)
@@ -45,6 +130,25 @@ void StatementView::scrollToLine(int line)
     const QModelIndex index = lineIndex(line);
     if (index.isValid())
         scrollTo(index);
+}
+
+// Over a line too long for its column, the line's text; elsewhere the list's own tool tip.
+bool StatementView::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip || !m_statements)
+        return QTreeView::viewportEvent(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    if (index.isValid()) {
+        const QString& line = m_statements->lineText(StatementListModel::rowToLine(index.row()));
+        const QRect place = visualRect(index);
+        if (line.size() > 0 && fontMetrics().horizontalAdvance(line.left(
+                                   charactersThatFit(fontMetrics(), place.width()))) > place.width()) {
+            QToolTip::showText(help->globalPos(), toolTipFor(line), viewport(), place);
+            return true;
+        }
+    }
+    return QTreeView::viewportEvent(event);
 }
 
 void StatementView::keyPressEvent(QKeyEvent* event)
@@ -97,5 +201,13 @@ void StatementView::contextMenuEvent(QContextMenuEvent* event)
             [this] { m_statements->setAllChecked(true); });
     connect(menu.addAction(tr("Uncheck All")), &QAction::triggered, this,
             [this] { m_statements->setAllChecked(false); });
+    menu.addSeparator();
+    const int undoable = m_statements->undoableLines();
+    m_undoReplace->setText(undoable == 1 ? tr("Undo Find and Replace (1 line)")
+                                         : tr("Undo Find and Replace (%1 lines)").arg(undoable));
+    m_undoReplace->setEnabled(undoable > 0);
+    menu.addAction(m_undoReplace);
+    connect(menu.addAction(tr("Save SQL...")), &QAction::triggered, this, &StatementView::saveRequested);
     menu.exec(event->globalPos());
+    m_undoReplace->setEnabled(true); // a disabled action would not answer its shortcut
 }

@@ -2,12 +2,17 @@
 
 #include <QTreeView>
 
+class QAction;
 class StatementListModel;
 
 // The SQL Preview window's statement list: one column, uniform row heights and no per-row widgets,
 // so that a list of millions of lines opens and scrolls at once. Each line has a check mark (for
 // "Copy SQL To Clipboard"): a click on the mark toggles it, Space toggles every selected line and
-// the context menu checks or unchecks all. A click elsewhere on a line reports the line.
+// the context menu checks or unchecks all, undoes the last Find and Replace (also Ctrl+Z) and asks
+// for the list to be saved. A click elsewhere on a line reports the line.
+//
+// A statement may be a million characters long (a memo table): each line paints only the characters
+// that fit its column, and a line cut that way shows its text in a tool tip.
 class StatementView : public QTreeView
 {
     Q_OBJECT
@@ -23,8 +28,10 @@ public:
 
 signals:
     void lineClicked(int line);
+    void saveRequested();
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -35,5 +42,6 @@ private:
     bool isOnCheckMark(const QModelIndex& index, const QPoint& position) const;
 
     StatementListModel* m_statements = nullptr;
+    QAction* m_undoReplace = nullptr;
     int m_pressedRow = -1;
 };

@@ -13,4 +13,9 @@ namespace AddFolder {
 // path of the chosen folder, or empty text when the user cancels.
 QString BrowseForFolder(UiServices& ui, QObject* owner, const QString& prompt, const QString& startFolder);
 
+// Where a folder or file chooser opens for the path typed in a box: the path itself when it exists,
+// else its nearest existing parent folder; empty (the chooser's own default) when the box is empty
+// or nothing of the path exists.
+QString StartingPlace(const QString& typed);
+
 } // namespace AddFolder

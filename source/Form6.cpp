@@ -6,6 +6,7 @@
 #include "app/WindowSetup.h"
 #include "convert/SharedState.h"
 #include "db/foxpro/ReaderOptions.h"
+#include "source/AddFolder.h"
 
 #include <QTimer>
 
@@ -88,7 +89,8 @@ void Form6::PushButton5_Click()
     QString file;
     s.run(108, [&] {
         file = m_ui.chooseOpenFile(this, QStringLiteral("Select Foxpro Database"),
-                                   QStringLiteral("Microsoft Database (*.dbc)"), {});
+                                   QStringLiteral("Microsoft Database (*.dbc)"),
+                                   AddFolder::StartingPlace(m_form.Text1->text()));
     });
     if (!file.isEmpty()) // 110: cancelled
         s.run(112, [&] { m_form.Text1->setText(file); });

@@ -4,7 +4,9 @@
 //
 // The windows use a throw-away settings file; the main window is filled in for a local connection.
 // The optional JPEG is the main window again, the picture that the SQL Server panel's "Help" opens.
-// To add a window, add a line to `windows` below.
+// To add a window, add a line to `windows` below. Then come pictures of the screen showing what
+// users expect of the windows (`behaviours` below): long statements, the list's context menu, the
+// details of "Done.", the save dialog, grown windows, the DBC source line, the choosers, the helps.
 #include "app/Form1.h"
 #include "app/ProgramFiles.h"
 #include "app/QtUiServices.h"
@@ -18,16 +20,22 @@
 #include "preview/Form3.h"
 #include "preview/Form4.h"
 #include "preview/StatementListModel.h"
+#include "preview/StatementView.h"
 #include "source/Form6.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 
 #include <functional>
 #include <memory>
@@ -134,6 +142,65 @@ bool shootSituations(const QDir& out, Form1& main, Form2& preview)
     return shoot(preview).save(out.filePath(QStringLiteral("failed-lines-in-error-pane.png"))) && ok;
 }
 
+void settle()
+{
+    for (int i = 0; i < 10; ++i)
+        QApplication::processEvents();
+}
+
+// The screen around `window` and every tool tip, menu and dialog shown over it.
+QImage grabAround(QWidget& window)
+{
+    QRect area = window.frameGeometry();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && (top->inherits("QTipLabel") || top->inherits("QMenu") || top->isModal()))
+            area |= top->frameGeometry();
+    }
+    area.adjust(-8, -8, 8, 8);
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .toImage();
+}
+
+// Runs `open`, which shows a modal dialog, a message box or a menu; once it is up, `prepare` may act
+// on it, the screen around `window` is photographed and the modal thing is closed again.
+QImage grabModal(QWidget& window, const std::function<void()>& open,
+                 const std::function<void(QWidget&)>& prepare = {})
+{
+    QImage image;
+    QTimer::singleShot(500, [&] {
+        QWidget* shown = QApplication::activePopupWidget();
+        if (!shown)
+            shown = QApplication::activeModalWidget();
+        if (!shown)
+            return;
+        if (prepare)
+            prepare(*shown);
+        settle();
+        image = grabAround(window);
+        if (auto* dialog = qobject_cast<QDialog*>(shown))
+            dialog->reject();
+        else
+            shown->close();
+    });
+    open();
+    return image;
+}
+
+void pressButton(QWidget& window, const char* name)
+{
+    window.findChild<QAbstractButton*>(QLatin1String(name))->click();
+}
+
+// A message box's "Show Details..." button, pressed.
+void showDetails(QWidget& box)
+{
+    for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) {
+        if (qobject_cast<QMessageBox*>(&box)->buttonRole(button) == QMessageBox::ActionRole)
+            button->click();
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -184,6 +251,104 @@ int main(int argc, char* argv[])
     }
     if (argc > 2)
         ok = shoot(main).save(QString::fromLocal8Bit(argv[2]), "JPG", 90) && ok;
+
+    StatementListModel memo;
+    memo.append(statements.lineText(1));
+    for (int row = 1; row <= 12; ++row)
+        memo.append(QStringLiteral("INSERT INTO [notes] ([id],[text]) VALUES(%1,'").arg(row) +
+                    QString(row % 2 ? 1000000 : 100000, QLatin1Char('a' + row)) + QStringLiteral("')"));
+    const std::vector<std::pair<QString, std::function<QImage()>>> behaviours = {
+        {QStringLiteral("long-statements-tool-tip"),
+         [&] {
+             Form2 preview(ui, main.state(), memo, datatypes, errorLine, &main);
+             shoot(preview);
+             auto* list = preview.findChild<QTreeView*>(QStringLiteral("ListView1"));
+             const QPoint at = list->visualRect(memo.index(2)).center();
+             QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+             QApplication::sendEvent(list->viewport(), &help);
+             settle();
+             return grabAround(preview);
+         }},
+        {QStringLiteral("find-and-replace-done-details"),
+         [&] {
+             Form3 findReplace(ui, statements, &main);
+             shoot(findReplace);
+             findReplace.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("into"));
+             findReplace.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("into"));
+             return grabModal(
+                 findReplace, [&] { pressButton(findReplace, "PushButton2"); }, showDetails);
+         }},
+        {QStringLiteral("sql-preview-context-menu"),
+         [&] {
+             Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+             shoot(preview);
+             auto* list = preview.findChild<QTreeView*>(QStringLiteral("ListView1"));
+             const QPoint at(60, 60);
+             return grabModal(preview, [&] {
+                 QContextMenuEvent menu(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+                 QApplication::sendEvent(list->viewport(), &menu);
+             });
+         }},
+        {QStringLiteral("sql-preview-undone"),
+         [&] {
+             Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+             shoot(preview);
+             statements.undoRewrite();
+             settle();
+             return grabAround(preview);
+         }},
+        {QStringLiteral("save-sql-dialog"),
+         [&] {
+             Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+             shoot(preview);
+             auto* list = preview.findChild<StatementView*>(QStringLiteral("ListView1"));
+             return grabModal(preview, [&] { emit list->saveRequested(); });
+         }},
+        {QStringLiteral("sql-preview-grown"),
+         [&] {
+             Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+             preview.resize(900, 800);
+             return shoot(preview);
+         }},
+        {QStringLiteral("datatypes-conversion-grown"),
+         [&] {
+             Form5 types(ui, datatypes, &main);
+             types.resize(760, 600);
+             return shoot(types);
+         }},
+        {QStringLiteral("main-window-dbc-source"),
+         [&] {
+             IniSettingsStore dbcSettings(settingsFolder.filePath(QStringLiteral("dbc.ini")));
+             dbcSettings.write(Setting::FoxproOption, QStringLiteral("1"));
+             dbcSettings.write(Setting::DBCFile, QStringLiteral("/srv/foxpro/Northwind.dbc"));
+             Form1 dbcMain(ui, dbcSettings, nullptr, [] { return 1; });
+             shoot(dbcMain);
+             auto* folder = dbcMain.findChild<QLineEdit*>(QStringLiteral("Text2"));
+             const QPoint at = folder->rect().center();
+             QHelpEvent help(QEvent::ToolTip, at, folder->mapToGlobal(at));
+             QApplication::sendEvent(folder, &help);
+             settle();
+             return grabAround(dbcMain);
+         }},
+        {QStringLiteral("folder-picker-at-typed-path"),
+         [&] {
+             main.findChild<QLineEdit*>(QStringLiteral("Text2"))
+                 ->setText(ProgramFiles::inProgramFolder(ProgramFiles::samplesName()));
+             shoot(main);
+             return grabModal(main, [&] { pressButton(main, "PushButton1"); });
+         }},
+        {QStringLiteral("help-general"),
+         [&] { return grabModal(main, [&] { pressButton(main, "PushButton5"); }); }},
+        {QStringLiteral("help-connection"),
+         [&] {
+             // The help is followed by a question, answered No here.
+             QTimer::singleShot(1500,
+                                [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->reject(); });
+             return grabModal(main, [&] { pressButton(main, "PushButton4"); });
+         }},
+    };
+    for (const auto& [name, picture] : behaviours)
+        ok = picture().save(out.filePath(name + QStringLiteral(".png"))) && ok;
     Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
     ok = shootSituations(out, main, preview) && ok;
     return ok ? 0 : 1;

@@ -144,6 +144,7 @@ private slots:
         QCOMPARE(m_form->state().DBCPath1, QStringLiteral("/data/shop.dbc"));
         QCOMPARE(m_settings->stored(Setting::FoxproOption), QStringLiteral("2"));
         QCOMPARE(m_form->foxProSource().folder, QStringLiteral("/data/tables/"));
+        QVERIFY(!child<QLabel>("SourceLine")->isVisibleTo(m_form.get()));
     }
 
     void storedDbcFileWithoutFolderStartsInDbcMode()
@@ -153,6 +154,14 @@ private slots:
         load();
         QVERIFY(m_form->state().OptionDBC1);
         QCOMPARE(m_form->state().DBCPath1, QStringLiteral("/data/shop.dbc"));
+        // The window says which source will be read, until a folder takes over.
+        auto* source = child<QLabel>("SourceLine");
+        QVERIFY(source->isVisibleTo(m_form.get()));
+        QCOMPARE(source->text(), QStringLiteral("Source: shop.dbc"));
+        QVERIFY(box("Text2")->toolTip().contains(QLatin1String("/data/shop.dbc")));
+        QTest::keyClicks(box("Text2"), QStringLiteral("/"));
+        QVERIFY(!source->isVisibleTo(m_form.get()));
+        QCOMPARE(box("Text2")->toolTip(), QString());
     }
 
     void localConnection_data()
@@ -355,14 +364,14 @@ private slots:
     void folderPicker()
     {
         load();
-        box("Text2")->setText(QStringLiteral("/old"));
+        box("Text2")->setText(QStringLiteral("/old/tables"));
         click("PushButton1"); // cancelled
-        QCOMPARE(box("Text2")->text(), QStringLiteral("/old"));
+        QCOMPARE(box("Text2")->text(), QStringLiteral("/old/tables"));
         const auto calls = m_ui->callsOf(Kind::ChooseFolder);
         QCOMPARE(calls.size(), size_t(1));
+        QCOMPARE(calls[0].extra, QStringLiteral("/")); // the nearest existing folder of the typed path
         QCOMPARE(calls[0].owner, m_form.get());
         QCOMPARE(calls[0].text, QStringLiteral("Please select folder:"));
-        QCOMPARE(calls[0].extra, QString());
         m_ui->chosenPaths.push_back(QStringLiteral("/data/Straße"));
         click("PushButton1");
         QCOMPARE(box("Text2")->text(), QStringLiteral("/data/Straße"));
@@ -438,8 +447,9 @@ private slots:
         click("PushButton5");
         QCOMPARE(
             m_ui->messages(),
-            QStringList(QStringLiteral("This software transfers text-based and numeric fields but does not "
-                                       "handle binary / pictures fields.\r\n\r\nUse SQL Preview if your "
+            QStringList(QStringLiteral("This software transfers text-based, numeric and binary / pictures "
+                                       "fields (binary fields become VARBINARY(MAX) columns).\r\n\r\nUse "
+                                       "SQL Preview if your "
                                        "tables contains less than 32767 rows.\r\n\r\nQuestions? Please "
                                        "contact Team Quenthal at ") +
                         AppInfo::contactPage()));
@@ -451,13 +461,16 @@ private slots:
         click("PushButton4"); // "No" to the picture
         QCOMPARE(
             m_ui->messages(),
-            QStringList(QStringLiteral("If you cannot establish connection to your MS SQL Server database "
-                                       "with this program, please go to: \r\r") +
-                        AppInfo::sqlToolDownloadPage() +
-                        QStringLiteral("\r\rDownload and install the EMS SQL Manager 2005 Lite for SQL "
-                                       "Server. Try to connect to the same database (with the same login "
-                                       "information you are using here). This will determine if the "
-                                       "login you are using is correct.")));
+            QStringList(QStringLiteral(
+                "If you cannot establish connection to your MS SQL Server database with this program, try to "
+                "connect to the same database (with the same login information you are using here) with "
+                "another "
+                "client: sqlcmd, Microsoft's command-line tool for SQL Server, or tsql of FreeTDS (Debian "
+                "package "
+                "freetds-bin). This will determine if the login you are using is correct.\r\rThis program "
+                "reaches the server through an ODBC driver: Microsoft's ODBC Driver for SQL Server, or "
+                "FreeTDS "
+                "(Debian package tdsodbc).")));
         const auto questions = m_ui->callsOf(Kind::Question);
         QCOMPARE(questions.size(), size_t(1));
         QCOMPARE(questions[0].text,

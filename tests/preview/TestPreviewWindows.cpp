@@ -12,6 +12,7 @@
 #include "preview/PreviewController.h"
 #include "preview/StatementExecution.h"
 #include "preview/StatementListModel.h"
+#include "preview/StatementView.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/PrivateOdbcConfig.h"
 
@@ -129,6 +130,30 @@ private slots:
         QCOMPARE(bar->text(), QStringLiteral("Progress Bar"));
         // The list has the focus: Space ticks a line instead of pressing "< Back".
         QCOMPARE(window->focusWidget(), list);
+
+        // The designed size is the smallest; growing, the list takes the height and the halves stay
+        // halves.
+        const QSize designed = window->size();
+        QCOMPARE(window->minimumSize(), designed);
+        const QRect listBefore = list->geometry();
+        const QRect executeBefore = window->findChild<QPushButton*>("PushButton1")->geometry();
+        window->resize(designed.width() * 2, designed.height() + 300);
+        QCOMPARE(list->geometry(), QRect(listBefore.x() * 2, listBefore.y(), listBefore.width() * 2,
+                                         listBefore.height() + 300));
+        QCOMPARE(window->findChild<QPushButton*>("PushButton1")->geometry().top(), executeBefore.top() + 300);
+        const QRect left = window->findChild<QPushButton*>("PushButton3")->geometry();
+        const QRect right = window->findChild<QPushButton*>("PushButton2")->geometry();
+        QCOMPARE(left.width(), right.width());
+        QCOMPARE(right.right() + 1, window->width() - listBefore.x() * 2);
+
+        // A line cut by its column shows its text in a tool tip, the beginning of it when very long.
+        m_statements.append(QStringLiteral("INSERT INTO [t] VALUES('") + QString(50000, u'x') +
+                            QStringLiteral("')"));
+        const QPoint at = list->visualRect(m_statements.index(1)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        QVERIFY(QToolTip::text().contains(QLatin1String("INSERT INTO [t] VALUES('xxx")));
+        QVERIFY(QToolTip::text().contains(QLatin1String("50026 characters in all")));
     }
 
     void executeRunsEveryNonBlankLineAndCloses()
@@ -507,7 +532,18 @@ private slots:
         QCOMPARE(m_statements.lines(),
                  (std::vector<QString>{"xabc", "INSERT INTO [t] VALUES(1)", "nothing here"}));
         QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        QCOMPARE(m_ui.calls.back().details,
+                 QStringLiteral("1 line changed. Ctrl+Z in the SQL Preview undoes it."));
         QVERIFY(!window.isVisible());
+
+        // Ctrl+Z in the preview window undoes the pass.
+        auto preview = openPreview();
+        preview->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(preview.get()));
+        QTest::keyClick(preview->findChild<QPushButton*>("PushButton1"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_statements.lineText(1), QStringLiteral("ABCabc"));
+        preview->close();
+        m_statements.setLineText(1, QStringLiteral("xabc"));
 
         // Each opening starts empty; an empty find text changes nothing and still says "Done.".
         m_ui.clear();
@@ -517,6 +553,35 @@ private slots:
         click(&again, "PushButton2");
         QCOMPARE(m_statements.lineText(1), QStringLiteral("xabc"));
         QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    }
+
+    // The ticked lines, or all when none is ticked, as UTF-8 lines ending in a line feed.
+    void saveSqlWritesTickedOrAllLines()
+    {
+        fill({"INSERT INTO [t] VALUES('Zoë')  ", "line two", "line three"});
+        auto window = openPreview();
+        auto* list = window->findChild<StatementView*>("ListView1");
+        const QString all = m_dir.filePath(QStringLiteral("all"));
+        const QString ticked = m_dir.filePath(QStringLiteral("ticked.sql"));
+        m_ui.chosenPaths = {all, {}, ticked};
+        emit list->saveRequested();
+        m_statements.setData(m_statements.index(0), Qt::Checked, Qt::CheckStateRole);
+        m_statements.setData(m_statements.index(2), Qt::Checked, Qt::CheckStateRole);
+        emit list->saveRequested(); // cancelled
+        emit list->saveRequested();
+        const auto contents = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+        };
+        QCOMPARE(contents(all + QStringLiteral(".sql")),
+                 QByteArray("INSERT INTO [t] VALUES('Zo\xC3\xAB')  \nline two\nline three\n"));
+        QCOMPARE(contents(ticked), QByteArray("INSERT INTO [t] VALUES('Zo\xC3\xAB')  \nline three\n"));
+        const std::vector<FakeUiServices::Call> dialogs = m_ui.callsOf(Kind::SaveFile);
+        QCOMPARE(dialogs.size(), size_t(3));
+        QCOMPARE(dialogs[0].text, QStringLiteral("Save SQL (all lines)"));
+        QCOMPARE(dialogs[2].text, QStringLiteral("Save SQL (ticked lines)"));
+        QCOMPARE(m_ui.messages(), (QStringList{QStringLiteral("Saved 3 lines to %1.sql.").arg(all),
+                                               QStringLiteral("Saved 2 lines to %1.").arg(ticked)}));
     }
 
     void findAndReplaceOnAnEmptyListStaysOpen()

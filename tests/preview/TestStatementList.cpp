@@ -65,6 +65,14 @@ private slots:
         QCOMPARE(changed.at(0).at(1).toModelIndex().row(), 2);
         QCOMPARE(model.lineText(3), QStringLiteral("INSERT INTO [t] VALUES(2);"));
 
+        // Undo puts back what the pass replaced, but not over a line edited since.
+        model.setLineText(3, QStringLiteral("edited after the pass"));
+        QCOMPARE(model.undoableLines(), 2);
+        QCOMPARE(model.undoRewrite(), 1);
+        QCOMPARE(model.lineText(2), QStringLiteral("edited"));
+        QCOMPARE(model.lineText(3), QStringLiteral("edited after the pass"));
+        QCOMPARE(model.undoRewrite(), 0);
+
         model.clear();
         QCOMPARE(model.lineCount(), 0);
         model.append(std::vector<QString>{});

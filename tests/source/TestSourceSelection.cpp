@@ -53,6 +53,33 @@ private slots:
         QCOMPARE(calls[0].extra, QStringLiteral("/srv"));
     }
 
+    // Choosers open where the typed path is, or at its nearest existing folder.
+    void choosersStartWhereTheTypedPathIs_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("start"); // relative to a temporary folder holding a/shop.dbc
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("existing file") << "a/shop.dbc"
+                                       << "a/shop.dbc";
+        QTest::newRow("existing folder, trailing slash") << "a/"
+                                                         << "a";
+        QTest::newRow("missing file") << "a/none.dbc"
+                                      << "a";
+        QTest::newRow("missing folders") << "a/b/c/none.dbc"
+                                         << "a";
+    }
+    void choosersStartWhereTheTypedPathIs()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, start);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("a")));
+        QFile file(dir.filePath(QStringLiteral("a/shop.dbc")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QString expected = start.isEmpty() ? QString() : dir.filePath(start);
+        QCOMPARE(AddFolder::StartingPlace(typed.isEmpty() ? typed : dir.filePath(typed)), expected);
+    }
+
     void loadShowsTheStoredFile()
     {
         Form6 empty(*m_ui, *m_settings, m_state);
@@ -119,6 +146,7 @@ private slots:
         QCOMPARE(calls[0].owner, &form);
         QCOMPARE(calls[0].text, QStringLiteral("Select Foxpro Database"));
         QCOMPARE(calls[0].title, QStringLiteral("Microsoft Database (*.dbc)"));
+        QCOMPARE(calls[0].extra, QStringLiteral("/")); // where the typed path is
         m_ui->chosenPaths.push_back(QStringLiteral("/data/Ñandú.dbc"));
         click(form, "PushButton5");
         QCOMPARE(text1(form)->text(), QStringLiteral("/data/Ñandú.dbc"));

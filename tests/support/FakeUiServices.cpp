@@ -66,17 +66,25 @@ bool FakeUiServices::setClipboardText(const QString& text)
 QString FakeUiServices::chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder)
 {
     calls.push_back({Kind::ChooseFolder, owner, prompt, {}, startFolder, {}});
-    if (chosenPaths.empty())
-        return {};
-    QString path = chosenPaths.front();
-    chosenPaths.pop_front();
-    return path;
+    return nextChosenPath();
 }
 
 QString FakeUiServices::chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
                                        const QString& startFile)
 {
     calls.push_back({Kind::ChooseFile, owner, title, filter, startFile, {}});
+    return nextChosenPath();
+}
+
+QString FakeUiServices::chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
+                                       const QString& startFile)
+{
+    calls.push_back({Kind::SaveFile, owner, title, filter, startFile, {}});
+    return nextChosenPath();
+}
+
+QString FakeUiServices::nextChosenPath()
+{
     if (chosenPaths.empty())
         return {};
     QString path = chosenPaths.front();

@@ -23,7 +23,8 @@ public:
         ClearClipboard,
         SetClipboard,
         ChooseFolder,
-        ChooseFile
+        ChooseFile,
+        SaveFile
     };
 
     struct Call
@@ -46,6 +47,8 @@ public:
     QString chooseFolder(QObject* owner, const QString& prompt, const QString& startFolder) override;
     QString chooseOpenFile(QObject* owner, const QString& title, const QString& filter,
                            const QString& startFile) override;
+    QString chooseSaveFile(QObject* owner, const QString& title, const QString& filter,
+                           const QString& startFile) override;
     void processEvents() override;
 
     // The calls of one kind, in order.
@@ -56,7 +59,7 @@ public:
 
     std::vector<Call> calls;
     std::deque<bool> answers;        // questions: true = Yes
-    std::deque<QString> chosenPaths; // folder and file dialogs: "" = cancel
+    std::deque<QString> chosenPaths; // folder, open and save dialogs: "" = cancel
     int clipboardFailures = 0;       // the next N clipboard attempts fail
     QString clipboard;
     bool clipboardHasText = false;
@@ -64,4 +67,7 @@ public:
     bool desktopOpens = true; // what openUrl and openDocument answer
     // Runs at every processEvents, with the number of calls so far: a user acting meanwhile.
     std::function<void(int)> duringEvents;
+
+private:
+    QString nextChosenPath();
 };
