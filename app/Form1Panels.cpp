@@ -1,5 +1,6 @@
 // The main window's login and option panels, the general help and "Start Converting".
 #include "app/AppInfo.h"
+#include "app/BusyWait.h"
 #include "app/Form1.h"
 #include "app/ProgramFiles.h"
 #include "app/SettingsStore.h"
@@ -137,7 +138,10 @@ void Form1::Check4_Click()
 void Form1::PushButton6_Click()
 {
     setBusyPointer(true);
-    m_ui.showMessage(this, MSSQL::IsValidMSSQLConnection(mssqlLogin())
+    const MSSQLLogin login = mssqlLogin();
+    bool connected = false;
+    runWhileWindowsPaint([&] { connected = MSSQL::IsValidMSSQLConnection(login); });
+    m_ui.showMessage(this, connected
                                ? QStringLiteral("Connection successful.")
                                : QStringLiteral("Could not connect. Please check with your administrator."));
     setBusyPointer(false);

@@ -1,5 +1,6 @@
 #include "convert/ConversionRun.h"
 
+#include "app/BusyWait.h"
 #include "app/EventPump.h"
 #include "app/Steps.h"
 #include "app/UiServices.h"
@@ -57,9 +58,12 @@ private:
 
     // Appends to the preview list in preview mode, otherwise executes on the target.
     bool dispatch(int previewStep, int directStep, const QString& statement);
+    // The one box of a lost connection, at a DROP (186), CREATE (332) or INSERT (388).
+    void reportLostConnection(int directStep, const QString& description);
     void letEventsRun() { m_events.run(); }
-    // The window closed while events ran: the run only winds down from here.
-    bool abandoned() const { return m_run.m_abandoned; }
+    // The window closed while events ran, or the target's connection was lost: the run only winds
+    // down from here.
+    bool abandoned() const { return m_run.m_abandoned || m_state.targetLost; }
     void windDown();
     // The open record set of the current table; a table that could not be opened has none.
     db::RecordSet& recordSet();
@@ -75,6 +79,8 @@ private:
     std::unique_ptr<db::RecordSet> foxpro_rs;
     bool connectionsOpen = false;
     int answer = NotAsked;
+    int tableIndex = 0;
+    QString targetFailure;
     QString t;
     QString createText;
     QString columnName;
@@ -88,13 +94,14 @@ private:
 RunOutcome RunSteps::run()
 {
     Steps& s = m_steps;
+    m_state.targetLost = false;
     s.run(102, [&] { m_run.IsConverting = true; });
     s.run(104, [&] { m_state.mssql_conn = std::make_unique<db::Connection>(); });
     s.run(108, [&] { foxpro_conn = std::make_unique<db::Connection>(); });
     s.run(110, [&] { foxpro_rs.reset(); });
     if (!connectionsTested()) {
         m_run.IsConverting = false; // 442
-        return {false, s.failures()};
+        return {false, s.failures(), targetFailure};
     }
     fillListsAndOpen();
     s.run(158, [&] { m_run.m_preview.clearStatements(); });
@@ -108,7 +115,7 @@ RunOutcome RunSteps::run()
         windDown();
     else
         endRun();
-    return {true, s.failures()};
+    return {true, s.failures(), {}, m_state.targetLost};
 }
 
 bool RunSteps::connectionsTested()
@@ -119,7 +126,13 @@ bool RunSteps::connectionsTested()
     // A test that fails enters its block, which here is the silent end of the run.
     if (s.test(116, [&] { return !Foxpro::IsValidFoxProConnection(m_ui, m_window.runOwner(), source); }))
         return false;
-    return !s.test(118, [&] { return !MSSQL::IsValidMSSQLConnection(login); });
+    // The login may wait for its timeout; the windows keep painting meanwhile.
+    return !s.test(118, [&] {
+        std::optional<QString> failure;
+        runWhileWindowsPaint([&] { failure = MSSQL::connectionFailure(login); });
+        targetFailure = failure.value_or(QString());
+        return failure.has_value();
+    });
 }
 
 void RunSteps::fillListsAndOpen()
@@ -150,6 +163,7 @@ bool RunSteps::convertTable(int i)
     Steps& s = m_steps;
     s.run(162, [&] { letEventsRun(); });
     s.run(164, [&] { t = m_run.List2.at(i); });
+    tableIndex = i;
     if (s.test(166, [&] { return MSSQL::IsTableInListbox(m_run.List1, t); })) {
         s.run(168, [&] {
             answer =
@@ -275,6 +289,10 @@ void RunSteps::endRun()
     if (s.test(410, [&] { return m_window.previewMode() && m_window.perFilePreview(); })) {
         s.run(414, [&] { m_state.SQLFormOK = false; });
         s.run(416, [&] { m_run.m_preview.showModal(); });
+        if (abandoned()) {
+            windDown();
+            return;
+        }
         if (s.test(418, [&] { return !m_state.SQLFormOK; })) {
             s.run(420, [&] { m_state.mssql_conn->close(); });
             s.run(422, [&] { foxpro_conn->close(); });
@@ -305,6 +323,12 @@ void RunSteps::windDown()
     };
     closeQuietly(m_state.mssql_conn.get());
     closeQuietly(foxpro_conn.get());
+    if (m_state.targetLost) {
+        // The window stays: it shows the run as ended.
+        m_window.setBusyPointer(false);
+        m_window.setProgressValue(0);
+        m_window.setProgressText(QStringLiteral("Progress Bar"));
+    }
     m_run.m_abandoned = false;
     m_run.IsConverting = false;
 }
@@ -314,7 +338,48 @@ bool RunSteps::dispatch(int previewStep, int directStep, const QString& statemen
     // The preview check box is read afresh for every statement.
     if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); }))
         return m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
-    return m_steps.run(directStep, [&] { m_state.mssql_conn->execute(statement); });
+    const bool ran = m_steps.run(directStep, [&] {
+        try {
+            m_state.mssql_conn->execute(statement);
+        } catch (const db::ConnectionLost& lost) {
+            reportLostConnection(directStep, lost.description());
+        }
+    });
+    return ran && !m_state.targetLost;
+}
+
+void RunSteps::reportLostConnection(int directStep, const QString& description)
+{
+    m_state.targetLost = true;
+    qint64 rows = 0;
+    try {
+        rows = recordSet().recordCount();
+    } catch (...) {
+    }
+    QString where;
+    qint64 notSent = 0;
+    switch (directStep) {
+    case 186:
+        where = QStringLiteral("DROP TABLE");
+        notSent = rows + 2;
+        break;
+    case 332:
+        where = QStringLiteral("CREATE TABLE");
+        notSent = rows + 1;
+        break;
+    default:
+        where = QStringLiteral("row %1").arg(rowCounter);
+        notSent = rows - rowCounter + 1;
+    }
+    m_ui.reportFailure(
+        m_window.runOwner(),
+        QStringLiteral("The connection to the server was lost at table %1, %2: %3 statement(s) "
+                       "of that table were not sent, nor any of the %4 table(s) after it.\n")
+                .arg(t, where)
+                .arg(notSent)
+                .arg(tableIndex) +
+            description,
+        m_steps.location(), directStep);
 }
 
 ConversionRun::ConversionRun(RunWindow& window, SharedState& state, UiServices& ui, StatementPreview& preview,

@@ -43,6 +43,10 @@ struct RunOutcome
     bool started = false;
     // Steps that failed and were reported in the error box.
     int failedSteps = 0;
+    // Why the target's connection test said no; empty when it did not.
+    QString targetFailure;
+    // The connection to the target was lost: the run stopped sending there and wound down.
+    bool connectionLost = false;
 };
 
 // The conversion run behind "Start Converting": tests both connections, refills the two name lists
@@ -61,6 +65,11 @@ struct RunOutcome
 // - when a table's CREATE TABLE fails on the target, its rows are not sent either: they would land in
 //   a table the run did not create (one it was told not to touch, or one it failed to drop);
 // - a failed move to the next row ends that table's rows instead of reading the same row forever.
+//
+// A statement that fails because the connection to the target is gone ends the run instead: one box
+// names the table and row where it stopped and how many statements were not sent, then the run winds
+// down as when the window closes, with the pointer and progress bar reset. The same holds when
+// "Execute SQL" of a preview loses the connection.
 //
 // The run lives as long as the main window; a start() while one is in progress returns at once.
 // Everything runs on the calling thread; events are let run at each table, column, row and value

@@ -20,4 +20,6 @@ struct SharedState
     bool SQLFormOK = false;
     // The run's flag: set before each per-table preview, cleared by "Skip Table / Do Not Execute SQL".
     bool SQLFormEndRun = false;
+    // The connection to the target was lost while statements were sent; the run ends.
+    bool targetLost = false;
 };

@@ -1,5 +1,6 @@
 #include "db/MSSQL.h"
 
+#include "app/Steps.h"
 #include "app/UiServices.h"
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
@@ -14,6 +15,18 @@ QString text(const db::Value& value)
     return string ? *string : QString();
 }
 
+QString encryptionKeywords(const MSSQLLogin& login)
+{
+    QString keywords;
+    if (login.encryption == Encryption::Mandatory)
+        keywords += QStringLiteral("Encrypt=mandatory;");
+    else if (login.encryption == Encryption::Strict)
+        keywords += QStringLiteral("Encrypt=strict;");
+    if (login.trustServerCertificate)
+        keywords += QStringLiteral("TrustServerCertificate=yes;");
+    return keywords;
+}
+
 } // namespace
 
 QString connectionString(const MSSQLLogin& login)
@@ -26,17 +39,22 @@ QString connectionString(const MSSQLLogin& login)
     return QStringLiteral("Driver={SQL Server};Server=") + ConnectionString::quoteValue(server) +
            QStringLiteral(";Database=") + ConnectionString::quoteValue(login.database) +
            QStringLiteral(";Uid=") + ConnectionString::quoteValue(login.user) + QStringLiteral(";Pwd=") +
-           ConnectionString::quoteValue(login.password) + QLatin1Char(';');
+           ConnectionString::quoteValue(login.password) + QLatin1Char(';') + encryptionKeywords(login);
 }
 
 bool IsValidMSSQLConnection(const MSSQLLogin& login)
 {
+    return !connectionFailure(login);
+}
+
+std::optional<QString> connectionFailure(const MSSQLLogin& login)
+{
     try {
         db::Connection connection;
         connection.open(connectionString(login));
-        return true;
+        return std::nullopt;
     } catch (...) {
-        return false;
+        return Steps::describe(std::current_exception());
     }
 }
 

@@ -67,7 +67,12 @@ void Form2::PushButton1_Click()
         return;
     QScopedValueRollback<bool> executing(m_executing, true);
     StatementExecution execution(m_ui, this, *this, m_shared, ErrorLine);
-    if (execution.run(m_statements) != StatementExecution::Outcome::Completed)
+    const StatementExecution::Outcome outcome = execution.run(m_statements);
+    if (outcome == StatementExecution::Outcome::Lost) {
+        close(); // the run winds down
+        return;
+    }
+    if (outcome != StatementExecution::Outcome::Completed)
         return;
     Steps s(m_ui, this, QStringLiteral("Form2.PushButton1_Click"));
     s.run(146, [&] { close(); });

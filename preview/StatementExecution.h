@@ -4,6 +4,7 @@
 
 class QObject;
 class StatementListModel;
+class Steps;
 class UiServices;
 struct SharedState;
 
@@ -28,7 +29,11 @@ public:
 // Failure rule: an error whose description contains "SQLException" (in any case) stops the execution
 // at its line: ErrorLine takes the line, which is selected and shown with the description in the
 // error pane, and "Error found." is shown. Any other error shows the error box of the step and the
-// execution goes on with the next line, so a list run to its end counts as executed even then.
+// execution goes on with the next line, so a list run to its end counts as executed even then; but
+// when the failing line is a CREATE TABLE, the INSERT INTO lines of that table that follow it are not
+// run: they would only fail one by one, or land in a table the list did not create. A lost connection
+// ends the execution at its line: one box names the line and how many statements were not sent,
+// SharedState::targetLost is set and the window is reset.
 class StatementExecution
 {
 public:
@@ -36,6 +41,7 @@ public:
     {
         NothingToRun, // the list is empty: "No SQL to run." was shown
         Stopped,      // a stopping error; ErrorLine names its line
+        Lost,         // the connection to the target was lost; nothing more was sent
         Completed     // every line was visited and SQLFormOK is true
     };
 
@@ -52,6 +58,7 @@ public:
 private:
     void execute(const QString& statement);
     void stopAt(int line, const QString& description);
+    void loseConnection(Steps& steps, int step, int line, int notSent, const QString& description);
 
     UiServices& m_ui;
     QObject* m_owner;

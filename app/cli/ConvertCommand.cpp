@@ -29,6 +29,17 @@ struct ConvertOptions
     bool passwordFromStdin = false;
 };
 
+std::optional<Encryption> encryptionLevel(const QString& value)
+{
+    if (value == QLatin1String("optional"))
+        return Encryption::Optional;
+    if (value == QLatin1String("mandatory"))
+        return Encryption::Mandatory;
+    if (value == QLatin1String("strict"))
+        return Encryption::Strict;
+    return std::nullopt;
+}
+
 // Reads the options after SOURCE; an error text when the command line is wrong.
 std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions& options)
 {
@@ -52,6 +63,10 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
             options.passwordFromStdin = true;
             continue;
         }
+        if (option == QLatin1String("--trust-server-certificate")) {
+            options.login.trustServerCertificate = true;
+            continue;
+        }
         if (i + 1 >= arguments.size())
             return QStringLiteral("unknown option or missing value: %1").arg(option);
         const QString& value = arguments[++i];
@@ -59,6 +74,13 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
             if (value != QLatin1String("yes") && value != QLatin1String("no"))
                 return QStringLiteral("--overwrite takes yes or no, not \"%1\"").arg(value);
             options.overwrite = value == QLatin1String("yes");
+            continue;
+        }
+        if (option == QLatin1String("--encrypt")) {
+            const std::optional<Encryption> level = encryptionLevel(value);
+            if (!level)
+                return QStringLiteral("--encrypt takes optional, mandatory or strict, not \"%1\"").arg(value);
+            options.login.encryption = *level;
             continue;
         }
         const auto found = std::find_if(valued.begin(), valued.end(),
@@ -69,6 +91,10 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
     }
     if (options.login.server.isEmpty() || options.login.database.isEmpty())
         return QStringLiteral("--server and --database are required");
+    if (options.login.encryption == Encryption::Strict && options.login.trustServerCertificate)
+        return QStringLiteral(
+            "--trust-server-certificate cannot be combined with --encrypt strict, which always "
+            "checks the certificate");
     return std::nullopt;
 }
 
@@ -217,10 +243,14 @@ int convert(const QStringList& arguments, Streams& streams)
         streams.err.writeLine(
             source ? QStringLiteral("ferrandine-cli convert: cannot open the FoxPro source %1")
                          .arg(arguments.first())
-                   : QStringLiteral("ferrandine-cli convert: cannot connect to database %1 on %2")
-                         .arg(options.login.database, options.login.server));
+                   : QStringLiteral("ferrandine-cli convert: cannot connect to database %1 on %2: %3")
+                         .arg(options.login.database, options.login.server,
+                              QString(outcome.targetFailure).replace(u'\n', u' ')));
         return 1;
     }
+    // The box of the lost connection was the run's last line.
+    if (outcome.connectionLost)
+        return 2;
     streams.out.writeLine(
         QStringLiteral("Done: %1 table(s), %2 failed step(s).").arg(list2.size()).arg(outcome.failedSteps));
     return outcome.failedSteps == 0 ? 0 : 2;
@@ -233,7 +263,8 @@ std::vector<Command> convertCommands()
     return {
         {QStringLiteral("convert"),
          QStringLiteral("SOURCE --server NAME [--port N | --local] --database NAME [--user NAME]\n"
-                        "      [--password-stdin] [--overwrite yes|no]"),
+                        "      [--password-stdin] [--overwrite yes|no]\n"
+                        "      [--encrypt optional|mandatory|strict] [--trust-server-certificate]"),
          QStringLiteral(
              "Copies every table of the source into the SQL Server database, executing each statement at\n"
              "      once, as \"Start Converting\" does without preview. The password is read from standard\n"
@@ -241,7 +272,12 @@ std::vector<Command> convertCommands()
              "FERRANDINE_PASSWORD.\n"
              "      A table that exists on the target is replaced with --overwrite yes and left alone\n"
              "      otherwise. Each failed step is one line \"step N: description\" on standard error.\n"
-             "      Exit code: 0 when every statement ran, 2 when some failed, 1 when nothing could start."),
+             "      --encrypt optional (the default) encrypts when the server requires it, without checking\n"
+             "      its certificate; mandatory always encrypts and checks the certificate unless\n"
+             "      --trust-server-certificate is given; strict always encrypts and checks it.\n"
+             "      A connection lost mid-run ends the run with one line naming where it stopped.\n"
+             "      Exit code: 0 when every statement ran, 2 when some failed or the connection was lost,\n"
+             "      1 when nothing could start."),
          1, -1, convert},
     };
 }

@@ -94,10 +94,14 @@ OdbcProvider::OdbcProvider(const QString& connectionString, const ConnectionOpti
         throw DbError(
             QStringLiteral("The connection string is too long (%1 characters).").arg(resolved.size()));
     SQLSMALLINT completedLength = 0;
-    m_connection->check(SQLDriverConnectW(m_connection->get(), nullptr, wide(resolved),
-                                          static_cast<SQLSMALLINT>(resolved.size()), nullptr, 0,
-                                          &completedLength, SQL_DRIVER_NOPROMPT),
-                        "SQLDriverConnect");
+    try {
+        m_connection->check(SQLDriverConnectW(m_connection->get(), nullptr, wide(resolved),
+                                              static_cast<SQLSMALLINT>(resolved.size()), nullptr, 0,
+                                              &completedLength, SQL_DRIVER_NOPROMPT),
+                            "SQLDriverConnect");
+    } catch (const DbError& error) {
+        throw DbError(explainLoginFailure(error.description()), error.number());
+    }
     m_connected = true;
 }
 
@@ -147,10 +151,15 @@ void OdbcProvider::execute(const QString& sql)
 {
     const Handle& st = statement();
     CursorCloser closer(st);
-    st.check(SQLExecDirectW(st.get(), wide(sql), wideLength(sql)), "SQLExecDirect");
-    // A batch may fail in a later statement; its error only shows when the results are walked.
-    for (SQLRETURN rc = SQLMoreResults(st.get()); rc != SQL_NO_DATA; rc = SQLMoreResults(st.get()))
-        st.check(rc, "SQLMoreResults");
+    try {
+        st.check(SQLExecDirectW(st.get(), wide(sql), wideLength(sql)), "SQLExecDirect");
+        // A batch may fail in a later statement; its error only shows when the results are walked.
+        for (SQLRETURN rc = SQLMoreResults(st.get()); rc != SQL_NO_DATA; rc = SQLMoreResults(st.get()))
+            st.check(rc, "SQLMoreResults");
+    } catch (const DbError& error) {
+        throwIfConnectionLost(*m_connection, st, error);
+        throw;
+    }
 }
 
 std::unique_ptr<RecordSet> OdbcProvider::openRecordSet(const QString&)
