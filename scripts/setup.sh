@@ -17,6 +17,7 @@ packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2
     unixodbc unixodbc-dev odbcinst tdsodbc libsqliteodbc sqlite3
+    python3
     xvfb xauth
 )
 

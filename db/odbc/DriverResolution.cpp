@@ -95,8 +95,8 @@ QString microsoftString(const ConnectionString& parsed, const QString& driver)
         trust = false;
         break;
     }
-    return withDriver(parsed, QLatin1Char('{') + driver + QLatin1Char('}')) + Encrypt + QLatin1Char('=') +
-           encrypt + QLatin1Char(';') + TrustServerCertificate + QLatin1Char('=') +
+    return withDriver(parsed, driver) + Encrypt + QLatin1Char('=') + encrypt + QLatin1Char(';') +
+           TrustServerCertificate + QLatin1Char('=') +
            (trust ? QStringLiteral("yes;") : QStringLiteral("no;"));
 }
 

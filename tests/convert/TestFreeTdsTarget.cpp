@@ -1,0 +1,265 @@
+// The run against a SQL Server endpoint on loopback: fake_tds_server.py speaks the wire protocol to
+// the real FreeTDS driver, the only driver registered in this process, and logs what arrives.
+#include "app/Form1.h"
+#include "convert/ConversionRun.h"
+#include "db/odbc/DriverResolution.h"
+#include "preview/StatementExecution.h"
+#include "preview/StatementListModel.h"
+#include "tests/convert/RunHarness.h"
+#include "tests/convert/TargetDatabase.h"
+#include "tests/support/FakeTdsServer.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/PrivateOdbcConfig.h"
+#include "tests/support/RecordingSettings.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+#include <optional>
+
+namespace {
+
+// The statements of `table` among `statements`.
+QStringList intoTable(const QStringList& statements, const QString& table)
+{
+    return statements.filter(QRegularExpression(QStringLiteral("^INSERT INTO \\[%1\\] ").arg(table)));
+}
+
+struct CliResult
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+CliResult convertWithCli(const QString& source, const MSSQLLogin& login)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(FERRANDINE_BIN_DIR "/ferrandine-cli"),
+              {"convert", source, "--server", login.server, "--port", login.port, "--database",
+               login.database, "--user", login.user, "--password-stdin"});
+    cli.write("pw\n");
+    cli.closeWriteChannel();
+    if (!cli.waitForFinished(60000))
+        return {};
+    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
+            QString::fromUtf8(cli.readAllStandardError())};
+}
+
+} // namespace
+
+class TestFreeTdsTarget : public QObject
+{
+    Q_OBJECT
+
+    std::optional<PrivateOdbcConfig> m_config;
+    QTemporaryDir m_dir;
+    FakeUiServices m_ui;
+    SharedState m_state;
+    ScriptedRunWindow m_window;
+    std::unique_ptr<ScriptedPreview> m_preview;
+    RecordedDatatypes m_datatypes;
+    QStringList m_list1;
+    QStringList m_list2;
+    std::unique_ptr<ConversionRun> m_run;
+
+    RunOutcome runInto(const FakeTdsServer& server, const QString& source)
+    {
+        m_window.source.folder = source;
+        m_window.login = server.login();
+        return m_run->start();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString driver = PrivateOdbcConfig::freeTdsDriverLibrary();
+        if (driver.isEmpty())
+            QSKIP("The FreeTDS ODBC driver (Debian package tdsodbc) is not installed.");
+        m_config.emplace(std::vector<std::pair<QString, QString>>{{QStringLiteral("FreeTDS"), driver}});
+        QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
+        QFile empty(m_config->folder() + QStringLiteral("/freetds.conf"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        qputenv("FREETDSCONF", QFile::encodeName(empty.fileName()));
+        writeThreeTables(m_dir.path());
+    }
+
+    void init()
+    {
+        m_ui = FakeUiServices();
+        m_state = SharedState();
+        m_window = ScriptedRunWindow();
+        m_preview = std::make_unique<ScriptedPreview>(m_state);
+        m_list1.clear();
+        m_list2.clear();
+        m_run = std::make_unique<ConversionRun>(m_window, m_state, m_ui, *m_preview, m_datatypes, m_list1,
+                                                m_list2);
+    }
+
+    void cleanup()
+    {
+        m_run.reset();
+        m_state.mssql_conn.reset();
+    }
+
+    // Every sample table arrives whole: one CREATE TABLE and one INSERT per source row.
+    void wholeRunOfTheSamples()
+    {
+        FakeTdsServer server;
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        QVERIFY(runInto(server, samplesFolder()).started);
+        QCOMPARE(m_ui.errors(), QStringList());
+        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        const QStringList run = server.statementsRun();
+        QVERIFY(!m_list2.isEmpty());
+        for (const QString& table : std::as_const(m_list2)) {
+            QCOMPARE(run.filter(QStringLiteral("CREATE TABLE [%1](").arg(table)).size(), 1);
+            QCOMPARE(intoTable(run, table).size(), qsizetype(readSourceTable(samplesFolder(), table).size()));
+        }
+    }
+
+    // A statement the server rejects costs its box; the rows after it are still sent.
+    void rejectedStatementCostsOneBox()
+    {
+        FakeTdsServer server({"--fail-regex", "O''Neil"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        QVERIFY(runInto(server, m_dir.path()).started);
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains("fail-regex") && errors[0].contains("at line 388"),
+                 qPrintable(errors[0]));
+        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        QCOMPARE(intoTable(server.statementsRun(), "alpha").size(), 4);
+    }
+
+    // The server goes away mid-table: one box names where the run stopped, nothing is sent after,
+    // and the run winds down with the window reset.
+    void lostServerEndsTheRunOnce()
+    {
+        FakeTdsServer server({"--drop-after-batches", "3"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        const RunOutcome outcome = runInto(server, m_dir.path());
+        QVERIFY(outcome.started && outcome.connectionLost);
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(
+            errors[0].contains("The connection to the server was lost at table beta, row 2: 1 statement(s) "
+                               "of that table were not sent, nor any of the 1 table(s) after it."),
+            qPrintable(errors[0]));
+        QVERIFY(m_ui.messages().isEmpty());
+        QVERIFY(!m_run->isConverting());
+        QVERIFY(!m_state.mssql_conn->isOpen());
+        QCOMPARE(m_window.pointers.back(), false);
+        QCOMPARE(m_window.progressValues.back(), 0.0);
+        QCOMPARE(m_window.progressTexts.back(), QStringLiteral("Progress Bar"));
+        // gamma (no rows), then beta's CREATE and first row; the second row was the unanswered request.
+        const std::vector<QJsonObject> drops = server.log("drop");
+        QCOMPARE(drops.size(), std::size_t(1));
+        QVERIFY(drops[0].value("text").toString().startsWith("INSERT INTO [beta] VALUES('B2"));
+        QCOMPARE(server.statementsRun().filter("INSERT INTO").size(), 1);
+        QVERIFY(server.log().back().value("kind") != QLatin1String("batch"));
+
+        // The command line, against a server that has not seen the tables yet.
+        FakeTdsServer fresh({"--drop-after-batches", "3"});
+        const CliResult cli = convertWithCli(m_dir.path(), fresh.login());
+        QCOMPARE(cli.exitCode, 2);
+        QCOMPARE(cli.err.count('\n'), 1);
+        QVERIFY2(cli.err.startsWith("step 388: The connection to the server was lost at table beta, row 2"),
+                 qPrintable(cli.err));
+        QCOMPARE(cli.out, QString());
+    }
+
+    // "Execute SQL" of a preview that loses the server stops at its line with one box.
+    void lostServerEndsExecuteSql()
+    {
+        FakeTdsServer server({"--drop-after-batches", "2"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        m_state.mssql_conn = std::make_unique<db::Connection>();
+        m_state.mssql_conn->open(MSSQL::connectionString(server.login()));
+        StatementListModel statements;
+        for (const char* line : {"CREATE TABLE [t]([a] INT)", "INSERT INTO [t] VALUES(1)", "",
+                                 "INSERT INTO [t] VALUES(2)", "INSERT INTO [t] VALUES(3)"})
+            statements.append(QString::fromLatin1(line));
+        class View final : public ExecutionView
+        {
+        public:
+            void setBusyPointer(bool busy) override { busyPointer = busy; }
+            void setProgressValue(double) override {}
+            void setProgressText(const QString& text) override { progressText = text; }
+            void selectLine(int) override {}
+            void scrollToLine(int) override {}
+            void setErrorText(const QString&) override {}
+            bool busyPointer = false;
+            QString progressText;
+        } view;
+        int errorLine = 0;
+        StatementExecution execution(m_ui, nullptr, view, m_state, errorLine);
+        QCOMPARE(execution.run(statements), StatementExecution::Outcome::Lost);
+        QVERIFY(m_state.targetLost);
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains("lost at list line 4: 2 statement(s) were not sent.") &&
+                     errors[0].contains("at line 132"),
+                 qPrintable(errors[0]));
+        QVERIFY(!view.busyPointer);
+        QCOMPARE(view.progressText, StatementExecution::idleProgressText());
+        QCOMPARE(server.statementsRun().size(), 2);
+    }
+
+    // A refused login: the run does not start, and the command line says why.
+    void rejectedLogin()
+    {
+        FakeTdsServer server({"--reject-login"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        const RunOutcome outcome = runInto(server, m_dir.path());
+        QVERIFY(!outcome.started);
+        QVERIFY2(outcome.targetFailure.contains("Login failed"), qPrintable(outcome.targetFailure));
+        QVERIFY(m_ui.calls.empty());
+        const CliResult cli = convertWithCli(m_dir.path(), server.login());
+        QCOMPARE(cli.exitCode, 1);
+        QVERIFY2(
+            cli.err.startsWith("ferrandine-cli convert: cannot connect to database target on 127.0.0.1: ") &&
+                cli.err.contains("Login failed"),
+            qPrintable(cli.err));
+    }
+
+    // A server that never answers: "Test Connection" fails within the login timeout while the window
+    // keeps running its events, and a click meanwhile is not taken.
+    void silentServerKeepsTheWindowPainting()
+    {
+        FakeTdsServer server({"--silent"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        RecordingSettings settings;
+        Form1 form(m_ui, settings, nullptr, [] { return 1; });
+        const MSSQLLogin login = server.login();
+        form.findChild<QLineEdit*>("Text5")->setText(login.server);
+        form.findChild<QLineEdit*>("Text6")->setText(login.port);
+        form.findChild<QLineEdit*>("Text8")->setText(login.database);
+        auto* button = form.findChild<QPushButton*>("PushButton6");
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(50);
+        Qt::CursorShape waiting = Qt::ArrowCursor;
+        QTimer::singleShot(500, [&] {
+            waiting = form.cursor().shape();
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(button, Qt::LeftButton);
+        const qint64 elapsed = timer.elapsed();
+        qInfo() << "silent server:" << elapsed << "ms," << ticks << "timer ticks";
+        QCOMPARE(m_ui.messages(), QStringList{"Could not connect. Please check with your administrator."});
+        QVERIFY(elapsed < 25000); // the login timeout is 15 s
+        QVERIFY(ticks > 10);
+        QCOMPARE(waiting, Qt::WaitCursor);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    }
+};
+
+QTEST_MAIN(TestFreeTdsTarget)
+#include "TestFreeTdsTarget.moc"
