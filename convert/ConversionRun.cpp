@@ -126,10 +126,12 @@ bool RunSteps::connectionsTested()
     // A test that fails enters its block, which here is the silent end of the run.
     if (s.test(116, [&] { return !Foxpro::IsValidFoxProConnection(m_ui, m_window.runOwner(), source); }))
         return false;
-    // The login may wait for its timeout; the windows keep painting meanwhile.
+    // The login may wait for its timeout; the windows keep painting meanwhile, under the busy pointer.
     return !s.test(118, [&] {
         std::optional<QString> failure;
+        m_window.setBusyPointer(true);
         runWhileWindowsPaint([&] { failure = MSSQL::connectionFailure(login); });
+        m_window.setBusyPointer(false);
         targetFailure = failure.value_or(QString());
         return failure.has_value();
     });
