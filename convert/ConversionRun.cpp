@@ -5,6 +5,7 @@
 #include "app/Steps.h"
 #include "app/UiServices.h"
 #include "convert/DatatypeList.h"
+#include "convert/InsertBatch.h"
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
 #include "convert/StatementText.h"
@@ -51,6 +52,9 @@ private:
     bool convertTable(int i);
     void createTable();
     void copyRows();
+    void readRows();
+    // Sends the INSERTs collected for a batch, reports each failed one and moves the progress bar.
+    void flushBatch();
     // The row's INSERT text, or nothing when a value could not be read.
     std::optional<QString> insertText();
     void closeRecordSet();
@@ -89,6 +93,8 @@ private:
     FoxProSource source;
     MSSQLLogin login;
     std::optional<convert::InsertBuilder> inserts;
+    // The current table's INSERTs waiting to be sent together, in direct mode on a target that takes batches.
+    std::optional<convert::InsertBatch> batch;
 };
 
 RunOutcome RunSteps::run()
@@ -239,15 +245,30 @@ void RunSteps::createTable()
 
 void RunSteps::copyRows()
 {
+    m_steps.run(336, [&] {
+        rowCount = recordSet().recordCount();
+        const int limit = std::min(m_run.m_batchStatements, m_state.mssql_conn->batchLimit());
+        if (!m_window.previewMode() && limit > 1)
+            batch.emplace(limit);
+    });
+    readRows();
+    if (!abandoned())
+        flushBatch();
+    batch.reset();
+}
+
+void RunSteps::readRows()
+{
     Steps& s = m_steps;
-    s.run(336, [&] { rowCount = recordSet().recordCount(); });
     do {
         s.run(338, [&] { letEventsRun(); });
         s.run(342, [&] { ++rowCounter; });
-        s.run(344, [&] {
-            m_window.setProgressValue(static_cast<double>(rowCounter + 1) /
-                                      static_cast<double>(rowCount + 1) * 100.0);
-        });
+        if (!batch) {
+            s.run(344, [&] {
+                m_window.setProgressValue(static_cast<double>(rowCounter + 1) /
+                                          static_cast<double>(rowCount + 1) * 100.0);
+            });
+        }
         if (abandoned())
             return;
         if (const std::optional<QString> insert = insertText(); insert && !abandoned())
@@ -338,8 +359,16 @@ void RunSteps::windDown()
 bool RunSteps::dispatch(int previewStep, int directStep, const QString& statement)
 {
     // The preview check box is read afresh for every statement.
-    if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); }))
+    if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); })) {
+        flushBatch();
         return m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
+    }
+    if (batch && directStep == 388) {
+        batch->add(statement, rowCounter);
+        if (batch->full())
+            flushBatch();
+        return !m_state.targetLost;
+    }
     const bool ran = m_steps.run(directStep, [&] {
         try {
             m_state.mssql_conn->execute(statement);
@@ -348,6 +377,27 @@ bool RunSteps::dispatch(int previewStep, int directStep, const QString& statemen
         }
     });
     return ran && !m_state.targetLost;
+}
+
+void RunSteps::flushBatch()
+{
+    if (!batch || batch->empty())
+        return;
+    std::optional<convert::InsertBatch::Report> report;
+    m_steps.run(388, [&] { report = batch->send(*m_state.mssql_conn); });
+    if (!report)
+        return;
+    for (const auto& [row, description] : report->failures)
+        m_steps.run(388, [&] { throw db::DbError(description); });
+    if (report->lost) {
+        rowCounter = report->lost->first;
+        reportLostConnection(388, report->lost->second);
+        return;
+    }
+    m_steps.run(344, [&] {
+        m_window.setProgressValue(static_cast<double>(report->lastRow + 1) /
+                                  static_cast<double>(rowCount + 1) * 100.0);
+    });
 }
 
 void RunSteps::reportLostConnection(int directStep, const QString& description)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
+
 class DatatypeList;
 class QObject;
 class StatementPreview;
@@ -57,7 +59,11 @@ struct RunOutcome
 // after each table or once after all tables.
 //
 // Every step is numbered; a step that fails shows the error box with its number and the run goes on
-// with the next step, so one bad row costs one box and the table keeps going. Four guards keep a
+// with the next step, so one bad row costs one box and the table keeps going.
+//
+// On a target that takes batches, direct mode sends a table's INSERTs several per round trip (see
+// InsertBatch); each statement still gets its own box with its own diagnostics, and the progress bar
+// moves as each batch is accounted for. Four guards keep a
 // failure from turning into wrong data on the target:
 // - a source table that cannot be opened is not dropped on the target, since nothing would replace it;
 // - a row whose values cannot all be read, or whose INSERT text could not be finished, is reported
@@ -98,6 +104,10 @@ public:
     // the windows responsive without dominating a large run; 0 lets them run at every point.
     void setEventInterval(int milliseconds) { m_eventIntervalMs = milliseconds; }
 
+    // The most INSERT statements sent together in direct mode, where the target takes batches (SQL
+    // Server); 1 sends each alone. The target's own bound applies too.
+    void setBatchStatements(int statements) { m_batchStatements = statements; }
+
 private:
     friend class RunSteps;
 
@@ -111,4 +121,5 @@ private:
     bool IsConverting = false;
     bool m_abandoned = false;
     int m_eventIntervalMs;
+    int m_batchStatements = std::numeric_limits<int>::max();
 };

@@ -28,6 +28,8 @@ public:
 
     std::unique_ptr<RecordSet> openSchema(int schema);
     void execute(const QString& sql);
+    int batchLimit() { return provider().batchLimit(); }
+    BatchResult executeBatch(const QStringList& statements) { return provider().executeBatch(statements); }
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql);
     // Closing a closed connection is a failure, as it is for the data-access objects.
     void close();

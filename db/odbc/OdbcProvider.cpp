@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 #include "db/MemoryRecordSet.h"
 #include "db/odbc/DriverResolution.h"
+#include "db/odbc/OdbcBatch.h"
 #include "db/odbc/OdbcHandle.h"
 
 #include <limits>
@@ -63,6 +64,8 @@ public:
 
     std::unique_ptr<RecordSet> openTablesSchema() override;
     void execute(const QString& sql) override;
+    int batchLimit() const override { return m_batchLimit; }
+    BatchResult executeBatch(const QStringList& statements) override;
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql) override;
     void close() override;
 
@@ -74,6 +77,7 @@ private:
     std::optional<Handle> m_statement;
     SQLPOINTER m_queryTimeout;
     bool m_connected = false;
+    int m_batchLimit = 1;
 };
 
 OdbcProvider::OdbcProvider(const QString& connectionString, const ConnectionOptions& options)
@@ -103,6 +107,8 @@ OdbcProvider::OdbcProvider(const QString& connectionString, const ConnectionOpti
         throw DbError(explainLoginFailure(error.description()), error.number());
     }
     m_connected = true;
+    if (isSqlServer(*m_connection))
+        m_batchLimit = SqlServerBatchStatements;
 }
 
 OdbcProvider::~OdbcProvider()
@@ -160,6 +166,13 @@ void OdbcProvider::execute(const QString& sql)
         throwIfConnectionLost(*m_connection, st, error);
         throw;
     }
+}
+
+BatchResult OdbcProvider::executeBatch(const QStringList& statements)
+{
+    const Handle& st = statement();
+    CursorCloser closer(st);
+    return odbc::executeBatch(*m_connection, st, statements);
 }
 
 std::unique_ptr<RecordSet> OdbcProvider::openRecordSet(const QString&)

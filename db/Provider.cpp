@@ -1,0 +1,25 @@
+#include "db/Provider.h"
+
+#include "db/DbError.h"
+
+namespace db {
+
+// One statement per call: each outcome is its own.
+BatchResult Provider::executeBatch(const QStringList& statements)
+{
+    BatchResult result;
+    for (const QString& statement : statements) {
+        try {
+            execute(statement);
+        } catch (const ConnectionLost& lost) {
+            result.lost = lost.description();
+            return result;
+        } catch (const DbError& error) {
+            result.failures.emplace_back(result.accounted, error.description());
+        }
+        ++result.accounted;
+    }
+    return result;
+}
+
+} // namespace db
