@@ -7,6 +7,7 @@
 #include "preview/StatementListModel.h"
 #include "tests/convert/RunHarness.h"
 #include "tests/convert/TargetDatabase.h"
+#include "tests/support/DbfTableWriter.h"
 #include "tests/support/FakeTdsServer.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/PrivateOdbcConfig.h"
@@ -133,6 +134,49 @@ private slots:
                  qPrintable(errors[0]));
         QCOMPARE(m_ui.messages(), QStringList{"Done."});
         QCOMPARE(intoTable(server.statementsRun(), "alpha").size(), 4);
+    }
+
+    // A statement that fails in a batch, first, in the middle or last: its own box, and every row sent
+    // exactly once, also when the failure ends the rest of the batch on the server.
+    void failureInABatch_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("failingRow");
+        QTest::addColumn<QString>("diagnostic");
+        for (const auto& [option, diagnostic] : {std::pair{"--fail-regex", "rejected by --fail-regex"},
+                                                 {"--abort-batch-regex", "Conversion failed"}}) {
+            for (const auto& [where, row] : {std::pair{"first", 4}, {"middle", 5}, {"last", 6}})
+                QTest::addRow("%s, %s", option, where) << option << row << diagnostic;
+        }
+    }
+
+    void failureInABatch()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, failingRow);
+        QFETCH(QString, diagnostic);
+        QTemporaryDir source;
+        DbfTableWriter table({{"NAME", 'C', 2}});
+        QStringList expected;
+        for (int row = 1; row <= 7; ++row) {
+            table.addRow({QStringLiteral("R%1").arg(row)});
+            expected << QStringLiteral("INSERT INTO [rows] VALUES('R%1')").arg(row);
+        }
+        table.save(source.filePath("rows.dbf"));
+        FakeTdsServer server({option, QStringLiteral("'R%1'").arg(failingRow)});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        m_run->setBatchStatements(3); // R1-R3, R4-R6, R7
+        QVERIFY(runInto(server, source.path()).started);
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains(diagnostic) &&
+                     errors[0].contains(QStringLiteral("'R%1'").arg(failingRow)) &&
+                     errors[0].contains("at line 388"),
+                 qPrintable(errors[0]));
+        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        QCOMPARE(intoTable(server.statementsRun(), "rows"), expected);
+        const int batches = int(server.log("batch").size());
+        QCOMPARE(batches, option == "--abort-batch-regex" && failingRow < 6 ? 5 : 4); // CREATE + 3 (+ resend)
     }
 
     // The server goes away mid-table: one box names where the run stopped, nothing is sent after,
