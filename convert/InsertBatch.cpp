@@ -4,26 +4,6 @@
 
 namespace convert {
 
-namespace {
-
-// One statement in its own call: the fallback when a batch could not start or accounted for nothing.
-db::BatchResult alone(db::Connection& connection, const QString& statement)
-{
-    db::BatchResult result;
-    try {
-        connection.execute(statement);
-    } catch (const db::ConnectionLost& lost) {
-        result.lost = lost.description();
-        return result;
-    } catch (const db::DbError& error) {
-        result.failures.emplace_back(0, error.description());
-    }
-    result.accounted = 1;
-    return result;
-}
-
-} // namespace
-
 void InsertBatch::add(const QString& statement, qint64 row)
 {
     m_statements.push_back(statement);
@@ -42,10 +22,10 @@ InsertBatch::Report InsertBatch::send(db::Connection& connection)
         } catch (const db::ConnectionLost& lost) {
             result.lost = lost.description();
         } catch (const db::DbError&) {
-            result = alone(connection, m_statements[start]);
         }
+        // A batch that could not start, or accounted for nothing, gives way to its first statement alone.
         if (result.accounted == 0 && !result.lost)
-            result = alone(connection, m_statements[start]);
+            result = connection.executeEach({m_statements[start]});
         for (const auto& [index, description] : result.failures)
             report.failures.emplace_back(m_rows[std::size_t(start + index)], description);
         if (result.lost) {

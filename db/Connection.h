@@ -30,6 +30,7 @@ public:
     void execute(const QString& sql);
     int batchLimit() { return provider().batchLimit(); }
     BatchResult executeBatch(const QStringList& statements) { return provider().executeBatch(statements); }
+    BatchResult executeEach(const QStringList& statements) { return provider().executeEach(statements); }
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql);
     // Closing a closed connection is a failure, as it is for the data-access objects.
     void close();

@@ -4,8 +4,7 @@
 
 namespace db {
 
-// One statement per call: each outcome is its own.
-BatchResult Provider::executeBatch(const QStringList& statements)
+BatchResult Provider::executeEach(const QStringList& statements)
 {
     BatchResult result;
     for (const QString& statement : statements) {

@@ -48,8 +48,10 @@ public:
     // How many statements executeBatch() takes at most; 1 when batches bring nothing.
     virtual int batchLimit() const { return 1; }
     // Runs the statements in one round trip, one per line, and accounts for each. Throws only when
-    // nothing of the batch can be accounted for.
-    virtual BatchResult executeBatch(const QStringList& statements);
+    // nothing of the batch can be accounted for. By default: executeEach().
+    virtual BatchResult executeBatch(const QStringList& statements) { return executeEach(statements); }
+    // Runs the statements one per call, each outcome its own, until the connection is lost.
+    BatchResult executeEach(const QStringList& statements);
     // Opens a record set over the result of a query.
     virtual std::unique_ptr<RecordSet> openRecordSet(const QString& sql) = 0;
     virtual void close() = 0;

@@ -4,21 +4,6 @@
 
 namespace db::odbc {
 
-namespace {
-
-// Whether the connection is gone, asked after a failed call.
-bool connectionLost(const Handle& connection, const Handle& statement, const QString& description)
-{
-    try {
-        throwIfConnectionLost(connection, statement, DbError(description));
-    } catch (const ConnectionLost&) {
-        return true;
-    }
-    return false;
-}
-
-} // namespace
-
 bool isSqlServer(const Handle& connection)
 {
     SQLWCHAR name[128] = {};
@@ -49,7 +34,7 @@ BatchResult executeBatch(const Handle& connection, const Handle& statement, cons
                 description =
                     QStringLiteral("SQLMoreResults failed (return code %1) without a diagnostic record.")
                         .arg(rc);
-            if (connectionLost(connection, statement, description)) {
+            if (isConnectionLost(connection, statement)) {
                 result.lost = description;
                 return result;
             }

@@ -103,13 +103,18 @@ QString Handle::diagnostics() const
     return diagnosticsOf(m_type, m_handle);
 }
 
-void throwIfConnectionLost(const Handle& connection, const Handle& statement, const DbError& error)
+bool isConnectionLost(const Handle& connection, const Handle& statement)
 {
     SQLUINTEGER dead = SQL_CD_FALSE;
     const bool reportedDead =
         SQL_SUCCEEDED(SQLGetConnectAttrW(connection.get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
         dead == SQL_CD_TRUE;
-    if (reportedDead || anyStateOfClass(statement.type(), statement.get(), u"08"))
+    return reportedDead || anyStateOfClass(statement.type(), statement.get(), u"08");
+}
+
+void throwIfConnectionLost(const Handle& connection, const Handle& statement, const DbError& error)
+{
+    if (isConnectionLost(connection, statement))
         throw ConnectionLost(error.description(), error.number());
 }
 

@@ -43,8 +43,11 @@ private:
     SQLHANDLE m_handle = SQL_NULL_HANDLE;
 };
 
-// Throws ConnectionLost with `error`'s description when the statement failed because the connection is
-// gone: a diagnostic record of SQLSTATE class 08 (such as 08S01), or the driver reports it dead.
+// Whether the statement failed because the connection is gone: a diagnostic record of SQLSTATE class
+// 08 (such as 08S01), or the driver reports the connection dead.
+bool isConnectionLost(const Handle& connection, const Handle& statement);
+
+// Throws ConnectionLost with `error`'s description when isConnectionLost().
 void throwIfConnectionLost(const Handle& connection, const Handle& statement, const DbError& error);
 
 // A QString as the wide-character calls take it: UTF-16 without a copy. The text must outlive the call.
