@@ -1,5 +1,6 @@
 // The main window's login and option panels, the general help and "Start Converting".
 #include "app/AppInfo.h"
+#include "app/BusyWait.h"
 #include "app/Failure.h"
 #include "app/Form1.h"
 #include "app/ProgramFiles.h"
@@ -176,8 +177,11 @@ void Form1::Check4_Click()
 void Form1::PushButton6_Click()
 {
     setBusyPointer(true);
+    const MSSQLLogin login = mssqlLogin();
     QString reason;
-    if (MSSQL::IsValidMSSQLConnection(mssqlLogin(), &reason))
+    bool connected = false;
+    runWhileWindowsPaint([&] { connected = MSSQL::IsValidMSSQLConnection(login, &reason); });
+    if (connected)
         m_ui.showMessage(this, QStringLiteral("Connection successful."));
     else
         m_ui.showMessage(this, MSSQL::connectionFailedText(), reason);

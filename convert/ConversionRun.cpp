@@ -1,9 +1,11 @@
 #include "convert/ConversionRun.h"
 
+#include "app/BusyWait.h"
 #include "app/EventPump.h"
 #include "app/Steps.h"
 #include "app/UiServices.h"
 #include "convert/DatatypeList.h"
+#include "convert/InsertBatch.h"
 #include "convert/MemoProblems.h"
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
@@ -55,6 +57,9 @@ private:
     bool convertTable(int i);
     void createTable();
     void copyRows();
+    void readRows();
+    // Sends the INSERTs collected for a batch, reports each failed one and moves the progress bar.
+    void flushBatch();
     // The row's INSERT text, or nothing when a value could not be read.
     std::optional<QString> insertText();
     void closeRecordSet();
@@ -66,9 +71,12 @@ private:
     // `direct` when given).
     bool dispatch(int previewStep, int directStep, const QString& statement,
                   const std::function<void()>& direct = {});
+    // The one box of a lost connection, at a DROP (186), CREATE (332) or the INSERT of `row` (388).
+    void reportLostConnection(int directStep, const QString& description, qint64 row);
     void letEventsRun() { m_events.run(); }
-    // The window closed while events ran: the run only winds down from here.
-    bool abandoned() const { return m_run.m_abandoned; }
+    // The window closed while events ran, or the target's connection was lost: the run only winds
+    // down from here.
+    bool abandoned() const { return m_run.m_abandoned || m_state.targetLost; }
     void windDown();
     // The open record set of the current table; a table that could not be opened has none.
     db::RecordSet& recordSet();
@@ -87,6 +95,8 @@ private:
     std::unique_ptr<db::RecordSet> foxpro_rs;
     bool connectionsOpen = false;
     int answer = NotAsked;
+    int tableIndex = 0;
+    QString targetFailure;
     QString t;
     QString createText;
     QString columnName;
@@ -102,18 +112,21 @@ private:
     convert::ColumnTypes types = convert::ColumnTypes::Design; // the current table's
     convert::TableReplacement replacement;
     std::vector<TableTally> tallies; // the last one is the current table's
+    // The current table's INSERTs waiting to be sent together, in direct mode on a target that takes batches.
+    std::optional<convert::InsertBatch> batch;
 };
 
 RunOutcome RunSteps::run()
 {
     Steps& s = m_steps;
+    m_state.targetLost = false;
     s.run(102, [&] { m_run.IsConverting = true; });
     s.run(104, [&] { m_state.mssql_conn = std::make_unique<db::Connection>(); });
     s.run(108, [&] { foxpro_conn = std::make_unique<db::Connection>(); });
     s.run(110, [&] { foxpro_rs.reset(); });
     if (!connectionsTested()) {
         m_run.IsConverting = false; // 442
-        return {false, s.failures(), {}, {}};
+        return {false, s.failures(), {}, {}, targetFailure, false};
     }
     fillListsAndOpen();
     s.run(158, [&] { m_run.m_preview.clearStatements(); });
@@ -127,7 +140,7 @@ RunOutcome RunSteps::run()
         windDown();
     else
         endRun();
-    return {true, s.failures(), m_unreadableMemos, std::move(tallies)};
+    return {true, s.failures(), m_unreadableMemos, std::move(tallies), {}, m_state.targetLost};
 }
 
 bool RunSteps::connectionsTested()
@@ -144,7 +157,15 @@ bool RunSteps::connectionsTested()
         m_ui.showMessage(m_window.runOwner(), Foxpro::connectionFailedText(), reason);
         return false;
     }
-    if (s.test(118, [&] { return !MSSQL::IsValidMSSQLConnection(login, &reason); })) {
+    // The login may wait for its timeout; the windows keep painting meanwhile, under the busy pointer.
+    if (s.test(118, [&] {
+            bool connected = false;
+            m_window.setBusyPointer(true);
+            runWhileWindowsPaint([&] { connected = MSSQL::IsValidMSSQLConnection(login, &reason); });
+            m_window.setBusyPointer(false);
+            return !connected;
+        })) {
+        targetFailure = reason;
         m_ui.showMessage(m_window.runOwner(), MSSQL::connectionFailedText(), reason);
         return false;
     }
@@ -182,6 +203,7 @@ bool RunSteps::convertTable(int i)
     Steps& s = m_steps;
     s.run(162, [&] { letEventsRun(); });
     s.run(164, [&] { t = m_run.List2.at(i); });
+    tableIndex = i;
     if (s.test(166, [&] { return MSSQL::IsTableInListbox(m_run.List1, t); })) {
         s.run(168, [&] {
             answer =
@@ -272,15 +294,31 @@ void RunSteps::createTable()
 
 void RunSteps::copyRows()
 {
+    m_steps.run(336, [&] {
+        rowCount = recordSet().recordCount();
+        const int limit =
+            dialect.takesBatches() ? std::min(m_run.m_batchStatements, m_state.mssql_conn->batchLimit()) : 1;
+        if (!m_window.previewMode() && limit > 1)
+            batch.emplace(limit);
+    });
+    readRows();
+    if (!abandoned())
+        flushBatch();
+    batch.reset();
+}
+
+void RunSteps::readRows()
+{
     Steps& s = m_steps;
-    s.run(336, [&] { rowCount = recordSet().recordCount(); });
     do {
         s.run(338, [&] { letEventsRun(); });
         s.run(342, [&] { ++rowCounter; });
-        s.run(344, [&] {
-            m_window.setProgressValue(static_cast<double>(rowCounter + 1) /
-                                      static_cast<double>(rowCount + 1) * 100.0);
-        });
+        if (!batch) {
+            s.run(344, [&] {
+                m_window.setProgressValue(static_cast<double>(rowCounter + 1) /
+                                          static_cast<double>(rowCount + 1) * 100.0);
+            });
+        }
         if (abandoned())
             return;
         const std::optional<QString> insert = insertText();
@@ -354,6 +392,10 @@ void RunSteps::endRun()
     if (s.test(410, [&] { return m_window.previewMode() && m_window.perFilePreview(); })) {
         s.run(414, [&] { m_state.SQLFormOK = false; });
         s.run(416, [&] { m_run.m_preview.showModal(); });
+        if (abandoned()) {
+            windDown();
+            return;
+        }
         if (s.test(418, [&] { return !m_state.SQLFormOK; })) {
             s.run(420, [&] { m_state.mssql_conn->close(); });
             s.run(422, [&] { foxpro_conn->close(); });
@@ -384,6 +426,12 @@ void RunSteps::windDown()
     };
     closeQuietly(m_state.mssql_conn.get());
     closeQuietly(foxpro_conn.get());
+    if (m_state.targetLost) {
+        // The window stays: it shows the run as ended.
+        m_window.setBusyPointer(false);
+        m_window.setProgressValue(0);
+        m_window.setProgressText(QStringLiteral("Progress Bar"));
+    }
     m_run.m_abandoned = false;
     m_run.IsConverting = false;
 }
@@ -393,15 +441,90 @@ bool RunSteps::dispatch(int previewStep, int directStep, const QString& statemen
 {
     // The preview check box is read afresh for every statement.
     bool done = false;
-    if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); }))
+    if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); })) {
+        flushBatch();
         done = m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
-    else if (direct)
-        done = m_steps.run(directStep, direct);
-    else
-        done = m_steps.run(directStep, [&] { m_state.mssql_conn->execute(statement); });
+    } else if (batch && directStep == 388) {
+        // Counted when its batch has been sent.
+        batch->add(statement, rowCounter);
+        if (batch->full())
+            flushBatch();
+        return !m_state.targetLost;
+    } else {
+        done = m_steps.run(directStep, [&] {
+            try {
+                if (direct)
+                    direct();
+                else
+                    m_state.mssql_conn->execute(statement);
+            } catch (const db::ConnectionLost& lost) {
+                reportLostConnection(directStep, lost.description(), rowCounter);
+            }
+        });
+    }
+    // A statement the lost connection did not take is among those its box counts as not sent.
+    if (m_state.targetLost)
+        return false;
     if (!tallies.empty())
         ++(done ? tallies.back().statementsSucceeded : tallies.back().statementsFailed);
     return done;
+}
+
+void RunSteps::flushBatch()
+{
+    if (!batch || batch->empty())
+        return;
+    std::optional<convert::InsertBatch::Report> report;
+    m_steps.run(388, [&] { report = batch->send(*m_state.mssql_conn); });
+    if (!report)
+        return;
+    for (const auto& [row, description] : report->failures)
+        m_steps.run(388, [&] { throw db::DbError(description); });
+    const auto failed = qint64(report->failures.size());
+    tallies.back().statementsFailed += failed;
+    tallies.back().statementsSucceeded += report->accounted - failed;
+    if (report->lost) {
+        reportLostConnection(388, report->lost->second, report->lost->first);
+        return;
+    }
+    m_steps.run(344, [&] {
+        m_window.setProgressValue(static_cast<double>(report->lastRow + 1) /
+                                  static_cast<double>(rowCount + 1) * 100.0);
+    });
+}
+
+void RunSteps::reportLostConnection(int directStep, const QString& description, qint64 row)
+{
+    m_state.targetLost = true;
+    qint64 rows = 0;
+    try {
+        rows = recordSet().recordCount();
+    } catch (...) {
+    }
+    QString where;
+    qint64 notSent = 0;
+    switch (directStep) {
+    case 186:
+        where = QStringLiteral("DROP TABLE");
+        notSent = rows + 2;
+        break;
+    case 332:
+        where = QStringLiteral("CREATE TABLE");
+        notSent = rows + 1;
+        break;
+    default:
+        where = QStringLiteral("row %1").arg(row);
+        notSent = rows - row + 1;
+    }
+    m_ui.reportFailure(
+        m_window.runOwner(),
+        QStringLiteral("The connection to the server was lost at table %1, %2: %3 statement(s) "
+                       "of that table were not sent, nor any of the %4 table(s) after it.\n")
+                .arg(t, where)
+                .arg(notSent)
+                .arg(tableIndex) +
+            description,
+        m_steps.location(), directStep);
 }
 
 ConversionRun::ConversionRun(RunWindow& window, SharedState& state, UiServices& ui, StatementPreview& preview,

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <vector>
 
 class DatatypeList;
@@ -63,6 +64,10 @@ struct RunOutcome
     // The tables the run took on, in the order it visited them; a table the user declined to
     // overwrite is not among them.
     std::vector<TableTally> tables;
+    // Why the target's connection test said no; empty when it did not.
+    QString targetFailure;
+    // The connection to the target was lost: the run stopped sending there and wound down.
+    bool connectionLost = false;
 };
 
 // The conversion run behind "Start Converting": tests both connections, refills the two name lists
@@ -73,8 +78,12 @@ struct RunOutcome
 // after each table or once after all tables.
 //
 // Every step is numbered; a step that fails shows the error box with its number and the run goes on
-// with the next step, so one bad row costs one box and the table keeps going. Four guards keep a
-// failure from turning into wrong data on the target:
+// with the next step, so one bad row costs one box and the table keeps going.
+//
+// On a target that takes batches (SQL Server, as the target's dialect says), direct mode sends a table's
+// INSERTs several per round trip (see InsertBatch); each statement still gets its own box with its own
+// diagnostics, and the progress bar moves as each batch is accounted for. Four guards keep a failure from
+// turning into wrong data on the target:
 // - a source table that cannot be opened is not dropped on the target, since nothing would replace it;
 // - a row whose values cannot all be read, or whose INSERT text could not be finished, is reported
 //   and not sent: no half-built statement and no text left over from an earlier row is executed;
@@ -84,6 +93,11 @@ struct RunOutcome
 // Memo files cost no more than their text: a table whose memo file is missing is copied without it
 // when the user agrees, and memo values a damaged memo file cannot give are left empty and reported in
 // one message after their table.
+//
+// A statement that fails because the connection to the target is gone ends the run instead: one box
+// names the table and row where it stopped and how many statements were not sent, then the run winds
+// down as when the window closes, with the pointer and progress bar reset. The same holds when
+// "Execute SQL" of a preview loses the connection.
 //
 // The run lives as long as the main window; a start() while one is in progress returns at once.
 // Everything runs on the calling thread; events are let run at each table, column, row and value
@@ -112,6 +126,10 @@ public:
     // the windows responsive without dominating a large run; 0 lets them run at every point.
     void setEventInterval(int milliseconds) { m_eventIntervalMs = milliseconds; }
 
+    // The most INSERT statements sent together in direct mode, where the target takes batches (SQL
+    // Server); 1 sends each alone. The target's own bound applies too.
+    void setBatchStatements(int statements) { m_batchStatements = statements; }
+
 private:
     friend class RunSteps;
 
@@ -125,4 +143,5 @@ private:
     bool IsConverting = false;
     bool m_abandoned = false;
     int m_eventIntervalMs;
+    int m_batchStatements = std::numeric_limits<int>::max();
 };

@@ -21,4 +21,6 @@ struct SharedState
     // The run's flag: set before each per-table preview, cleared by "Skip Table / Do Not Execute SQL"
     // and by an "Execute SQL" that ran the whole list, so that the run goes on with the next table.
     bool SQLFormEndRun = false;
+    // The connection to the target was lost while statements were sent; the run ends.
+    bool targetLost = false;
 };

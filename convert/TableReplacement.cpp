@@ -29,6 +29,9 @@ void TableReplacement::drop(db::Connection& connection, const QString& dropText)
     m_connection = &connection;
     try {
         connection.execute(dropText);
+    } catch (const db::ConnectionLost&) {
+        m_connection = nullptr; // the server ends the transaction with the connection
+        throw;
     } catch (const db::DbError& error) {
         QString description = error.description();
         rollBack(description);
@@ -45,6 +48,9 @@ void TableReplacement::create(db::Connection& connection, const QString& createT
     }
     try {
         connection.execute(createText);
+    } catch (const db::ConnectionLost&) {
+        m_connection = nullptr; // the server ends the transaction with the connection
+        throw;
     } catch (const db::DbError& error) {
         QString description = error.description();
         rollBack(description);

@@ -12,6 +12,8 @@ namespace convert {
 // Replacing a table on the target: its DROP TABLE and the CREATE TABLE that follows run in one
 // transaction, so that when the server refuses the CREATE the user's old table is back. Both SQL
 // Server and SQLite can undo a DROP TABLE; the statements themselves are sent as they are.
+// A lost connection is thrown as it is: nothing can be undone on it, and the server rolls back the
+// transaction of a connection that ends.
 class TableReplacement
 {
 public:

@@ -48,6 +48,9 @@ public:
     bool holdsAll(QStringView text) const;
     // Whether NVARCHAR columns and N'...' literals exist to carry text holdsAll() refuses.
     bool hasNationalText() const { return m_sqlServer; }
+    // Whether a table's INSERTs are sent several to a round trip: SQL Server runs such a batch statement
+    // after statement and reports each one's outcome; the SQLite stand-in runs in this process.
+    bool takesBatches() const { return m_sqlServer; }
 
     // How a text value is written: its literal pieces, the character a NUL becomes, the operator
     // that joins them.

@@ -16,4 +16,12 @@ public:
     {}
 };
 
+// The connection itself is gone (the server went away or the link broke): nothing more can be sent on
+// it, so whoever sends a list of statements stops rather than failing each of the rest.
+class ConnectionLost : public DbError
+{
+public:
+    using DbError::DbError;
+};
+
 } // namespace db

@@ -15,6 +15,18 @@ QString text(const db::Value& value)
     return string ? *string : QString();
 }
 
+QString encryptionKeywords(const MSSQLLogin& login)
+{
+    QString keywords;
+    if (login.encryption == Encryption::Mandatory)
+        keywords += QStringLiteral("Encrypt=mandatory;");
+    else if (login.encryption == Encryption::Strict)
+        keywords += QStringLiteral("Encrypt=strict;");
+    if (login.trustServerCertificate)
+        keywords += QStringLiteral("TrustServerCertificate=yes;");
+    return keywords;
+}
+
 } // namespace
 
 QString connectionString(const MSSQLLogin& login)
@@ -27,7 +39,7 @@ QString connectionString(const MSSQLLogin& login)
     return QStringLiteral("Driver={SQL Server};Server=") + ConnectionString::quoteValue(server) +
            QStringLiteral(";Database=") + ConnectionString::quoteValue(login.database) +
            QStringLiteral(";Uid=") + ConnectionString::quoteValue(login.user) + QStringLiteral(";Pwd=") +
-           ConnectionString::quoteValue(login.password) + QLatin1Char(';');
+           ConnectionString::quoteValue(login.password) + QLatin1Char(';') + encryptionKeywords(login);
 }
 
 bool IsValidMSSQLConnection(const MSSQLLogin& login, QString* reason)

@@ -5,7 +5,17 @@
 
 class UiServices;
 
-// The SQL Server login panel's values.
+// How much encryption the connection asks for. Optional asks for none (the server may still require
+// it) and never fails on the server's certificate; Mandatory always encrypts and checks the certificate
+// unless the login trusts it; Strict always encrypts and always checks the certificate.
+enum class Encryption
+{
+    Optional,
+    Mandatory,
+    Strict
+};
+
+// The SQL Server login panel's values, and the command line's encryption choice.
 struct MSSQLLogin
 {
     QString server;               // Text5
@@ -14,13 +24,17 @@ struct MSSQLLogin
     QString user;                 // Text3
     QString password;             // Text4
     bool localConnection = false; // Check4: leave the port out
+    Encryption encryption = Encryption::Optional;
+    bool trustServerCertificate = false;
 };
 
 // The SQL Server target: its connection string, the connection test and the table catalogue.
 namespace MSSQL {
 
 // "Driver={SQL Server};Server=" + server [+ "," + port] + ";Database=...;Uid=...;Pwd=...;", each value
-// enclosed in braces when it holds ";" or begins with "{".
+// enclosed in braces when it holds ";" or begins with "{". A login that asks for more than optional
+// encryption adds "Encrypt=mandatory;" or "Encrypt=strict;", and one that trusts the certificate
+// "TrustServerCertificate=yes;"; the driver resolution turns them into the chosen driver's keywords.
 QString connectionString(const MSSQLLogin& login);
 
 // True when a connection opens; every failure is the answer false, its description in `reason`.

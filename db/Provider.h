@@ -3,8 +3,12 @@
 #include "db/RecordSet.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace db {
 
@@ -19,6 +23,18 @@ struct ConnectionOptions
     int connectionTimeout = 15; // seconds
 };
 
+// What became of a batch of statements sent together: the outcome of each statement from the first is
+// known up to `accounted`; the server ran the others (from `accounted` on) only if this is the whole
+// batch. A batch ends early after a batch-aborting error or a lost connection.
+struct BatchResult
+{
+    int accounted = 0;
+    // The statements (index in the batch) that failed, each with its own description.
+    std::vector<std::pair<int, QString>> failures;
+    // The connection was lost at statement `accounted`: nothing from there on ran.
+    std::optional<QString> lost;
+};
+
 // What an open connection does; one implementation per kind of database (FoxPro files, ODBC).
 class Provider
 {
@@ -29,6 +45,14 @@ public:
     virtual std::unique_ptr<RecordSet> openTablesSchema() = 0;
     // Runs SQL text; no result is read.
     virtual void execute(const QString& sql) = 0;
+    // How many statements executeBatch() takes at most; 1 when it runs them one per call. Whether the
+    // database behind runs such a batch statement by statement is for the caller to know.
+    virtual int batchLimit() const { return 1; }
+    // Runs the statements in one round trip, one per line, and accounts for each. Throws only when
+    // nothing of the batch can be accounted for. By default: executeEach().
+    virtual BatchResult executeBatch(const QStringList& statements) { return executeEach(statements); }
+    // Runs the statements one per call, each outcome its own, until the connection is lost.
+    BatchResult executeEach(const QStringList& statements);
     // Opens a record set over the result of a query.
     virtual std::unique_ptr<RecordSet> openRecordSet(const QString& sql) = 0;
     virtual void close() = 0;

@@ -98,6 +98,10 @@ void Form2::PushButton1_Click()
         StatementExecution execution(m_ui, this, *this, m_shared, ErrorLine);
         outcome = execution.run(m_statements);
     }
+    if (outcome == StatementExecution::Outcome::Lost) {
+        close(); // the run winds down
+        return;
+    }
     if (outcome != StatementExecution::Outcome::Completed)
         return;
     Steps s(m_ui, this, QStringLiteral("Form2.PushButton1_Click"));

@@ -35,6 +35,40 @@ std::optional<QString> stoppingStep(Steps& steps, int step, Body&& body, QString
     return stop;
 }
 
+// The bracketed table name that follows `keyword` in `line` ("CREATE TABLE [a]]b]" gives "a]b"), or
+// nothing. With `atStart` the keyword must begin the line.
+std::optional<QString> tableAfter(const QString& line, QLatin1String keyword, bool atStart)
+{
+    const QString marker = keyword + QLatin1String(" [");
+    const qsizetype at = atStart ? (line.trimmed().startsWith(marker, Qt::CaseInsensitive)
+                                        ? line.indexOf(marker, 0, Qt::CaseInsensitive)
+                                        : -1)
+                                 : line.indexOf(marker, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return std::nullopt;
+    QString name;
+    for (qsizetype i = at + marker.size(); i < line.size(); ++i) {
+        if (line[i] != u']') {
+            name += line[i];
+        } else if (i + 1 < line.size() && line[i + 1] == u']') {
+            name += u']';
+            ++i;
+        } else {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
+
+// Non-blank lines from `line` to the end of the list.
+int statementsFrom(const StatementListModel& statements, int line)
+{
+    int count = 0;
+    for (int l = line; l <= statements.lineCount(); ++l)
+        count += statements.lineText(l).trimmed().isEmpty() ? 0 : 1;
+    return count;
+}
+
 } // namespace
 
 QString StatementExecution::progressText(int line, int count)
@@ -52,6 +86,8 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
     s.run(106, [&] { m_view.setBusyPointer(true); });
     EventPump pump(m_ui);
     const int count = statements.lineCount();
+    // The table whose CREATE TABLE failed, while its INSERT lines follow.
+    std::optional<QString> uncreated;
     for (int line = 1; line <= count; ++line) {
         std::optional<QString> stop = stoppingStep(s, 112, [&] { pump.run(); });
         if (m_view.stopRequested()) {
@@ -64,15 +100,35 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
             stop = stoppingStep(s, 114, [&] { m_view.setProgressValue(double(line) / count * 100.0); });
         if (!stop)
             stop = stoppingStep(s, 116, [&] { m_view.setProgressText(progressText(line, count)); });
-        if (!stop && !statements.lineText(line).trimmed().isEmpty()) {
-            const QString& statement = statements.lineText(line);
+        const QString& statement = statements.lineText(line);
+        if (!stop && uncreated &&
+            tableAfter(statement, QLatin1String("INSERT INTO"), true)
+                    .value_or(QString())
+                    .compare(*uncreated, Qt::CaseInsensitive) == 0)
+            continue;
+        if (!stop && !statement.trimmed().isEmpty()) {
             const int step =
                 statement.contains(QLatin1String("INSERT INTO"), Qt::CaseInsensitive) ? 132 : 134;
             QString failure;
+            std::optional<QString> lost;
             stop = stoppingStep(
-                s, step, [&] { execute(statements, line); }, &failure);
+                s, step,
+                [&] {
+                    try {
+                        execute(statements, line);
+                    } catch (const db::ConnectionLost& error) {
+                        lost = error.description();
+                    }
+                },
+                &failure);
+            if (lost) {
+                loseConnection(s, step, line, statementsFrom(statements, line), *lost);
+                return Outcome::Lost;
+            }
             if (!failure.isEmpty())
                 listFailure(line, failure);
+            uncreated = failure.isEmpty() ? std::nullopt
+                                          : tableAfter(statement, QLatin1String("CREATE TABLE"), false);
         }
         if (stop) {
             if (m_replacement.pending()) // stopped between a DROP and its CREATE
@@ -113,6 +169,23 @@ void StatementExecution::listFailure(int line, const QString& description)
         m_failures += QStringLiteral("\r\n");
     m_failures += QStringLiteral("Line %1: %2").arg(line).arg(description);
     m_view.setErrorText(m_failures);
+}
+
+void StatementExecution::loseConnection(Steps& steps, int step, int line, int notSent,
+                                        const QString& description)
+{
+    m_shared.targetLost = true;
+    m_ui.reportFailure(
+        m_owner,
+        QStringLiteral("The connection to the server was lost at list line %1: %2 statement(s) "
+                       "were not sent.\n")
+                .arg(line)
+                .arg(notSent) +
+            description,
+        steps.location(), step);
+    m_view.setBusyPointer(false);
+    m_view.setProgressValue(0);
+    m_view.setProgressText(idleProgressText());
 }
 
 void StatementExecution::stopAt(int line, const QString& description)

@@ -6,6 +6,7 @@
 
 class QObject;
 class StatementListModel;
+class Steps;
 class UiServices;
 struct SharedState;
 
@@ -37,10 +38,13 @@ public:
 // error pane, and "Error found." is shown. Any other error shows the error box of the step and the
 // execution goes on with the next line, so a list run to its end counts as executed even then; such
 // a line is also listed in the error pane ("Line N: description") and the first of them becomes
-// ErrorLine, so that Jump, Copy and Email have it at hand.
+// ErrorLine, so that Jump, Copy and Email have it at hand. When the failing line is a CREATE TABLE,
+// the INSERT INTO lines of that table that follow it are not run (nor listed): they would only fail
+// one by one, or land in a table the list did not create.
 //
 // When the user leaves the window while the list runs (ExecutionView::stopRequested), the execution
-// stops before its next line.
+// stops before its next line. A lost connection ends the execution at its line: one box names the
+// line and how many statements were not sent, SharedState::targetLost is set and the window is reset.
 class StatementExecution
 {
 public:
@@ -49,6 +53,7 @@ public:
         NothingToRun, // the list is empty: "No SQL to run." was shown
         Stopped,      // a stopping error; ErrorLine names its line
         Left,         // the user left the window; the lines from the next one on were not sent
+        Lost,         // the connection to the target was lost; nothing more was sent
         Completed     // every line was visited and SQLFormOK is true
     };
 
@@ -66,6 +71,7 @@ private:
     void execute(const StatementListModel& statements, int line);
     void stopAt(int line, const QString& description);
     void listFailure(int line, const QString& description);
+    void loseConnection(Steps& steps, int step, int line, int notSent, const QString& description);
 
     UiServices& m_ui;
     QObject* m_owner;

@@ -31,6 +31,17 @@ struct ConvertOptions
     QString types = QStringLiteral("design");
 };
 
+std::optional<Encryption> encryptionLevel(const QString& value)
+{
+    if (value == QLatin1String("optional"))
+        return Encryption::Optional;
+    if (value == QLatin1String("mandatory"))
+        return Encryption::Mandatory;
+    if (value == QLatin1String("strict"))
+        return Encryption::Strict;
+    return std::nullopt;
+}
+
 // Reads the options after SOURCE; an error text when the command line is wrong.
 std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions& options)
 {
@@ -55,6 +66,10 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
             options.passwordFromStdin = true;
             continue;
         }
+        if (option == QLatin1String("--trust-server-certificate")) {
+            options.login.trustServerCertificate = true;
+            continue;
+        }
         if (i + 1 >= arguments.size())
             return QStringLiteral("unknown option or missing value: %1").arg(option);
         const QString& value = arguments[++i];
@@ -62,6 +77,13 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
             if (value != QLatin1String("yes") && value != QLatin1String("no"))
                 return QStringLiteral("--overwrite takes yes or no, not \"%1\"").arg(value);
             options.overwrite = value == QLatin1String("yes");
+            continue;
+        }
+        if (option == QLatin1String("--encrypt")) {
+            const std::optional<Encryption> level = encryptionLevel(value);
+            if (!level)
+                return QStringLiteral("--encrypt takes optional, mandatory or strict, not \"%1\"").arg(value);
+            options.login.encryption = *level;
             continue;
         }
         const auto found = std::find_if(valued.begin(), valued.end(),
@@ -74,6 +96,10 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
         return QStringLiteral("--server and --database are required");
     if (options.types != QLatin1String("design") && options.types != QLatin1String("native"))
         return QStringLiteral("--types takes design or native, not \"%1\"").arg(options.types);
+    if (options.login.encryption == Encryption::Strict && options.login.trustServerCertificate)
+        return QStringLiteral(
+            "--trust-server-certificate cannot be combined with --encrypt strict, which always "
+            "checks the certificate");
     return std::nullopt;
 }
 
@@ -229,8 +255,9 @@ int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reade
         streams.err.writeLine(
             source ? QStringLiteral("ferrandine-cli convert: cannot open the FoxPro source %1")
                          .arg(arguments.first())
-                   : QStringLiteral("ferrandine-cli convert: cannot connect to database %1 on %2")
-                         .arg(options.login.database, options.login.server));
+                   : QStringLiteral("ferrandine-cli convert: cannot connect to database %1 on %2: %3")
+                         .arg(options.login.database, options.login.server,
+                              QString(outcome.targetFailure).replace(u'\n', u' ')));
         return 1;
     }
     for (const TableTally& tally : outcome.tables)
@@ -241,6 +268,9 @@ int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reade
                                   .arg(tally.statementsFailed));
     for (const QString& unreadable : outcome.unreadableMemos)
         streams.err.writeLine(QStringLiteral("ferrandine-cli convert: ") + unreadable);
+    // No "Done" line after a lost connection: its box said where the run stopped.
+    if (outcome.connectionLost)
+        return 2;
     streams.out.writeLine(
         QStringLiteral("Done: %1 table(s), %2 failed step(s).").arg(list2.size()).arg(outcome.failedSteps));
     if (outcome.failedSteps > 0)
@@ -255,7 +285,8 @@ std::vector<Command> convertCommands()
     return {
         {QStringLiteral("convert"),
          QStringLiteral("SOURCE --server NAME [--port N | --local] --database NAME [--user NAME]\n"
-                        "      [--password-stdin] [--overwrite yes|no] [--types design|native]"),
+                        "      [--password-stdin] [--overwrite yes|no] [--types design|native]\n"
+                        "      [--encrypt optional|mandatory|strict] [--trust-server-certificate]"),
          QStringLiteral(
              "Copies every table of the source into the SQL Server database, executing each statement at\n"
              "      once, as \"Start Converting\" does without preview. The password is read from standard\n"
@@ -263,11 +294,15 @@ std::vector<Command> convertCommands()
              "FERRANDINE_PASSWORD.\n"
              "      A table that exists on the target is replaced with --overwrite yes and left alone\n"
              "      otherwise. --types native creates SQL Server's own column types (as sql does).\n"
+             "      --encrypt optional (the default) encrypts when the server requires it, without checking\n"
+             "      its certificate; mandatory always encrypts and checks the certificate unless\n"
+             "      --trust-server-certificate is given; strict always encrypts and checks it.\n"
              "      Each failed step is one line \"step N: description\" on standard error; the run ends\n"
              "      with one line per table: rows read, statements succeeded and failed.\n"
              "      Memo values that could not be read are left empty and reported, one line per table.\n"
-             "      Exit code: 0 when every statement ran, 2 when some failed, 1 when nothing could start\n"
-             "      or memo values were left empty."),
+             "      A connection lost mid-run ends the run with one line naming where it stopped.\n"
+             "      Exit code: 0 when every statement ran, 2 when some failed or the connection was lost,\n"
+             "      1 when nothing could start or memo values were left empty."),
          1, -1, convert},
     };
 }

@@ -1,6 +1,7 @@
 #include "db/odbc/DriverResolution.h"
 
 #include "db/ConnectionString.h"
+#include "db/DbError.h"
 #include "db/odbc/OdbcHandle.h"
 
 #include <QDir>
@@ -14,13 +15,19 @@ namespace {
 
 const QString SqlServer = QStringLiteral("SQL Server");
 const QString FreeTds = QStringLiteral("FreeTDS");
+const QString Microsoft18 = QStringLiteral("ODBC Driver 18 for SQL Server");
+const QString Microsoft17 = QStringLiteral("ODBC Driver 17 for SQL Server");
+const QString Encrypt = QStringLiteral("Encrypt");
+const QString TrustServerCertificate = QStringLiteral("TrustServerCertificate");
+
+bool same(const QString& a, const QString& b)
+{
+    return a.trimmed().compare(b, Qt::CaseInsensitive) == 0;
+}
 
 bool asksForSqlServer(const ConnectionString& parsed)
 {
-    return parsed.value(QStringLiteral("Driver"))
-               .value_or(QString())
-               .trimmed()
-               .compare(SqlServer, Qt::CaseInsensitive) == 0;
+    return same(parsed.value(QStringLiteral("Driver")).value_or(QString()), SqlServer);
 }
 
 bool serverNamesPortOrInstance(const ConnectionString& parsed)
@@ -30,18 +37,84 @@ bool serverNamesPortOrInstance(const ConnectionString& parsed)
            parsed.value(QStringLiteral("Port")).has_value();
 }
 
-QString freeTdsString(const ConnectionString& parsed, const QString& driver)
+enum class Level
+{
+    Optional,
+    Mandatory,
+    Strict
+};
+
+Level encryptionLevel(const ConnectionString& parsed)
+{
+    const QString value = parsed.value(Encrypt).value_or(QStringLiteral("optional"));
+    if (same(value, QStringLiteral("optional")))
+        return Level::Optional;
+    if (same(value, QStringLiteral("mandatory")))
+        return Level::Mandatory;
+    if (same(value, QStringLiteral("strict")))
+        return Level::Strict;
+    throw DbError(QStringLiteral("Encrypt=%1 is not an encryption level; use optional, mandatory or strict.")
+                      .arg(value));
+}
+
+bool trustsCertificate(const ConnectionString& parsed)
+{
+    return same(parsed.value(TrustServerCertificate).value_or(QString()), QStringLiteral("yes"));
+}
+
+// The string's pairs with the Driver replaced and the encryption keywords left out.
+QString withDriver(const ConnectionString& parsed, const QString& driver)
 {
     QString result;
     for (const auto& [keyword, value] : parsed.pairs()) {
-        const bool isDriver = keyword.compare(QLatin1String("Driver"), Qt::CaseInsensitive) == 0;
-        result += keyword + QLatin1Char('=') + ConnectionString::quoteValue(isDriver ? driver : value) +
+        if (same(keyword, Encrypt) || same(keyword, TrustServerCertificate))
+            continue;
+        result += keyword + QLatin1Char('=') +
+                  ConnectionString::quoteValue(same(keyword, QStringLiteral("Driver")) ? driver : value) +
                   QLatin1Char(';');
     }
+    return result;
+}
+
+QString microsoftString(const ConnectionString& parsed, const QString& driver)
+{
+    const bool version18 = driver == Microsoft18;
+    const Level level = encryptionLevel(parsed);
+    QString encrypt;
+    bool trust = true;
+    switch (level) {
+    case Level::Optional:
+        encrypt = version18 ? QStringLiteral("Optional") : QStringLiteral("no");
+        break;
+    case Level::Mandatory:
+        encrypt = version18 ? QStringLiteral("Mandatory") : QStringLiteral("yes");
+        trust = trustsCertificate(parsed);
+        break;
+    case Level::Strict:
+        encrypt = version18 ? QStringLiteral("Strict") : QStringLiteral("yes");
+        trust = false;
+        break;
+    }
+    return withDriver(parsed, driver) + Encrypt + QLatin1Char('=') + encrypt + QLatin1Char(';') +
+           TrustServerCertificate + QLatin1Char('=') +
+           (trust ? QStringLiteral("yes;") : QStringLiteral("no;"));
+}
+
+QString freeTdsString(const ConnectionString& parsed, const QString& driver)
+{
+    const Level level = encryptionLevel(parsed);
+    if (level == Level::Strict)
+        throw DbError(QStringLiteral(
+            "Strict encryption needs Microsoft's ODBC Driver 18 or 17 for SQL Server: FreeTDS, which serves "
+            "this connection, cannot be told to check the server's certificate. Install Microsoft's driver, "
+            "or ask for mandatory encryption."));
+    QString result = withDriver(parsed, driver);
     if (!serverNamesPortOrInstance(parsed))
         result += QStringLiteral("Port=1433;");
     if (!parsed.value(QStringLiteral("TDS_Version")))
         result += QStringLiteral("TDS_Version=7.4;");
+    if (level == Level::Mandatory)
+        result += QStringLiteral("Encryption=require;");
     return result;
 }
 
@@ -94,9 +167,23 @@ QString resolveDriver(const QString& connectionString, const QStringList& instal
     const ConnectionString parsed = ConnectionString::parse(connectionString);
     if (!asksForSqlServer(parsed) || installedDrivers.contains(SqlServer, Qt::CaseInsensitive))
         return connectionString;
+    for (const QString& microsoft : {Microsoft18, Microsoft17}) {
+        if (installedDrivers.contains(microsoft, Qt::CaseInsensitive))
+            return microsoftString(parsed, microsoft);
+    }
     const bool freeTdsInstalled =
         installedDrivers.contains(FreeTds, Qt::CaseInsensitive) || freeTdsLibrary.isEmpty();
     return freeTdsString(parsed, freeTdsInstalled ? FreeTds : freeTdsLibrary);
+}
+
+QString explainLoginFailure(const QString& description)
+{
+    if (!description.contains(QLatin1String("certificate"), Qt::CaseInsensitive))
+        return description;
+    return description +
+           QStringLiteral("\nThe server's certificate could not be verified. Install the certificate of the "
+                          "authority that signed it on this machine, or trust it as it is: "
+                          "--trust-server-certificate with --encrypt mandatory, or --encrypt optional.");
 }
 
 QString resolveDriver(const QString& connectionString)

@@ -15,6 +15,19 @@ namespace db::odbc {
 
 namespace {
 
+bool anyStateOfClass(SQLSMALLINT type, SQLHANDLE handle, QStringView stateClass)
+{
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, record, state, &native, nullptr, 0, &length)))
+            return false;
+        if (fromWide(state, 5).startsWith(stateClass))
+            return true;
+    }
+}
+
 QString diagnosticsOf(SQLSMALLINT type, SQLHANDLE handle)
 {
     QStringList messages;
@@ -88,6 +101,21 @@ QString Handle::firstState() const
 QString Handle::diagnostics() const
 {
     return diagnosticsOf(m_type, m_handle);
+}
+
+bool isConnectionLost(const Handle& connection, const Handle& statement)
+{
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const bool reportedDead =
+        SQL_SUCCEEDED(SQLGetConnectAttrW(connection.get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+        dead == SQL_CD_TRUE;
+    return reportedDead || anyStateOfClass(statement.type(), statement.get(), u"08");
+}
+
+void throwIfConnectionLost(const Handle& connection, const Handle& statement, const DbError& error)
+{
+    if (isConnectionLost(connection, statement))
+        throw ConnectionLost(error.description(), error.number());
 }
 
 SQLINTEGER wideLength(const QString& text)

@@ -6,6 +6,10 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+namespace db {
+class DbError;
+}
+
 namespace db::odbc {
 
 // One ODBC handle (environment, connection or statement), freed when it goes. Every failed call
@@ -38,6 +42,13 @@ private:
     SQLSMALLINT m_type;
     SQLHANDLE m_handle = SQL_NULL_HANDLE;
 };
+
+// Whether the statement failed because the connection is gone: a diagnostic record of SQLSTATE class
+// 08 (such as 08S01), or the driver reports the connection dead.
+bool isConnectionLost(const Handle& connection, const Handle& statement);
+
+// Throws ConnectionLost with `error`'s description when isConnectionLost().
+void throwIfConnectionLost(const Handle& connection, const Handle& statement, const DbError& error);
 
 // A QString as the wide-character calls take it: UTF-16 without a copy. The text must outlive the call.
 inline SQLWCHAR* wide(const QString& text)

@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 #include "db/MemoryRecordSet.h"
 #include "db/odbc/DriverResolution.h"
+#include "db/odbc/OdbcBatch.h"
 #include "db/odbc/OdbcHandle.h"
 
 #include <algorithm>
@@ -64,6 +65,8 @@ public:
 
     std::unique_ptr<RecordSet> openTablesSchema() override;
     void execute(const QString& sql) override;
+    int batchLimit() const override { return BatchStatements; }
+    BatchResult executeBatch(const QStringList& statements) override;
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql) override;
     void close() override;
     QString dbmsName() override;
@@ -97,10 +100,14 @@ OdbcProvider::OdbcProvider(const QString& connectionString, const ConnectionOpti
         throw DbError(
             QStringLiteral("The connection string is too long (%1 characters).").arg(resolved.size()));
     SQLSMALLINT completedLength = 0;
-    m_connection->check(SQLDriverConnectW(m_connection->get(), nullptr, wide(resolved),
-                                          static_cast<SQLSMALLINT>(resolved.size()), nullptr, 0,
-                                          &completedLength, SQL_DRIVER_NOPROMPT),
-                        "SQLDriverConnect");
+    try {
+        m_connection->check(SQLDriverConnectW(m_connection->get(), nullptr, wide(resolved),
+                                              static_cast<SQLSMALLINT>(resolved.size()), nullptr, 0,
+                                              &completedLength, SQL_DRIVER_NOPROMPT),
+                            "SQLDriverConnect");
+    } catch (const DbError& error) {
+        throw DbError(explainLoginFailure(error.description()), error.number());
+    }
     m_connected = true;
 }
 
@@ -150,10 +157,22 @@ void OdbcProvider::execute(const QString& sql)
 {
     const Handle& st = statement();
     CursorCloser closer(st);
-    st.check(SQLExecDirectW(st.get(), wide(sql), wideLength(sql)), "SQLExecDirect");
-    // A batch may fail in a later statement; its error only shows when the results are walked.
-    for (SQLRETURN rc = SQLMoreResults(st.get()); rc != SQL_NO_DATA; rc = SQLMoreResults(st.get()))
-        st.check(rc, "SQLMoreResults");
+    try {
+        st.check(SQLExecDirectW(st.get(), wide(sql), wideLength(sql)), "SQLExecDirect");
+        // A batch may fail in a later statement; its error only shows when the results are walked.
+        for (SQLRETURN rc = SQLMoreResults(st.get()); rc != SQL_NO_DATA; rc = SQLMoreResults(st.get()))
+            st.check(rc, "SQLMoreResults");
+    } catch (const DbError& error) {
+        throwIfConnectionLost(*m_connection, st, error);
+        throw;
+    }
+}
+
+BatchResult OdbcProvider::executeBatch(const QStringList& statements)
+{
+    const Handle& st = statement();
+    CursorCloser closer(st);
+    return odbc::executeBatch(*m_connection, st, statements);
 }
 
 std::unique_ptr<RecordSet> OdbcProvider::openRecordSet(const QString&)

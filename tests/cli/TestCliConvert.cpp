@@ -174,6 +174,10 @@ void TestCliConvert::commandLineErrors_data()
     QTest::newRow("overwrite word") << QStringList{"--server", "x",           "--database",
                                                    "t.db",     "--overwrite", "maybe"};
     QTest::newRow("option without value") << QStringList{"--server", "x", "--database"};
+    QTest::newRow("encryption word") << QStringList{"--server", "x",         "--database",
+                                                    "t.db",     "--encrypt", "yes"};
+    QTest::newRow("strict with a trusted certificate") << QStringList{
+        "--server", "x", "--database", "t.db", "--encrypt", "strict", "--trust-server-certificate"};
 }
 
 void TestCliConvert::commandLineErrors()

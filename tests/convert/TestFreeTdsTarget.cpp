@@ -1,21 +1,61 @@
-// The conversion run against SQL Server's wire protocol: the real FreeTDS driver talks to
-// fake_tds_server.py, which answers the code page of its database's collation and logs every batch
-// exactly as it arrived. What arrives is what the server would keep: text beyond the code page in N
-// literals, no NUL in the text, a backslash before a line break kept apart from it; and a replaced
-// table whose CREATE the server refuses is rolled back.
+// The run against SQL Server's wire protocol: fake_tds_server.py speaks it to the real FreeTDS
+// driver, the only driver registered in this process, answers the code page of its database's
+// collation and logs every batch exactly as it arrived. What arrives is what the server would keep:
+// text beyond the code page in N literals, no NUL in the text, a backslash before a line break kept
+// apart from it; a replaced table whose CREATE the server refuses is rolled back; failures, a lost
+// server, a refused login and a silent one each end as they should.
+#include "app/Form1.h"
+#include "convert/ConversionRun.h"
+#include "db/odbc/DriverResolution.h"
+#include "preview/StatementExecution.h"
+#include "preview/StatementListModel.h"
 #include "tests/convert/RunHarness.h"
+#include "tests/convert/TargetDatabase.h"
 #include "tests/support/DbfBuilder.h"
+#include "tests/support/DbfTableWriter.h"
+#include "tests/support/FakeTdsServer.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/PrivateOdbcConfig.h"
+#include "tests/support/RecordingSettings.h"
 
-#include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QPushButton>
+#include <QtTest>
 
 #include <optional>
+
+namespace {
+
+// The statements of `table` among `statements`.
+QStringList intoTable(const QStringList& statements, const QString& table)
+{
+    return statements.filter(QRegularExpression(QStringLiteral("^INSERT INTO \\[%1\\] ").arg(table)));
+}
+
+struct CliResult
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+CliResult convertWithCli(const QString& source, const MSSQLLogin& login)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(FERRANDINE_BIN_DIR "/ferrandine-cli"),
+              {"convert", source, "--server", login.server, "--port", login.port, "--database",
+               login.database, "--user", login.user, "--password-stdin"});
+    cli.write("pw\n");
+    cli.closeWriteChannel();
+    if (!cli.waitForFinished(60000))
+        return {};
+    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
+            QString::fromUtf8(cli.readAllStandardError())};
+}
+
+} // namespace
 
 class TestFreeTdsTarget : public QObject
 {
@@ -23,133 +63,340 @@ class TestFreeTdsTarget : public QObject
 
     std::optional<PrivateOdbcConfig> m_config;
     QTemporaryDir m_dir;
+    FakeUiServices m_ui;
+    SharedState m_state;
+    ScriptedRunWindow m_window;
+    std::unique_ptr<ScriptedPreview> m_preview;
+    RecordedDatatypes m_datatypes;
+    QStringList m_list1;
+    QStringList m_list2;
+    std::unique_ptr<ConversionRun> m_run;
 
-    // Starts the server, runs a conversion of `folder` into it, and returns the batches it received.
-    QStringList convertThroughServer(const QString& folder, const QStringList& serverOptions,
-                                     FakeUiServices& ui);
+    RunOutcome runInto(const FakeTdsServer& server, const QString& source)
+    {
+        m_window.source.folder = source;
+        m_window.login = server.login();
+        return m_run->start();
+    }
+
+    QString notesFolder() const { return m_dir.filePath("notes"); }
+
+    // The SQL batches the server received, each as one text.
+    static QStringList batchesOf(const FakeTdsServer& server)
+    {
+        QStringList batches;
+        for (const QJsonObject& entry : server.log("batch"))
+            batches.push_back(entry.value("text").toString());
+        return batches;
+    }
 
 private slots:
-    void initTestCase();
-    void valuesArriveAsTheServerWouldKeepThem_data();
-    void valuesArriveAsTheServerWouldKeepThem();
-    void refusedCreateIsRolledBack();
+    void initTestCase()
+    {
+        const QString driver = PrivateOdbcConfig::freeTdsDriverLibrary();
+        if (driver.isEmpty())
+            QSKIP("The FreeTDS ODBC driver (Debian package tdsodbc) is not installed.");
+        m_config.emplace(std::vector<std::pair<QString, QString>>{{QStringLiteral("FreeTDS"), driver}});
+        QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
+        QFile empty(m_config->folder() + QStringLiteral("/freetds.conf"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        qputenv("FREETDSCONF", QFile::encodeName(empty.fileName()));
+        writeThreeTables(m_dir.path());
+
+        // One table in code page 1251, in a folder of its own: Cyrillic text, a memo with a backslash
+        // before CR LF, a NUL.
+        QVERIFY(QDir().mkpath(notesFolder()));
+        FptBuilder memos;
+        const quint32 note = memos.memo("C:\\data\\\r\nnext \\ end\\\n");
+        writeFile(notesFolder() + "/notes.fpt", memos.bytes());
+        DbfBuilder notes(0x30, 0xC9);
+        notes.field("NAME", 'C', 5).field("NOTE", 'M', 4).field("RAW", 'C', 3);
+        notes.record({"\xC4\xEE\xEC", le32(note), QByteArray("a\0b", 3)});
+        writeFile(notesFolder() + "/notes.dbf", notes.bytes());
+    }
+
+    void init()
+    {
+        m_ui = FakeUiServices();
+        m_state = SharedState();
+        m_window = ScriptedRunWindow();
+        m_preview = std::make_unique<ScriptedPreview>(m_state);
+        m_list1.clear();
+        m_list2.clear();
+        m_run = std::make_unique<ConversionRun>(m_window, m_state, m_ui, *m_preview, m_datatypes, m_list1,
+                                                m_list2);
+    }
+
+    void cleanup()
+    {
+        m_run.reset();
+        m_state.mssql_conn.reset();
+    }
+
+    // Every sample table arrives whole: one CREATE TABLE and one INSERT per source row.
+    void wholeRunOfTheSamples()
+    {
+        FakeTdsServer server;
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        QVERIFY(runInto(server, samplesFolder()).started);
+        QCOMPARE(m_ui.errors(), QStringList());
+        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        const QStringList run = server.statementsRun();
+        QVERIFY(!m_list2.isEmpty());
+        for (const QString& table : std::as_const(m_list2)) {
+            QCOMPARE(run.filter(QStringLiteral("CREATE TABLE [%1](").arg(table)).size(), 1);
+            QCOMPARE(intoTable(run, table).size(), qsizetype(readSourceTable(samplesFolder(), table).size()));
+        }
+    }
+
+    // Text the database's code page cannot hold goes as national text; the memo's backslash-breaks
+    // and the NUL arrive as written to survive.
+    void valuesArriveAsTheServerWouldKeepThem_data()
+    {
+        QTest::addColumn<QString>("collation");
+        QTest::addColumn<QString>("create");
+        QTest::addColumn<QString>("insert");
+        const QString memo = QStringLiteral("'C:\\data\\'+'\r\nnext \\ end\\'+'\n'");
+        QTest::newRow("code page 1252: Cyrillic needs national text")
+            << "SQL_Latin1_General_CP1_CI_AS"
+            << "CREATE TABLE [notes]([name] NVARCHAR(4000),[note] TEXT,[raw] VARCHAR(8000));"
+            << QString("INSERT INTO [notes] VALUES(N'Дом  ', " + memo + ", 'a'+CHAR(0)+'b')");
+        QTest::newRow("code page 1251 holds it")
+            << "Cyrillic_General_CI_AS"
+            << "CREATE TABLE [notes]([name] VARCHAR(8000),[note] TEXT,[raw] VARCHAR(8000));"
+            << QString("INSERT INTO [notes] VALUES('Дом  ', " + memo + ", 'a'+CHAR(0)+'b')");
+    }
+
+    void valuesArriveAsTheServerWouldKeepThem()
+    {
+        QFETCH(QString, collation);
+        QFETCH(QString, create);
+        QFETCH(QString, insert);
+        FakeTdsServer server({"--collation", collation});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        QVERIFY(runInto(server, notesFolder()).started);
+        QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join('\n')));
+        const QStringList batches = batchesOf(server);
+        QVERIFY2(batches.contains(create), qPrintable(batches.join('\n')));
+        // The INSERT is one line of a batch; its memo holds line breaks of its own.
+        QVERIFY2(('\n' + batches.join('\n') + '\n').contains('\n' + insert + '\n'),
+                 qPrintable(batches.join('\n')));
+    }
+
+    // A replaced table whose CREATE the server refuses is rolled back, and gets no rows.
+    void refusedCreateIsRolledBack()
+    {
+        FakeTdsServer server({"--tables", "notes", "--fail-regex", "^CREATE TABLE"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        m_ui.answers = {true};
+        QVERIFY(runInto(server, notesFolder()).started);
+        QCOMPARE(m_ui.errors().size(), 1);
+        QVERIFY2(m_ui.errors()[0].contains("at line 332"), qPrintable(m_ui.errors()[0]));
+        const QStringList batches = batchesOf(server);
+        const qsizetype drop = batches.indexOf("DROP TABLE [notes]");
+        QVERIFY2(drop > 0, qPrintable(batches.join('\n')));
+        QCOMPARE(batches.mid(drop - 1, 4).size(), 4);
+        QCOMPARE(batches[drop - 1], QString("BEGIN TRANSACTION"));
+        QVERIFY(batches[drop + 1].startsWith("CREATE TABLE [notes]("));
+        QCOMPARE(batches[drop + 2], QString("ROLLBACK TRANSACTION"));
+        QVERIFY(!batches.join('\n').contains("INSERT INTO"));
+    }
+
+    // A statement the server rejects costs its box; the rows after it are still sent.
+    void rejectedStatementCostsOneBox()
+    {
+        FakeTdsServer server({"--fail-regex", "O''Neil"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        QVERIFY(runInto(server, m_dir.path()).started);
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains("fail-regex") && errors[0].contains("at line 388"),
+                 qPrintable(errors[0]));
+        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        QCOMPARE(intoTable(server.statementsRun(), "alpha").size(), 4);
+    }
+
+    // A statement that fails in a batch, first, in the middle or last: its own box, and every row sent
+    // exactly once, also when the failure ends the rest of the batch on the server.
+    void failureInABatch_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("failingRow");
+        QTest::addColumn<QString>("diagnostic");
+        for (const auto& [option, diagnostic] : {std::pair{"--fail-regex", "rejected by --fail-regex"},
+                                                 {"--abort-batch-regex", "Conversion failed"}}) {
+            for (const auto& [where, row] : {std::pair{"first", 4}, {"middle", 5}, {"last", 6}})
+                QTest::addRow("%s, %s", option, where) << option << row << diagnostic;
+        }
+    }
+
+    void failureInABatch()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, failingRow);
+        QFETCH(QString, diagnostic);
+        QTemporaryDir source;
+        DbfTableWriter table({{"NAME", 'C', 2}});
+        QStringList expected;
+        for (int row = 1; row <= 7; ++row) {
+            table.addRow({QStringLiteral("R%1").arg(row)});
+            expected << QStringLiteral("INSERT INTO [rows] VALUES('R%1')").arg(row);
+        }
+        table.save(source.filePath("rows.dbf"));
+        FakeTdsServer server({option, QStringLiteral("'R%1'").arg(failingRow)});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        m_run->setBatchStatements(3); // R1-R3, R4-R6, R7
+        const RunOutcome outcome = runInto(server, source.path());
+        QVERIFY(outcome.started);
+        QCOMPARE(outcome.tables.size(), std::size_t(1)); // the CREATE and 6 INSERTs ran, one failed
+        QCOMPARE(outcome.tables[0].statementsSucceeded, qint64(7));
+        QCOMPARE(outcome.tables[0].statementsFailed, qint64(1));
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains(diagnostic) &&
+                     errors[0].contains(QStringLiteral("'R%1'").arg(failingRow)) &&
+                     errors[0].contains("at line 388"),
+                 qPrintable(errors[0]));
+        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        QCOMPARE(intoTable(server.statementsRun(), "rows"), expected);
+        const int batches = int(server.log("batch").size());
+        // The code page query, CREATE, 3 batches (+ the resend).
+        QCOMPARE(batches, option == "--abort-batch-regex" && failingRow < 6 ? 6 : 5);
+    }
+
+    // The server goes away mid-table: one box names where the run stopped, nothing is sent after,
+    // and the run winds down with the window reset.
+    void lostServerEndsTheRunOnce()
+    {
+        // The code page query, gamma's CREATE, beta's CREATE and its two rows in one batch, alpha's
+        // CREATE; the batch of alpha's first two rows is the unanswered request.
+        FakeTdsServer server({"--drop-after-batches", "5"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        m_run->setBatchStatements(2);
+        const RunOutcome outcome = runInto(server, m_dir.path());
+        QVERIFY(outcome.started && outcome.connectionLost);
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(
+            errors[0].contains("The connection to the server was lost at table alpha, row 1: 4 statement(s) "
+                               "of that table were not sent, nor any of the 0 table(s) after it."),
+            qPrintable(errors[0]));
+        QVERIFY(m_ui.messages().isEmpty());
+        QVERIFY(!m_run->isConverting());
+        QVERIFY(!m_state.mssql_conn->isOpen());
+        QCOMPARE(m_window.pointers.back(), false);
+        QCOMPARE(m_window.progressValues.back(), 0.0);
+        QCOMPARE(m_window.progressTexts.back(), QStringLiteral("Progress Bar"));
+        const std::vector<QJsonObject> drops = server.log("drop");
+        QCOMPARE(drops.size(), std::size_t(1));
+        QVERIFY(drops[0].value("text").toString().contains("INSERT INTO [alpha] VALUES("));
+        QCOMPARE(server.statementsRun().filter("INSERT INTO").size(), 2);
+        QVERIFY(server.log().back().value("kind") != QLatin1String("batch"));
+
+        // The command line, against a server that has not seen the tables yet.
+        FakeTdsServer fresh({"--drop-after-batches", "4"});
+        const CliResult cli = convertWithCli(m_dir.path(), fresh.login());
+        QCOMPARE(cli.exitCode, 2);
+        QCOMPARE(cli.err.count('\n'), 1);
+        QVERIFY2(cli.err.startsWith(
+                     "step 332: The connection to the server was lost at table alpha, CREATE TABLE"),
+                 qPrintable(cli.err));
+        // Each table's tally, the batched INSERTs counted, and no "Done" line.
+        QCOMPARE(cli.out, QString("gamma: 0 row(s) read, 1 statement(s) succeeded, 0 failed.\n"
+                                  "beta: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
+                                  "alpha: 0 row(s) read, 0 statement(s) succeeded, 0 failed.\n"));
+    }
+
+    // "Execute SQL" of a preview that loses the server stops at its line with one box.
+    void lostServerEndsExecuteSql()
+    {
+        FakeTdsServer server({"--drop-after-batches", "2"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        m_state.mssql_conn = std::make_unique<db::Connection>();
+        m_state.mssql_conn->open(MSSQL::connectionString(server.login()));
+        StatementListModel statements;
+        for (const char* line : {"CREATE TABLE [t]([a] INT)", "INSERT INTO [t] VALUES(1)", "",
+                                 "INSERT INTO [t] VALUES(2)", "INSERT INTO [t] VALUES(3)"})
+            statements.append(QString::fromLatin1(line));
+        class View final : public ExecutionView
+        {
+        public:
+            void setBusyPointer(bool busy) override { busyPointer = busy; }
+            void setProgressValue(double) override {}
+            void setProgressText(const QString& text) override { progressText = text; }
+            void selectLine(int) override {}
+            void scrollToLine(int) override {}
+            void setErrorText(const QString&) override {}
+            bool busyPointer = false;
+            QString progressText;
+        } view;
+        int errorLine = 0;
+        StatementExecution execution(m_ui, nullptr, view, m_state, errorLine);
+        QCOMPARE(execution.run(statements), StatementExecution::Outcome::Lost);
+        QVERIFY(m_state.targetLost);
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains("lost at list line 4: 2 statement(s) were not sent.") &&
+                     errors[0].contains("at line 132"),
+                 qPrintable(errors[0]));
+        QVERIFY(!view.busyPointer);
+        QCOMPARE(view.progressText, StatementExecution::idleProgressText());
+        QCOMPARE(server.statementsRun().size(), 2);
+    }
+
+    // A refused login: the run does not start, and the command line says why.
+    void rejectedLogin()
+    {
+        FakeTdsServer server({"--reject-login"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        const RunOutcome outcome = runInto(server, m_dir.path());
+        QVERIFY(!outcome.started);
+        QVERIFY2(outcome.targetFailure.contains("Login failed"), qPrintable(outcome.targetFailure));
+        QCOMPARE(m_ui.messages(), QStringList{MSSQL::connectionFailedText()});
+        QCOMPARE(m_ui.calls[0].details, outcome.targetFailure);
+        const CliResult cli = convertWithCli(m_dir.path(), server.login());
+        QCOMPARE(cli.exitCode, 1);
+        QVERIFY2(
+            cli.err.startsWith("ferrandine-cli convert: cannot connect to database target on 127.0.0.1: ") &&
+                cli.err.contains("Login failed"),
+            qPrintable(cli.err));
+    }
+
+    // A server that never answers: "Test Connection" fails within the login timeout while the window
+    // keeps running its events, and a click meanwhile is not taken.
+    void silentServerKeepsTheWindowPainting()
+    {
+        FakeTdsServer server({"--silent"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        RecordingSettings settings;
+        Form1 form(m_ui, settings, nullptr, [] { return 1; });
+        const MSSQLLogin login = server.login();
+        form.findChild<QLineEdit*>("Text5")->setText(login.server);
+        form.findChild<QLineEdit*>("Text6")->setText(login.port);
+        form.findChild<QLineEdit*>("Text8")->setText(login.database);
+        auto* button = form.findChild<QPushButton*>("PushButton6");
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(50);
+        Qt::CursorShape waiting = Qt::ArrowCursor;
+        QTimer::singleShot(500, [&] {
+            waiting = form.cursor().shape();
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(button, Qt::LeftButton);
+        const qint64 elapsed = timer.elapsed();
+        qInfo() << "silent server:" << elapsed << "ms," << ticks << "timer ticks";
+        QCOMPARE(m_ui.messages(), QStringList{"Could not connect. Please check with your administrator."});
+        QVERIFY(!m_ui.calls[0].details.isEmpty()); // the driver's reason
+        QVERIFY(elapsed < 25000);                  // the login timeout is 15 s
+        QVERIFY(ticks > 10);
+        QCOMPARE(waiting, Qt::WaitCursor);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    }
 };
 
-void TestFreeTdsTarget::initTestCase()
-{
-    const QString driver = PrivateOdbcConfig::freeTdsDriverLibrary();
-    if (driver.isEmpty())
-        QSKIP("The FreeTDS ODBC driver (Debian package tdsodbc) is not installed.");
-    QVERIFY(m_dir.isValid());
-    m_config.emplace(std::vector<std::pair<QString, QString>>{{QStringLiteral("FreeTDS"), driver}});
-    QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
-    // The machine's FreeTDS settings must not decide the outcome: the connection string carries all.
-    QFile empty(m_config->folder() + QStringLiteral("/freetds.conf"));
-    QVERIFY(empty.open(QIODevice::WriteOnly));
-    qputenv("FREETDSCONF", QFile::encodeName(empty.fileName()));
-
-    QVERIFY(QDir().mkpath(m_dir.filePath("source")));
-    // One table in code page 1251: Cyrillic text, a memo with a backslash before CR LF, a NUL.
-    FptBuilder memos;
-    const quint32 note = memos.memo("C:\\data\\\r\nnext \\ end\\\n");
-    writeFile(m_dir.filePath("source/notes.fpt"), memos.bytes());
-    DbfBuilder notes(0x30, 0xC9);
-    notes.field("NAME", 'C', 5).field("NOTE", 'M', 4).field("RAW", 'C', 3);
-    notes.record({"\xC4\xEE\xEC", le32(note), QByteArray("a\0b", 3)});
-    writeFile(m_dir.filePath("source/notes.dbf"), notes.bytes());
-}
-
-QStringList TestFreeTdsTarget::convertThroughServer(const QString& folder, const QStringList& serverOptions,
-                                                    FakeUiServices& ui)
-{
-    const QString log =
-        m_dir.filePath(QStringLiteral("server-%1.jsonl").arg(QDateTime::currentMSecsSinceEpoch()));
-    QProcess server;
-    server.start(QStringLiteral("python3"),
-                 QStringList{QStringLiteral(FERRANDINE_SHARED_DIR "/tools/fake_tds_server.py"), "--port", "0",
-                             "--log", log} +
-                     serverOptions);
-    // The first line names the port: "fake_tds_server listening on 127.0.0.1:PORT".
-    while (!server.canReadLine()) {
-        if (!server.waitForReadyRead(20000))
-            return {QStringLiteral("(the server did not start: %1)")
-                        .arg(QString::fromUtf8(server.readAllStandardError()))};
-    }
-    const QString first = QString::fromUtf8(server.readLine()).trimmed();
-    const QString port = first.section(u':', -1);
-
-    SharedState state;
-    ScriptedRunWindow window;
-    window.source.folder = folder;
-    window.login = {QStringLiteral("127.0.0.1"), port, QStringLiteral("sales"), QStringLiteral("sa"),
-                    QStringLiteral("pw"),        false};
-    ScriptedPreview preview(state);
-    RecordedDatatypes datatypes;
-    QStringList list1;
-    QStringList list2;
-    ConversionRun run(window, state, ui, preview, datatypes, list1, list2);
-    run.start();
-    state.mssql_conn.reset();
-    server.terminate();
-    server.waitForFinished(10000);
-
-    QStringList batches;
-    QFile file(log);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    while (!file.atEnd()) {
-        const QJsonObject entry = QJsonDocument::fromJson(file.readLine()).object();
-        if (entry.value("kind").toString() == QLatin1String("batch"))
-            batches.push_back(entry.value("text").toString());
-    }
-    return batches;
-}
-
-void TestFreeTdsTarget::valuesArriveAsTheServerWouldKeepThem_data()
-{
-    QTest::addColumn<QString>("collation");
-    QTest::addColumn<QString>("create");
-    QTest::addColumn<QString>("insert");
-    const QString memo = QStringLiteral("'C:\\data\\'+'\r\nnext \\ end\\'+'\n'");
-    QTest::newRow("code page 1252: Cyrillic needs national text")
-        << "SQL_Latin1_General_CP1_CI_AS"
-        << "CREATE TABLE [notes]([name] NVARCHAR(4000),[note] TEXT,[raw] VARCHAR(8000));"
-        << QString("INSERT INTO [notes] VALUES(N'Дом  ', " + memo + ", 'a'+CHAR(0)+'b')");
-    QTest::newRow("code page 1251 holds it")
-        << "Cyrillic_General_CI_AS"
-        << "CREATE TABLE [notes]([name] VARCHAR(8000),[note] TEXT,[raw] VARCHAR(8000));"
-        << QString("INSERT INTO [notes] VALUES('Дом  ', " + memo + ", 'a'+CHAR(0)+'b')");
-}
-
-void TestFreeTdsTarget::valuesArriveAsTheServerWouldKeepThem()
-{
-    QFETCH(QString, collation);
-    QFETCH(QString, create);
-    QFETCH(QString, insert);
-    FakeUiServices ui;
-    const QStringList batches =
-        convertThroughServer(m_dir.filePath("source"), {"--collation", collation}, ui);
-    QVERIFY2(ui.errors().isEmpty(), qPrintable(ui.errors().join('\n')));
-    QVERIFY2(batches.contains(create), qPrintable(batches.join('\n')));
-    QVERIFY2(batches.contains(insert), qPrintable(batches.join('\n')));
-}
-
-void TestFreeTdsTarget::refusedCreateIsRolledBack()
-{
-    FakeUiServices ui;
-    ui.answers = {true};
-    const QStringList batches = convertThroughServer(
-        m_dir.filePath("source"), {"--tables", "notes", "--fail-regex", "^CREATE TABLE"}, ui);
-    QCOMPARE(ui.errors().size(), 1);
-    QVERIFY2(ui.errors()[0].contains("at line 332"), qPrintable(ui.errors()[0]));
-    const qsizetype drop = batches.indexOf("DROP TABLE [notes]");
-    QVERIFY2(drop > 0, qPrintable(batches.join('\n')));
-    QCOMPARE(batches.mid(drop - 1, 4).size(), 4);
-    QCOMPARE(batches[drop - 1], QString("BEGIN TRANSACTION"));
-    QVERIFY(batches[drop + 1].startsWith("CREATE TABLE [notes]("));
-    QCOMPARE(batches[drop + 2], QString("ROLLBACK TRANSACTION"));
-    QVERIFY(!batches.join('\n').contains("INSERT INTO"));
-}
-
-QTEST_GUILESS_MAIN(TestFreeTdsTarget)
+QTEST_MAIN(TestFreeTdsTarget)
 #include "TestFreeTdsTarget.moc"

@@ -94,6 +94,33 @@ private slots:
         QTest::newRow("FreeTDS not registered: its library")
             << "Driver={SQL Server};Server=srv,1;" << QStringList()
             << "Driver=/usr/lib/odbc/libtdsodbc.so;Server=srv,1;TDS_Version=7.4;";
+        QTest::newRow("FreeTDS, mandatory encryption")
+            << "Driver={SQL Server};Server=srv,1;Encrypt=mandatory;TrustServerCertificate=yes;" << freeTds
+            << "Driver=FreeTDS;Server=srv,1;TDS_Version=7.4;Encryption=require;";
+        // Microsoft's drivers come before FreeTDS, version 18 before 17, and never demand more
+        // encryption than asked; a certificate is checked only for mandatory (unless trusted) and strict.
+        const QStringList all{"FreeTDS", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server"};
+        const QStringList only17{"FreeTDS", "ODBC Driver 17 for SQL Server"};
+        const QString ms18 = "Driver=ODBC Driver 18 for SQL Server;Server=srv;Uid=u;";
+        const QString ms17 = "Driver=ODBC Driver 17 for SQL Server;Server=srv;Uid=u;";
+        QTest::newRow("18 optional") << "Driver={SQL Server};Server=srv;Uid=u;" << all
+                                     << ms18 + "Encrypt=Optional;TrustServerCertificate=yes;";
+        QTest::newRow("18 mandatory") << "Driver={SQL Server};Server=srv;Uid=u;Encrypt=mandatory;" << all
+                                      << ms18 + "Encrypt=Mandatory;TrustServerCertificate=no;";
+        QTest::newRow("18 mandatory, trusted")
+            << "Driver={SQL Server};Server=srv;Encrypt=mandatory;Uid=u;TrustServerCertificate=yes;" << all
+            << ms18 + "Encrypt=Mandatory;TrustServerCertificate=yes;";
+        QTest::newRow("18 strict") << "Driver={SQL Server};Server=srv;Uid=u;Encrypt=strict;" << all
+                                   << ms18 + "Encrypt=Strict;TrustServerCertificate=no;";
+        QTest::newRow("17 optional") << "Driver={SQL Server};Server=srv;Uid=u;" << only17
+                                     << ms17 + "Encrypt=no;TrustServerCertificate=yes;";
+        QTest::newRow("17 mandatory") << "Driver={SQL Server};Server=srv;Uid=u;Encrypt=mandatory;" << only17
+                                      << ms17 + "Encrypt=yes;TrustServerCertificate=no;";
+        QTest::newRow("17 strict") << "Driver={SQL Server};Server=srv;Uid=u;Encrypt=strict;" << only17
+                                   << ms17 + "Encrypt=yes;TrustServerCertificate=no;";
+        QTest::newRow("SQL Server before Microsoft's")
+            << "Driver={SQL Server};Server=srv;Encrypt=strict;" << all + QStringList{"SQL Server"}
+            << "Driver={SQL Server};Server=srv;Encrypt=strict;";
     }
 
     void resolvesTheSqlServerDriver()
@@ -103,6 +130,16 @@ private slots:
         QFETCH(QString, expected);
         QCOMPARE(db::odbc::resolveDriver(given, installed, QStringLiteral("/usr/lib/odbc/libtdsodbc.so")),
                  expected);
+    }
+
+    // FreeTDS cannot be told to check a certificate, nor is a level it does not know sent on.
+    void unkeptEncryptionIsRefused()
+    {
+        const QStringList freeTds{QStringLiteral("FreeTDS")};
+        QVERIFY_THROWS_EXCEPTION(
+            DbError, db::odbc::resolveDriver("Driver={SQL Server};Server=srv;Encrypt=strict;", freeTds, {}));
+        QVERIFY_THROWS_EXCEPTION(
+            DbError, db::odbc::resolveDriver("Driver={SQL Server};Server=srv;Encrypt=maybe;", freeTds, {}));
     }
 
     // The server accepts the connection and never answers: the login timeout ends the attempt.

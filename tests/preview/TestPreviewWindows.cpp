@@ -243,25 +243,32 @@ private slots:
 
     void otherErrorsAreReportedAndTheListRunsOn()
     {
+        // A CREATE TABLE that fails costs one box: the INSERT lines of its table that follow are not
+        // run, and the list goes on with the next table.
         fill({"CREATE TABLE [t] ([a] INT)", "INSERT INTO [nosuch] VALUES(1)", "DROP TABLE [nosuch]",
-              "INSERT INTO [t] VALUES(4)"});
+              "INSERT INTO [t] VALUES(4)", "CREATE TABLE [t] ([a] INT)", "INSERT INTO [t] VALUES(5)", "",
+              "INSERT INTO [t] VALUES(6)", "CREATE TABLE [u] ([a] INT)", "INSERT INTO [u] VALUES(7)"});
         auto window = openPreview();
         click(window.get(), "PushButton1");
         const QStringList errors = m_ui.errors();
-        QCOMPARE(errors.size(), 2);
+        QCOMPARE(errors.size(), 3);
         QVERIFY2(errors[0].contains("no such table: nosuch") &&
                      errors[0].contains("\r\nin Carrowdel2021/08/31.Form2.PushButton1_Click at line 132\r\r"),
                  qPrintable(errors[0]));
         QVERIFY2(errors[1].contains("Form2.PushButton1_Click at line 134\r\r"), qPrintable(errors[1]));
+        QVERIFY2(errors[2].contains("already exists"), qPrintable(errors[2]));
         QCOMPARE(rowsOf("[t]"), 1);
+        QCOMPARE(rowsOf("[u]"), 1);
         QVERIFY(m_shared.SQLFormOK);
         QVERIFY(!window->isVisible());
-        // Each failed line is listed in the error pane; Jump goes to the first of them.
+        // Each failed line is listed in the error pane, the INSERT lines not run are not; Jump goes to
+        // the first of them.
         const QStringList pane = window->findChild<QPlainTextEdit*>("Text1")->toPlainText().split('\n');
-        QCOMPARE(pane.size(), 2);
+        QCOMPARE(pane.size(), 3);
         QVERIFY2(pane[0].startsWith("Line 2: ") && pane[0].contains("no such table: nosuch"),
                  qPrintable(pane[0]));
         QVERIFY2(pane[1].startsWith("Line 3: "), qPrintable(pane[1]));
+        QVERIFY2(pane[2].startsWith("Line 5: ") && pane[2].contains("already exists"), qPrintable(pane[2]));
         QCOMPARE(m_errorLine, 2);
     }
 

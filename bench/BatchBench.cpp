@@ -1,0 +1,129 @@
+// Direct mode into a SQL Server endpoint on loopback through FreeTDS: fake_tds_server.py with an
+// added latency per answer, one INSERT per call against batched INSERTs. Run by hand:
+//
+//     build/bench/bench_batches [rows [statements per batch]]    (defaults: 5000 rows, 200)
+//
+// Each figure is the fastest of three runs, so that other programs on a busy machine weigh little.
+// Prints rows per second of each at 0 and 1 ms, the ratio, and this process's processor time, so that
+// what the fake server itself costs (a Python program, one statement after another) shows apart from
+// the run's own work.
+#include "convert/ConversionRun.h"
+#include "tests/convert/RunHarness.h"
+#include "tests/support/DbfTableWriter.h"
+#include "tests/support/FakeTdsServer.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/PrivateOdbcConfig.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+qint64 cpuMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+struct Measure
+{
+    double seconds = 0;
+    double cpuSeconds = 0;
+    qsizetype inserts = 0;
+    qsizetype errors = 0;
+};
+
+Measure convert(const QString& folder, double latencyMs, int batchStatements)
+{
+    FakeTdsServer server({QStringLiteral("--latency-ms"), QString::number(latencyMs)});
+    if (!server.error().isEmpty())
+        qFatal("%s", qPrintable(server.error()));
+    FakeUiServices ui;
+    SharedState state;
+    ScriptedRunWindow window;
+    window.source.folder = folder;
+    window.login = server.login();
+    ScriptedPreview preview(state);
+    RecordedDatatypes datatypes;
+    QStringList list1;
+    QStringList list2;
+    ConversionRun run(window, state, ui, preview, datatypes, list1, list2);
+    run.setBatchStatements(batchStatements);
+    const qint64 cpu = cpuMilliseconds();
+    QElapsedTimer wall;
+    wall.start();
+    run.start();
+    Measure measure;
+    measure.seconds = double(wall.elapsed()) / 1000.0;
+    measure.cpuSeconds = double(cpuMilliseconds() - cpu) / 1000.0;
+    measure.inserts = server.statementsRun().filter(QStringLiteral("INSERT INTO")).size();
+    measure.errors = ui.errors().size();
+    return measure;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 5000;
+    const int batched = argc > 2 ? std::atoi(argv[2]) : 200;
+    const PrivateOdbcConfig config({{QStringLiteral("FreeTDS"), PrivateOdbcConfig::freeTdsDriverLibrary()}});
+    QFile empty(config.folder() + QStringLiteral("/freetds.conf"));
+    if (!config.error().isEmpty() || !empty.open(QIODevice::WriteOnly))
+        qFatal("no private ODBC configuration: %s", qPrintable(config.error()));
+    qputenv("FREETDSCONF", QFile::encodeName(empty.fileName()));
+
+    QTemporaryDir folder;
+    DbfTableWriter table({{"ID", 'I', 4},
+                          {"NAME", 'C', 30},
+                          {"AMOUNT", 'N', 12, 2},
+                          {"BORN", 'D', 8},
+                          {"ACTIVE", 'L', 1},
+                          {"NOTE", 'C', 20}});
+    for (int i = 0; i < rows; ++i)
+        table.addRow({QString::number(i), QStringLiteral("Customer %1 O'Hara").arg(i),
+                      QString::number(i % 100000) + QStringLiteral(".25"),
+                      QDate(1950, 1, 1).addDays(i % 20000).toString(QStringLiteral("yyyyMMdd")),
+                      i % 2 ? QStringLiteral("T") : QStringLiteral("F"), QStringLiteral("note")});
+    table.save(folder.filePath(QStringLiteral("customers.dbf")));
+
+    std::printf("%d rows through FreeTDS into fake_tds_server.py\n", rows);
+    std::printf("%-10s %-14s %10s %12s %14s %8s\n", "latency", "statements", "seconds", "rows/s", "our CPU s",
+                "errors");
+    for (const double latency : {0.0, 1.0}) {
+        double perCall = 0;
+        for (const int batch : {1, batched}) {
+            Measure m = convert(folder.path(), latency, batch);
+            for (int round = 1; round < 3; ++round) {
+                const Measure again = convert(folder.path(), latency, batch);
+                if (again.seconds < m.seconds)
+                    m = again;
+            }
+            if (m.inserts != rows)
+                std::printf("  (the server saw %lld INSERTs)\n", static_cast<long long>(m.inserts));
+            std::printf("%-10s %-14s %10.2f %12.0f %14.2f %8lld\n",
+                        qPrintable(QStringLiteral("%1 ms").arg(latency)),
+                        qPrintable(batch == 1 ? QStringLiteral("1 per call")
+                                              : QStringLiteral("%1 per batch").arg(batch)),
+                        m.seconds, rows / m.seconds, m.cpuSeconds, static_cast<long long>(m.errors));
+            if (batch == 1) {
+                perCall = m.seconds;
+                continue;
+            }
+            std::printf("%-10s batched is %.1f times faster\n", "", perCall / m.seconds);
+            // Batched without latency, the time left over from our own processor time is the fake
+            // server's (and the driver's) work, statement by statement.
+            if (latency == 0.0)
+                std::printf("%-10s the fake server spends about %.0f microseconds per statement\n", "",
+                            (m.seconds - m.cpuSeconds) / rows * 1e6);
+        }
+    }
+    return 0;
+}
