@@ -27,16 +27,7 @@ void TableReplacement::drop(db::Connection& connection, const QString& dropText)
     cancel();
     connection.execute(Begin);
     m_connection = &connection;
-    try {
-        connection.execute(dropText);
-    } catch (const db::ConnectionLost&) {
-        m_connection = nullptr; // the server ends the transaction with the connection
-        throw;
-    } catch (const db::DbError& error) {
-        QString description = error.description();
-        rollBack(description);
-        throw db::DbError(description, error.number());
-    }
+    executeOrRollBack(dropText);
 }
 
 void TableReplacement::create(db::Connection& connection, const QString& createText)
@@ -46,8 +37,15 @@ void TableReplacement::create(db::Connection& connection, const QString& createT
         connection.execute(createText);
         return;
     }
+    executeOrRollBack(createText);
+    m_connection = nullptr;
+    connection.execute(Commit);
+}
+
+void TableReplacement::executeOrRollBack(const QString& statement)
+{
     try {
-        connection.execute(createText);
+        m_connection->execute(statement);
     } catch (const db::ConnectionLost&) {
         m_connection = nullptr; // the server ends the transaction with the connection
         throw;
@@ -56,8 +54,6 @@ void TableReplacement::create(db::Connection& connection, const QString& createT
         rollBack(description);
         throw db::DbError(description, error.number());
     }
-    m_connection = nullptr;
-    connection.execute(Commit);
 }
 
 void TableReplacement::cancel()

@@ -38,6 +38,9 @@ public:
     static bool isReplacement(QStringView dropLine, QStringView createLine);
 
 private:
+    // Runs a statement of the pending replacement; when it fails, rolls back and throws its error
+    // (a lost connection as it is).
+    void executeOrRollBack(const QString& statement);
     // Rolls back; false when that fails, whose description is then added to `error`.
     bool rollBack(QString& error);
 

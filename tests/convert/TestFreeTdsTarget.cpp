@@ -98,9 +98,6 @@ private slots:
             QSKIP("The FreeTDS ODBC driver (Debian package tdsodbc) is not installed.");
         m_config.emplace(std::vector<std::pair<QString, QString>>{{QStringLiteral("FreeTDS"), driver}});
         QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
-        QFile empty(m_config->folder() + QStringLiteral("/freetds.conf"));
-        QVERIFY(empty.open(QIODevice::WriteOnly));
-        qputenv("FREETDSCONF", QFile::encodeName(empty.fileName()));
         writeThreeTables(m_dir.path());
 
         // One table in code page 1251, in a folder of its own: Cyrillic text, a memo with a backslash

@@ -27,9 +27,6 @@ private slots:
             {QStringLiteral("FreeTDS"), library},
             {QStringLiteral("ODBC Driver 17 for SQL Server"), library}});
         QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
-        QFile empty(m_config->folder() + QStringLiteral("/freetds.conf"));
-        QVERIFY(empty.open(QIODevice::WriteOnly));
-        qputenv("FREETDSCONF", QFile::encodeName(empty.fileName()));
     }
 
     void microsoftNameBeforeFreeTds()

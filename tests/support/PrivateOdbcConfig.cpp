@@ -28,10 +28,14 @@ PrivateOdbcConfig::PrivateOdbcConfig(const std::vector<std::pair<QString, QStrin
         ini +=
             '[' + name.toUtf8() + "]\nDescription=" + name.toUtf8() + "\nDriver=" + library.toUtf8() + "\n\n";
     const QString odbcIni = m_folder + QStringLiteral("/odbc.ini");
-    if (!writeFile(m_folder + QStringLiteral("/odbcinst.ini"), ini) || !writeFile(odbcIni, {})) {
+    const QString freeTdsConf = m_folder + QStringLiteral("/freetds.conf");
+    if (!writeFile(m_folder + QStringLiteral("/odbcinst.ini"), ini) || !writeFile(odbcIni, {}) ||
+        !writeFile(freeTdsConf, {})) {
         m_error = QStringLiteral("cannot write the ODBC configuration in ") + m_folder;
         return;
     }
+    // The machine's FreeTDS settings must not decide an outcome either: connection strings carry all.
+    qputenv("FREETDSCONF", QFile::encodeName(freeTdsConf));
     qputenv("ODBCSYSINI", QFile::encodeName(m_folder));
     qputenv("ODBCINI", QFile::encodeName(odbcIni));
     qunsetenv("ODBCINSTINI");

@@ -8,7 +8,8 @@
 
 // A private ODBC configuration for one test process: a driver list and an empty data source list in a
 // temporary folder, which the driver manager reads instead of the machine's (ODBCSYSINI, ODBCINI, and
-// HOME for the user's own lists). The driver manager keeps the first configuration a process sees, so
+// HOME for the user's own lists), and an empty FreeTDS configuration instead of the machine's
+// (FREETDSCONF). The driver manager keeps the first configuration a process sees, so
 // create it before the first ODBC call, and give each driver mapping its own test executable.
 class PrivateOdbcConfig
 {
