@@ -1,12 +1,12 @@
 #include "app/Form1.h"
 
-#include "app/AppInfo.h"
-#include "app/Failure.h"
-#include "app/ProgramFiles.h"
-#include "app/SettingsStore.h"
-#include "app/Steps.h"
-#include "app/UiServices.h"
-#include "app/WindowSetup.h"
+#include "base/AppInfo.h"
+#include "base/Failure.h"
+#include "base/ProgramFiles.h"
+#include "base/Steps.h"
+#include "base/UiServices.h"
+#include "settings/SettingsStore.h"
+#include "ui/WindowSetup.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

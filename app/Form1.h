@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/PointerRules.h"
 #include "convert/SharedState.h"
 #include "db/Foxpro.h"
 #include "db/MSSQL.h"
+#include "ui/PointerRules.h"
 #include "ui_Form1.h"
 
 #include <QMainWindow>

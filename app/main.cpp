@@ -1,7 +1,7 @@
 #include "app/Form1.h"
 #include "app/Form1RunWindow.h"
-#include "app/QtUiServices.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
+#include "ui/QtUiServices.h"
 
 #include <QApplication>
 

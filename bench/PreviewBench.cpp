@@ -5,8 +5,8 @@
 // copying 100,000 lines of which one is that long.
 //
 //     QT_QPA_PLATFORM=offscreen build/bench/bench_preview [lines | --long-lines]
-#include "app/EventPump.h"
-#include "app/HeadlessUiServices.h"
+#include "base/EventPump.h"
+#include "base/HeadlessUiServices.h"
 #include "convert/DatatypeRowsModel.h"
 #include "convert/SharedState.h"
 #include "preview/Clipboard.h"

@@ -5,8 +5,8 @@
 //
 // Prints the processor time of each and the run's overhead; the goal is at most 10%. It also prints what
 // letting window events run at every table, column, row and value costs.
-#include "app/EventPump.h"
-#include "app/HeadlessUiServices.h"
+#include "base/EventPump.h"
+#include "base/HeadlessUiServices.h"
 #include "convert/ConversionRun.h"
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"

@@ -1,9 +1,9 @@
 #include "convert/ConversionRun.h"
 
-#include "app/BusyWait.h"
-#include "app/EventPump.h"
-#include "app/Steps.h"
-#include "app/UiServices.h"
+#include "base/BusyWait.h"
+#include "base/EventPump.h"
+#include "base/Steps.h"
+#include "base/UiServices.h"
 #include "convert/DatatypeList.h"
 #include "convert/InsertBatch.h"
 #include "convert/MemoProblems.h"

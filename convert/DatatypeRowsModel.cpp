@@ -1,6 +1,6 @@
 #include "convert/DatatypeRowsModel.h"
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 void DatatypeRowsModel::clearRows()
 {

@@ -1,6 +1,6 @@
 #include "convert/MemoProblems.h"
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "convert/StatementText.h"
 
 namespace convert {

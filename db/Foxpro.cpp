@@ -1,7 +1,7 @@
 #include "db/Foxpro.h"
 
-#include "app/Steps.h"
-#include "app/UiServices.h"
+#include "base/Steps.h"
+#include "base/UiServices.h"
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
 

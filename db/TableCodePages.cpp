@@ -1,6 +1,6 @@
 #include "db/TableCodePages.h"
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 #include "db/foxpro/CodePage.h"
 
 namespace TableCodePages {

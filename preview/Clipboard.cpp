@@ -1,8 +1,8 @@
 #include "preview/Clipboard.h"
 
-#include "app/AppInfo.h"
-#include "app/EventPump.h"
-#include "app/UiServices.h"
+#include "base/AppInfo.h"
+#include "base/EventPump.h"
+#include "base/UiServices.h"
 
 #include <QAbstractItemModel>
 

@@ -1,19 +1,19 @@
 #include "preview/Form2.h"
 
-#include "app/AppInfo.h"
-#include "app/EventPump.h"
-#include "app/Steps.h"
-#include "app/Twips.h"
-#include "app/UiServices.h"
-#include "app/WindowGrowth.h"
-#include "app/WindowSetup.h"
-#include "convert/Form5.h"
+#include "base/AppInfo.h"
+#include "base/EventPump.h"
+#include "base/Steps.h"
+#include "base/UiServices.h"
 #include "convert/SharedState.h"
 #include "preview/Clipboard.h"
 #include "preview/Form3.h"
 #include "preview/Form4.h"
+#include "preview/Form5.h"
 #include "preview/StatementFile.h"
 #include "preview/StatementListModel.h"
+#include "ui/Twips.h"
+#include "ui/WindowGrowth.h"
+#include "ui/WindowSetup.h"
 
 #include <QKeyEvent>
 #include <QScopedValueRollback>

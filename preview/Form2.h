@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/PointerRules.h"
 #include "preview/StatementExecution.h"
+#include "ui/PointerRules.h"
 #include "ui_Form2.h"
 
 #include <QDialog>

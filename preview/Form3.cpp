@@ -1,11 +1,11 @@
 #include "preview/Form3.h"
 
-#include "app/EventPump.h"
-#include "app/Steps.h"
-#include "app/UiServices.h"
-#include "app/WindowSetup.h"
+#include "base/EventPump.h"
+#include "base/Steps.h"
+#include "base/UiServices.h"
 #include "preview/FindReplace.h"
 #include "preview/StatementListModel.h"
+#include "ui/WindowSetup.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "preview/Form4.h"
 
-#include "app/Steps.h"
-#include "app/WindowSetup.h"
+#include "base/Steps.h"
 #include "preview/StatementListModel.h"
+#include "ui/WindowSetup.h"
 
 #include <QEvent>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "preview/StatementExecution.h"
 
-#include "app/EventPump.h"
-#include "app/Steps.h"
-#include "app/UiServices.h"
+#include "base/EventPump.h"
+#include "base/Steps.h"
+#include "base/UiServices.h"
 #include "convert/SharedState.h"
 #include "db/DbError.h"
 #include "preview/StatementListModel.h"

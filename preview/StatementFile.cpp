@@ -1,6 +1,6 @@
 #include "preview/StatementFile.h"
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "preview/StatementListModel.h"
 
 #include <QDir>

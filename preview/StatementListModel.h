@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 #include <QAbstractListModel>
 

@@ -1,6 +1,6 @@
 #include "source/AddFolder.h"
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 #include "source/Form6.h"
 
-#include "app/SettingsStore.h"
-#include "app/Steps.h"
-#include "app/UiServices.h"
-#include "app/WindowSetup.h"
+#include "base/Steps.h"
+#include "base/UiServices.h"
 #include "convert/SharedState.h"
 #include "db/foxpro/ReaderOptions.h"
+#include "settings/SettingsStore.h"
 #include "source/AddFolder.h"
+#include "ui/WindowSetup.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PointerRules.h"
+#include "ui/PointerRules.h"
 #include "ui_Form6.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program's icon, two database drums joined by an arrow, and writes it as a PNG.
 
-    tools/make_icon.py app/resources/ferrandine.png
+    tools/make_icon.py ui/ferrandine.png
 """
 import struct
 import sys

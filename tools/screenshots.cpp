@@ -8,20 +8,20 @@
 // users expect of the windows (`behaviours` below): long statements, the list's context menu, the
 // details of "Done.", the save dialog, grown windows, the DBC source line, the choosers, the helps.
 #include "app/Form1.h"
-#include "app/ProgramFiles.h"
-#include "app/QtUiServices.h"
-#include "app/SettingsStore.h"
+#include "base/ProgramFiles.h"
 #include "convert/DatatypeRowsModel.h"
-#include "convert/Form5.h"
 #include "convert/StatementText.h"
 #include "convert/TypeMapping.h"
 #include "db/Connection.h"
 #include "preview/Form2.h"
 #include "preview/Form3.h"
 #include "preview/Form4.h"
+#include "preview/Form5.h"
 #include "preview/StatementListModel.h"
 #include "preview/StatementView.h"
+#include "settings/SettingsStore.h"
 #include "source/Form6.h"
+#include "ui/QtUiServices.h"
 
 #include <QAbstractButton>
 #include <QApplication>

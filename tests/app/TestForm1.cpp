@@ -1,14 +1,14 @@
 // The main window offscreen: its start-up from the settings store, the panels' handlers and
 // messages, and the pointer rules. Settings live in a temporary file; the desktop is scripted.
-#include "app/AppInfo.h"
-#include "app/ErrorBox.h"
-#include "app/Failure.h"
 #include "app/Form1.h"
-#include "app/ProgramFiles.h"
-#include "app/WindowSetup.h"
+#include "base/AppInfo.h"
+#include "base/ErrorBox.h"
+#include "base/Failure.h"
+#include "base/ProgramFiles.h"
 #include "source/Form6.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/RecordingSettings.h"
+#include "ui/WindowSetup.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 // ferrandine-cli's commands on a small table written byte by byte.
 #include "tests/support/DbfBuilder.h"
 
-#include "app/cli/Cli.h"
+#include "cli/Cli.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "tests/convert/RunHarness.h"
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 #include "tests/support/DbfTableWriter.h"
 
 void ScriptedRunWindow::setProgressValue(double percent)

@@ -1,6 +1,6 @@
-#include "app/Failure.h"
+#include "base/Failure.h"
 #include "convert/DatatypeRowsModel.h"
-#include "convert/Form5.h"
+#include "preview/Form5.h"
 #include "tests/support/FakeUiServices.h"
 
 #include <QAbstractItemModelTester>

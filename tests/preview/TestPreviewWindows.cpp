@@ -1,7 +1,7 @@
 // The SQL Preview, Find and Replace and Edit Line windows, offscreen, with a scripted desktop. "Execute
 // SQL" runs through the real driver manager into SQLite, registered as "SQL Server" in a private ODBC
 // configuration.
-#include "app/ErrorBox.h"
+#include "base/ErrorBox.h"
 #include "convert/DatatypeRowsModel.h"
 #include "convert/SharedState.h"
 #include "db/MSSQL.h"

@@ -1,5 +1,5 @@
-#include "app/EventPump.h"
-#include "app/Failure.h"
+#include "base/EventPump.h"
+#include "base/Failure.h"
 #include "preview/Clipboard.h"
 #include "preview/FindReplace.h"
 #include "preview/StatementListModel.h"

@@ -1,0 +1,310 @@
+#include "cli/Cli.h"
+
+#include "base/HeadlessUiServices.h"
+#include "convert/ConversionRun.h"
+#include "convert/DatatypeList.h"
+#include "convert/MemoProblems.h"
+#include "convert/SharedState.h"
+#include "convert/StatementPreview.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <optional>
+
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+// The environment variable that may hold the target password.
+const char* const PasswordVariable = "FERRANDINE_PASSWORD";
+
+struct ConvertOptions
+{
+    FoxProSource source;
+    MSSQLLogin login;
+    bool overwrite = false;
+    bool passwordFromStdin = false;
+    QString types = QStringLiteral("design");
+};
+
+std::optional<Encryption> encryptionLevel(const QString& value)
+{
+    if (value == QLatin1String("optional"))
+        return Encryption::Optional;
+    if (value == QLatin1String("mandatory"))
+        return Encryption::Mandatory;
+    if (value == QLatin1String("strict"))
+        return Encryption::Strict;
+    return std::nullopt;
+}
+
+// Reads the options after SOURCE; an error text when the command line is wrong.
+std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions& options)
+{
+    const QString source = arguments.first();
+    options.source.OptionDBC1 =
+        source.endsWith(QLatin1String(".dbc"), Qt::CaseInsensitive) && !QFileInfo(source).isDir();
+    (options.source.OptionDBC1 ? options.source.DBCPath1 : options.source.folder) = source;
+    options.login.port = QStringLiteral("1433");
+    const std::vector<std::pair<QString, QString*>> valued{
+        {QStringLiteral("--server"), &options.login.server},
+        {QStringLiteral("--port"), &options.login.port},
+        {QStringLiteral("--database"), &options.login.database},
+        {QStringLiteral("--user"), &options.login.user},
+        {QStringLiteral("--types"), &options.types}};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& option = arguments[i];
+        if (option == QLatin1String("--local")) {
+            options.login.localConnection = true;
+            continue;
+        }
+        if (option == QLatin1String("--password-stdin")) {
+            options.passwordFromStdin = true;
+            continue;
+        }
+        if (option == QLatin1String("--trust-server-certificate")) {
+            options.login.trustServerCertificate = true;
+            continue;
+        }
+        if (i + 1 >= arguments.size())
+            return QStringLiteral("unknown option or missing value: %1").arg(option);
+        const QString& value = arguments[++i];
+        if (option == QLatin1String("--overwrite")) {
+            if (value != QLatin1String("yes") && value != QLatin1String("no"))
+                return QStringLiteral("--overwrite takes yes or no, not \"%1\"").arg(value);
+            options.overwrite = value == QLatin1String("yes");
+            continue;
+        }
+        if (option == QLatin1String("--encrypt")) {
+            const std::optional<Encryption> level = encryptionLevel(value);
+            if (!level)
+                return QStringLiteral("--encrypt takes optional, mandatory or strict, not \"%1\"").arg(value);
+            options.login.encryption = *level;
+            continue;
+        }
+        const auto found = std::find_if(valued.begin(), valued.end(),
+                                        [&](const auto& entry) { return entry.first == option; });
+        if (found == valued.end())
+            return QStringLiteral("unknown option: %1").arg(option);
+        *found->second = value;
+    }
+    if (options.login.server.isEmpty() || options.login.database.isEmpty())
+        return QStringLiteral("--server and --database are required");
+    if (options.types != QLatin1String("design") && options.types != QLatin1String("native"))
+        return QStringLiteral("--types takes design or native, not \"%1\"").arg(options.types);
+    if (options.login.encryption == Encryption::Strict && options.login.trustServerCertificate)
+        return QStringLiteral(
+            "--trust-server-certificate cannot be combined with --encrypt strict, which always "
+            "checks the certificate");
+    return std::nullopt;
+}
+
+// The first line of standard input, without its line end.
+QString passwordFromStdin()
+{
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        return {};
+    QByteArray line = in.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+// The desktop of a headless run: every failed step becomes one line "step N: description" on the
+// error stream; the overwrite question is answered by --overwrite, the one about a missing memo file
+// No (--missing-memo empty reads such tables without asking); nothing else is shown.
+class ConsoleUi final : public HeadlessUiServices
+{
+public:
+    ConsoleUi(Streams& streams, bool overwrite) : m_streams(streams), m_overwrite(overwrite) {}
+
+    bool askYesNo(QObject*, const QString& text, const QString& title) override
+    {
+        if (title == convert::MissingMemoTitle) {
+            m_streams.out.writeLine(text + QStringLiteral(" No (--missing-memo refuse)"));
+            return false;
+        }
+        if (!m_overwrite)
+            m_streams.out.writeLine(text + QStringLiteral(" No (--overwrite no)"));
+        return m_overwrite;
+    }
+    void showError(QObject*, const QString& text) override { writeError(text); }
+    void reportFailure(QObject*, const QString& description, const QString&, int step) override
+    {
+        writeError(QStringLiteral("step %1: %2").arg(step).arg(description));
+    }
+
+    // Set while a progress line stands on the terminal, so that an error line first ends it.
+    bool progressShown = false;
+
+private:
+    // One line on the error stream, line breaks of the text folded into blanks.
+    void writeError(QString line);
+
+    Streams& m_streams;
+    bool m_overwrite;
+};
+
+void ConsoleUi::writeError(QString line)
+{
+    line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    if (progressShown) {
+        m_streams.err.writeAscii("\n");
+        progressShown = false;
+    }
+    m_streams.err.writeLine(line);
+    m_streams.err.flush();
+}
+
+// The main window of a headless run: direct mode, and the progress as one line on a terminal.
+class ConsoleWindow final : public RunWindow
+{
+public:
+    ConsoleWindow(const ConvertOptions& options, Streams& streams, ConsoleUi& ui)
+        : m_options(options), m_streams(streams), m_ui(ui), m_terminal(isatty(STDERR_FILENO) == 1)
+    {}
+
+    QObject* runOwner() override { return nullptr; }
+    bool previewMode() const override { return false; }
+    bool perFilePreview() const override { return false; }
+    bool perTablePreview() const override { return false; }
+    bool nativeTypes() const override { return m_options.types == QLatin1String("native"); }
+    FoxProSource foxProSource() const override { return m_options.source; }
+    MSSQLLogin msSqlLogin() const override { return m_options.login; }
+    void setBusyPointer(bool) override {}
+    void setProgressValue(double percent) override
+    {
+        m_percent = percent;
+        if (!m_shown.isValid() || m_shown.elapsed() >= 200)
+            show();
+    }
+    void setProgressText(const QString& text) override
+    {
+        m_text = text;
+        m_percent = 0;
+        show();
+    }
+
+private:
+    void show()
+    {
+        if (!m_terminal)
+            return;
+        const bool idle = m_text.isEmpty() || m_text == QLatin1String("Progress Bar");
+        m_streams.err.write(u"\r\033[K");
+        if (!idle)
+            m_streams.err.write(QStringLiteral("%1 %2%").arg(m_text).arg(int(m_percent)));
+        m_streams.err.flush();
+        m_ui.progressShown = !idle;
+        m_shown.start();
+    }
+
+    const ConvertOptions& m_options;
+    Streams& m_streams;
+    ConsoleUi& m_ui;
+    bool m_terminal;
+    QString m_text;
+    double m_percent = 0;
+    QElapsedTimer m_shown;
+};
+
+// Direct mode collects nothing; these only satisfy the run.
+class NoPreview final : public StatementPreview
+{
+public:
+    void clearStatements() override {}
+    void appendStatement(const QString&) override {}
+    void showModal() override {}
+};
+
+class NoDatatypes final : public DatatypeList
+{
+public:
+    void clearRows() override {}
+    void addRow(const QString&, const QString&) override {}
+    void setLastRowType(const QString&, const QString&) override {}
+};
+
+int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
+{
+    ConvertOptions options;
+    if (const std::optional<QString> wrong = parseOptions(arguments, options)) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli convert: ") + *wrong);
+        return 1;
+    }
+    options.source.reader = reader;
+    options.login.password =
+        options.passwordFromStdin ? passwordFromStdin() : qEnvironmentVariable(PasswordVariable);
+
+    ConsoleUi ui(streams, options.overwrite);
+    ConsoleWindow window(options, streams, ui);
+    SharedState state;
+    NoPreview preview;
+    NoDatatypes datatypes;
+    QStringList list1;
+    QStringList list2;
+    ConversionRun run(window, state, ui, preview, datatypes, list1, list2);
+    const RunOutcome outcome = run.start();
+    if (!outcome.started) {
+        const bool source = !Foxpro::IsValidFoxProConnection(ui, nullptr, options.source);
+        streams.err.writeLine(
+            source ? QStringLiteral("ferrandine-cli convert: cannot open the FoxPro source %1")
+                         .arg(arguments.first())
+                   : QStringLiteral("ferrandine-cli convert: cannot connect to database %1 on %2: %3")
+                         .arg(options.login.database, options.login.server,
+                              QString(outcome.targetFailure).replace(u'\n', u' ')));
+        return 1;
+    }
+    for (const TableTally& tally : outcome.tables)
+        streams.out.writeLine(QStringLiteral("%1: %2 row(s) read, %3 statement(s) succeeded, %4 failed.")
+                                  .arg(tally.table)
+                                  .arg(tally.rowsRead)
+                                  .arg(tally.statementsSucceeded)
+                                  .arg(tally.statementsFailed));
+    for (const QString& unreadable : outcome.unreadableMemos)
+        streams.err.writeLine(QStringLiteral("ferrandine-cli convert: ") + unreadable);
+    // No "Done" line after a lost connection: its box said where the run stopped.
+    if (outcome.connectionLost)
+        return 2;
+    streams.out.writeLine(
+        QStringLiteral("Done: %1 table(s), %2 failed step(s).").arg(list2.size()).arg(outcome.failedSteps));
+    if (outcome.failedSteps > 0)
+        return 2;
+    return outcome.unreadableMemos.isEmpty() ? 0 : 1;
+}
+
+} // namespace
+
+std::vector<Command> convertCommands()
+{
+    return {
+        {QStringLiteral("convert"),
+         QStringLiteral("SOURCE --server NAME [--port N | --local] --database NAME [--user NAME]\n"
+                        "      [--password-stdin] [--overwrite yes|no] [--types design|native]\n"
+                        "      [--encrypt optional|mandatory|strict] [--trust-server-certificate]"),
+         QStringLiteral(
+             "Copies every table of the source into the SQL Server database, executing each statement at\n"
+             "      once, as \"Start Converting\" does without preview. The password is read from standard\n"
+             "      input with --password-stdin, otherwise from the environment variable "
+             "FERRANDINE_PASSWORD.\n"
+             "      A table that exists on the target is replaced with --overwrite yes and left alone\n"
+             "      otherwise. --types native creates SQL Server's own column types (as sql does).\n"
+             "      --encrypt optional (the default) encrypts when the server requires it, without checking\n"
+             "      its certificate; mandatory always encrypts and checks the certificate unless\n"
+             "      --trust-server-certificate is given; strict always encrypts and checks it.\n"
+             "      Each failed step is one line \"step N: description\" on standard error; the run ends\n"
+             "      with one line per table: rows read, statements succeeded and failed.\n"
+             "      Memo values that could not be read are left empty and reported, one line per table.\n"
+             "      A connection lost mid-run ends the run with one line naming where it stopped.\n"
+             "      Exit code: 0 when every statement ran, 2 when some failed or the connection was lost,\n"
+             "      1 when nothing could start or memo values were left empty."),
+         1, -1, convert},
+    };
+}
+
+} // namespace cli
