@@ -26,6 +26,14 @@ QString pasteHint()
         "\r\rClick a text area where you normally type and press Ctrl+V to paste the clipboard.");
 }
 
+QString failedLinesText(std::size_t failed, int sent)
+{
+    return QStringLiteral("%1 of %2 lines failed; fix them and press Execute SQL to run the lines that have "
+                          "not run yet.")
+        .arg(failed)
+        .arg(sent);
+}
+
 } // namespace
 
 Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements,
@@ -55,6 +63,14 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
     connect(m_form.ListView1, &StatementView::lineClicked, this, &Form2::ListView1_Click);
     connect(m_form.ListView1, &StatementView::saveRequested, this,
             [this] { StatementFile::save(m_ui, this, m_statements); });
+    // The error pane can be read, selected and copied, not typed into; Tab moves on to its buttons.
+    m_form.Text1->setReadOnly(true);
+    m_form.Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_form.Text1->setTabChangesFocus(true);
+    connect(&m_statements, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                m_edited = m_edited || roles.contains(Qt::DisplayRole);
+            });
     Form_Load();
     m_form.ListView1->installEventFilter(this);
     m_form.ListView1->setFocus();
@@ -82,7 +98,7 @@ void Form2::Form_Load()
     WindowSetup::setUpWindow(
         s, *this, QStringLiteral("SQL Preview"), m_pointer,
         {.colors = 100, .icon = 104, .caption = 106, .cursorTest = 108, .cursorLoad = 110});
-    s.run(114, [&] { m_form.ListView1->setColumnWidth(0, twipsToPixels(7000)); });
+    s.run(114, [&] { m_form.ListView1->setFollowingColumnWidth(twipsToPixels(7000)); });
 }
 
 // "Execute SQL". Events run between statements, so a second click could arrive while the list runs;
@@ -91,22 +107,41 @@ void Form2::PushButton1_Click()
 {
     if (m_executing)
         return;
+    m_form.Label1->clear();
     StatementExecution::Outcome outcome;
     {
         QScopedValueRollback<bool> executing(m_executing, true);
         m_stopRequested = false;
-        StatementExecution execution(m_ui, this, *this, m_shared, ErrorLine);
-        outcome = execution.run(m_statements);
+        outcome = m_execution.run(m_statements);
     }
-    if (outcome == StatementExecution::Outcome::Lost) {
+    QScopedValueRollback<bool> leaving(m_leaving, true);
+    switch (outcome) {
+    case StatementExecution::Outcome::Lost:
         close(); // the run winds down
         return;
-    }
-    if (outcome != StatementExecution::Outcome::Completed)
+    case StatementExecution::Outcome::Failed:
+        showFailedLines();
         return;
+    case StatementExecution::Outcome::Completed:
+        break;
+    default:
+        return;
+    }
     Steps s(m_ui, this, QStringLiteral("Form2.PushButton1_Click"));
     m_shared.SQLFormEndRun = false;
     s.run(146, [&] { close(); });
+}
+
+void Form2::showFailedLines()
+{
+    const std::vector<int>& failed = m_execution.failedLines();
+    m_statements.setAllChecked(false);
+    for (int line : failed)
+        m_statements.setData(m_statements.index(StatementListModel::lineToRow(line)), Qt::Checked,
+                             Qt::CheckStateRole);
+    selectLine(failed.front());
+    scrollToLine(failed.front());
+    m_form.Label1->setText(failedLinesText(failed.size(), m_execution.linesSent()));
 }
 
 void Form2::done(int result)
@@ -117,10 +152,14 @@ void Form2::done(int result)
 
 bool Form2::mayLeave()
 {
-    if (m_executing && !m_stopRequested)
-        m_stopRequested =
-            m_ui.askYesNo(this, QStringLiteral("Stop executing? Lines not yet run will not be sent."));
-    return !m_executing || m_stopRequested;
+    if (m_executing) {
+        if (!m_stopRequested)
+            m_stopRequested =
+                m_ui.askYesNo(this, QStringLiteral("Stop executing? Lines not yet run will not be sent."));
+        return m_stopRequested;
+    }
+    return !m_edited || m_leaving ||
+           m_ui.askYesNo(this, QStringLiteral("Discard the changes to the statements?"));
 }
 
 void Form2::PushButton2_Click()
@@ -150,14 +189,6 @@ void Form2::PushButton3_Click()
     });
 }
 
-// The pane's text. The text box turns CR LF into LF, so while it shows the last error unedited the
-// pane gives back the description exactly as the server wrote it.
-QString Form2::errorText() const
-{
-    const QString shown = m_form.Text1->toPlainText();
-    return shown == m_errorShown ? m_errorText : shown;
-}
-
 bool Form2::hasTickedLine() const
 {
     for (int line = 1; line <= m_statements.lineCount(); ++line) {
@@ -169,7 +200,7 @@ bool Form2::hasTickedLine() const
 
 bool Form2::hasErrorText() const
 {
-    return !errorText().trimmed().isEmpty();
+    return !m_errorText.trimmed().isEmpty();
 }
 
 void Form2::PushButton4_Click()
@@ -178,7 +209,7 @@ void Form2::PushButton4_Click()
     if (!s.test(100, [&] { return hasErrorText(); }))
         return;
     s.run(102, [&] { Main::ClearClipboard(m_ui); });
-    s.run(104, [&] { Main::SetClipboardText(m_ui, errorText()); });
+    s.run(104, [&] { Main::SetClipboardText(m_ui, m_errorText); });
     s.run(106, [&] {
         m_ui.showMessage(this,
                          QStringLiteral("Error message have been copied to the clipboard.") + pasteHint());
@@ -216,7 +247,7 @@ void Form2::PushButton8_Click()
     if (!s.test(100, [&] { return hasErrorText(); }))
         return;
     QUrl address;
-    s.run(102, [&] { address = Main::ErrorReportAddress(errorText()); });
+    s.run(102, [&] { address = Main::ErrorReportAddress(m_errorText); });
     s.run(104, [&] {
         if (!m_ui.openUrl(address))
             m_ui.showMessage(this, QStringLiteral("The desktop could not start a mail program. Please use "
@@ -228,6 +259,7 @@ void Form2::PushButton8_Click()
 
 void Form2::PushButton9_Click()
 {
+    QScopedValueRollback<bool> leaving(m_leaving, true); // the user chose to drop the list
     if (!mayLeave())
         return;
     Steps s(m_ui, this, QStringLiteral("Form2.PushButton9_Click"));
@@ -273,5 +305,4 @@ void Form2::setErrorText(const QString& description)
 {
     m_errorText = description;
     m_form.Text1->setPlainText(description);
-    m_errorShown = m_form.Text1->toPlainText();
 }

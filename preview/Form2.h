@@ -15,8 +15,13 @@ struct SharedState;
 // edit a line (Form4), find and replace (Form3), look at the type mapping (Form5), copy or mail, and
 // finally leave in one of three ways: "Execute SQL" (runs the list on the run's target connection,
 // sets SQLFormOK and, once the whole list ran, clears SQLFormEndRun), "Skip Table / Do Not Execute
-// SQL" (clears SQLFormEndRun) or "< Back" / Escape / the title bar (changes nothing). The list has
-// the focus when the window opens, so Space and Enter act on lines rather than on a button.
+// SQL" (clears SQLFormEndRun) or "< Back" / Escape / the title bar (changes nothing; asks first when
+// a line was edited or replaced). The list has the focus when the window opens, so Space and Enter
+// act on lines rather than on a button.
+//
+// When lines fail, "Execute SQL" keeps the window open on them: they are ticked, listed in the error
+// pane and the first is selected, and the next "Execute SQL" runs only the lines that failed or never
+// ran.
 //
 // The window works on lists it does not own: the statements and the datatype rows, and ErrorLine,
 // the line of the last stopping error, which outlives every window.
@@ -46,11 +51,13 @@ private:
 
     // Every way out of the window ends here (buttons, Escape, the title bar).
     void done(int result) override;
-    // Leaving while "Execute SQL" runs asks first; Yes stops the list at its next line.
+    // Leaving while "Execute SQL" runs asks first; Yes stops the list at its next line. Leaving
+    // otherwise than by Execute or Skip after an edit asks whether to discard it.
     bool mayLeave();
     bool hasTickedLine() const;
+    // Ticks and lists the lines the last "Execute SQL" could not run.
+    void showFailedLines();
 
-    QString errorText() const;
     bool hasErrorText() const;
 
     void setBusyPointer(bool busy) override;
@@ -66,10 +73,12 @@ private:
     StatementListModel& m_statements;
     DatatypeRowsModel& m_datatypes;
     int& ErrorLine;
-    QString m_errorText;  // the last stopping error's description
-    QString m_errorShown; // the same as the pane shows it
+    QString m_errorText; // what the pane shows, exactly as the server wrote it
     bool m_executing = false;
     bool m_stopRequested = false;
+    bool m_edited = false;  // a line was edited or replaced since the window opened
+    bool m_leaving = false; // Execute or Skip is closing the window
     Ui::Form2 m_form;
+    StatementExecution m_execution{m_ui, this, *this, m_shared, ErrorLine};
     PointerRules m_pointer{*this};
 };

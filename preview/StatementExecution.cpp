@@ -8,6 +8,7 @@
 #include "preview/StatementListModel.h"
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -86,9 +87,16 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
     s.run(106, [&] { m_view.setBusyPointer(true); });
     EventPump pump(m_ui);
     const int count = statements.lineCount();
+    m_ran.resize(std::size_t(count), false);
+    m_failures.clear();
+    m_failedLines.clear();
+    m_linesSent = 0;
+    m_droppedLine = 0;
     // The table whose CREATE TABLE failed, while its INSERT lines follow.
     std::optional<QString> uncreated;
     for (int line = 1; line <= count; ++line) {
+        if (m_ran[std::size_t(StatementListModel::lineToRow(line))])
+            continue;
         std::optional<QString> stop = stoppingStep(s, 112, [&] { pump.run(); });
         if (m_view.stopRequested()) {
             if (m_replacement.pending()) // left between a DROP and its CREATE
@@ -106,11 +114,14 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
                     .value_or(QString())
                     .compare(*uncreated, Qt::CaseInsensitive) == 0)
             continue;
-        if (!stop && !statement.trimmed().isEmpty()) {
+        if (!stop && statement.trimmed().isEmpty()) {
+            markRun(line);
+        } else if (!stop) {
             const int step =
                 statement.contains(QLatin1String("INSERT INTO"), Qt::CaseInsensitive) ? 132 : 134;
             QString failure;
             std::optional<QString> lost;
+            ++m_linesSent;
             stop = stoppingStep(
                 s, step,
                 [&] {
@@ -127,6 +138,8 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
             }
             if (!failure.isEmpty())
                 listFailure(line, failure);
+            else if (!stop)
+                markRun(line);
             uncreated = failure.isEmpty() ? std::nullopt
                                           : tableAfter(statement, QLatin1String("CREATE TABLE"), false);
         }
@@ -137,11 +150,29 @@ StatementExecution::Outcome StatementExecution::run(const StatementListModel& st
             return Outcome::Stopped;
         }
     }
+    if (!m_failedLines.empty()) {
+        s.run(144, [&] { m_view.setBusyPointer(false); });
+        s.run(140, [&] { m_view.setProgressValue(0); });
+        s.run(142, [&] { m_view.setProgressText(idleProgressText()); });
+        return Outcome::Failed;
+    }
     s.run(138, [&] { m_shared.SQLFormOK = true; });
     s.run(144, [&] { m_view.setBusyPointer(false); });
     s.run(140, [&] { m_view.setProgressValue(0); });
     s.run(142, [&] { m_view.setProgressText(idleProgressText()); });
     return Outcome::Completed;
+}
+
+// A DROP line has run once the CREATE line of its replacement has.
+void StatementExecution::markRun(int line)
+{
+    if (m_replacement.pending()) {
+        m_droppedLine = line;
+        return;
+    }
+    if (m_droppedLine > 0)
+        m_ran[std::size_t(StatementListModel::lineToRow(std::exchange(m_droppedLine, 0)))] = true;
+    m_ran[std::size_t(StatementListModel::lineToRow(line))] = true;
 }
 
 // A DROP line followed by the CREATE line of the same table runs with it in one transaction, undone
@@ -163,6 +194,8 @@ void StatementExecution::execute(const StatementListModel& statements, int line)
 
 void StatementExecution::listFailure(int line, const QString& description)
 {
+    m_droppedLine = 0; // a failed CREATE has undone its DROP
+    m_failedLines.push_back(line);
     if (m_failures.isEmpty())
         m_errorLine = line;
     else

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class QObject;
 class StatementListModel;
 class Steps;
@@ -28,7 +30,9 @@ public:
 };
 
 // "Execute SQL" of the SQL Preview window: runs every non-blank line, top to bottom, each as its own
-// statement on the run's target connection, then sets SQLFormOK.
+// statement on the run's target connection, then sets SQLFormOK. A line that ran is not run again by a
+// later run() of the same execution: after failures the user mends the failed lines and runs the
+// rest, that is the lines that failed or never ran.
 //
 // A DROP line followed by the CREATE line of the same table runs with it in one transaction, undone
 // when the CREATE fails.
@@ -36,9 +40,10 @@ public:
 // Failure rule: an error whose description contains "SQLException" (in any case) stops the execution
 // at its line: ErrorLine takes the line, which is selected and shown with the description in the
 // error pane, and "Error found." is shown. Any other error shows the error box of the step and the
-// execution goes on with the next line, so a list run to its end counts as executed even then; such
-// a line is also listed in the error pane ("Line N: description") and the first of them becomes
-// ErrorLine, so that Jump, Copy and Email have it at hand. When the failing line is a CREATE TABLE,
+// execution goes on with the next line; such a line is listed in the error pane ("Line N:
+// description") and the first of them becomes ErrorLine, so that Jump, Copy and Email have it at hand.
+// A list whose run had such failures is not executed (Outcome::Failed, SQLFormOK unchanged); the
+// window stays open on them. When the failing line is a CREATE TABLE,
 // the INSERT INTO lines of that table that follow it are not run (nor listed): they would only fail
 // one by one, or land in a table the list did not create.
 //
@@ -54,7 +59,8 @@ public:
         Stopped,      // a stopping error; ErrorLine names its line
         Left,         // the user left the window; the lines from the next one on were not sent
         Lost,         // the connection to the target was lost; nothing more was sent
-        Completed     // every line was visited and SQLFormOK is true
+        Failed,       // every line was visited and failedLines() failed
+        Completed     // every line has run and SQLFormOK is true
     };
 
     StatementExecution(UiServices& ui, QObject* owner, ExecutionView& view, SharedState& shared,
@@ -64,11 +70,16 @@ public:
 
     Outcome run(const StatementListModel& statements);
 
+    // The lines the last run() reported as failed, in list order, and how many lines it sent.
+    const std::vector<int>& failedLines() const { return m_failedLines; }
+    int linesSent() const { return m_linesSent; }
+
     static QString progressText(int line, int count);
     static QString idleProgressText() { return QStringLiteral("Progress Bar"); }
 
 private:
     void execute(const StatementListModel& statements, int line);
+    void markRun(int line);
     void stopAt(int line, const QString& description);
     void listFailure(int line, const QString& description);
     void loseConnection(Steps& steps, int step, int line, int notSent, const QString& description);
@@ -79,5 +90,9 @@ private:
     SharedState& m_shared;
     int& m_errorLine;
     convert::TableReplacement m_replacement;
-    QString m_failures; // this execution's failed lines, as the error pane lists them
+    QString m_failures; // the last run's failed lines, as the error pane lists them
+    std::vector<int> m_failedLines;
+    int m_linesSent = 0;
+    std::vector<bool> m_ran; // by row: the line ran, so a later run passes it over
+    int m_droppedLine = 0;   // the DROP line of a pending replacement; it has run once its CREATE has
 };

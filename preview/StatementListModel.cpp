@@ -18,6 +18,8 @@ const QString& StatementListModel::lineText(int line) const
 void StatementListModel::setLineText(int line, const QString& text)
 {
     const std::size_t row = checkedRow(line);
+    if (m_lines[row] == text)
+        return;
     m_lines[row] = text;
     announceChanged(int(row), int(row), Qt::DisplayRole);
 }

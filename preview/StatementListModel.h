@@ -26,7 +26,7 @@ public:
 
     int lineCount() const { return int(m_lines.size()); }
     const std::vector<QString>& lines() const { return m_lines; }
-    // Both fail for a line outside 1..lineCount().
+    // Both fail for a line outside 1..lineCount(). Writing a line its own text changes nothing.
     const QString& lineText(int line) const;
     void setLineText(int line, const QString& text);
 

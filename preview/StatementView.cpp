@@ -8,6 +8,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
@@ -15,8 +16,7 @@
 
 namespace {
 
-// The most characters a tool tip shows of a line; a statement from a memo table may hold millions.
-constexpr qsizetype ToolTipCharacters = 4000;
+// The widest row of a tool tip, in characters.
 constexpr qsizetype ToolTipColumns = 100;
 // What a line's size is measured on when the view has not laid it out yet.
 constexpr qsizetype UnplacedCharacters = 256;
@@ -62,21 +62,31 @@ private:
     mutable qsizetype m_fit = UnplacedCharacters;
 };
 
-// The tool tip of a line: its text in rows of at most ToolTipColumns characters (a statement may
-// hold no space to wrap at), cut after ToolTipCharacters.
-QString toolTipFor(const QString& line)
+// The tool tip of a line: its text in rows of at most ToolTipColumns characters, broken after a blank
+// where the row has one (a statement may hold no blank to wrap at), its line breaks shown as "↵", and
+// no more than `maxRows` rows.
+QString toolTipFor(const QString& line, int maxRows)
 {
-    const QStringView text = QStringView(line).left(ToolTipCharacters);
+    QString text = line.left(qsizetype(maxRows) * ToolTipColumns);
+    text.replace(QLatin1String("\r\n"), QStringLiteral("\u21B5"))
+        .replace(u'\r', u'\u21B5')
+        .replace(u'\n', u'\u21B5');
     QString shown;
-    for (qsizetype start = 0; start < text.size();) {
-        qsizetype length = std::min(ToolTipColumns, text.size() - start);
-        if (text.at(start + length - 1).isHighSurrogate() && start + length < text.size())
-            ++length;
-        shown += text.mid(start, length).toString().toHtmlEscaped() + QLatin1Char('\n');
-        start += length;
+    qsizetype start = 0;
+    for (int row = 0; row < maxRows && start < text.size(); ++row) {
+        qsizetype end = std::min(start + ToolTipColumns, text.size());
+        if (end < text.size()) {
+            const qsizetype blank = text.lastIndexOf(u' ', end - 1);
+            if (blank > start)
+                end = blank + 1;
+            else if (text.at(end - 1).isHighSurrogate())
+                --end;
+        }
+        shown += QStringView(text).sliced(start, end - start).toString().toHtmlEscaped() + QLatin1Char('\n');
+        start = end;
     }
     shown.chop(1);
-    if (line.size() > ToolTipCharacters)
+    if (start < text.size() || text.size() < line.size())
         shown += QStringLiteral("&hellip;\n<i>%1 characters in all: click the line to see it whole.</i>")
                      .arg(line.size());
     return QStringLiteral("<p style=\"white-space:pre-wrap\">") + shown + QStringLiteral("</p>");
@@ -93,6 +103,10 @@ StatementView::StatementView(QWidget* parent) : QTreeView(parent)
     setSelectionMode(ExtendedSelection);
     setEditTriggers(NoEditTriggers);
     header()->setStretchLastSection(false);
+    connect(header(), &QHeaderView::sectionResized, this, [this] {
+        if (!m_placingColumn)
+            m_columnMargin.reset(); // sized by hand: the column keeps that width
+    });
     setItemDelegate(new FittingTextDelegate(this));
     // Ctrl+Z anywhere in the window, not only in the list.
     m_undoReplace = new QAction(this);
@@ -109,6 +123,24 @@ void StatementView::setStatements(StatementListModel* statements)
 {
     m_statements = statements;
     setModel(statements);
+}
+
+void StatementView::setFollowingColumnWidth(int width)
+{
+    m_columnMargin = this->width() - width;
+    m_placingColumn = true;
+    setColumnWidth(0, width);
+    m_placingColumn = false;
+}
+
+void StatementView::resizeEvent(QResizeEvent* event)
+{
+    QTreeView::resizeEvent(event);
+    if (!m_columnMargin)
+        return;
+    m_placingColumn = true;
+    setColumnWidth(0, std::max(width() - *m_columnMargin, 1));
+    m_placingColumn = false;
 }
 
 QModelIndex StatementView::lineIndex(int line) const
@@ -144,7 +176,11 @@ bool StatementView::viewportEvent(QEvent* event)
         const QRect place = visualRect(index);
         if (line.size() > 0 && fontMetrics().horizontalAdvance(line.left(
                                    charactersThatFit(fontMetrics(), place.width()))) > place.width()) {
-            QToolTip::showText(help->globalPos(), toolTipFor(line), viewport(), place);
+            // Rows of the tool tip's font, the trailer's two included, in two thirds of the screen.
+            const int rows = screen()->availableGeometry().height() * 2 / 3 /
+                                 std::max(QFontMetrics(QToolTip::font()).lineSpacing(), 1) -
+                             2;
+            QToolTip::showText(help->globalPos(), toolTipFor(line, std::max(rows, 1)), viewport(), place);
             return true;
         }
     }

@@ -2,6 +2,8 @@
 
 #include <QTreeView>
 
+#include <optional>
+
 class QAction;
 class StatementListModel;
 
@@ -12,7 +14,11 @@ class StatementListModel;
 // for the list to be saved. A click elsewhere on a line reports the line.
 //
 // A statement may be a million characters long (a memo table): each line paints only the characters
-// that fit its column, and a line cut that way shows its text in a tool tip.
+// that fit its column, and a line cut that way shows its text in a tool tip, wrapped at blanks, its
+// line breaks as "↵", never taller than two thirds of the screen.
+//
+// The column follows the list's width as the window grows, keeping its margin, until the user sizes
+// it by hand.
 class StatementView : public QTreeView
 {
     Q_OBJECT
@@ -21,6 +27,8 @@ public:
     explicit StatementView(QWidget* parent = nullptr);
 
     void setStatements(StatementListModel* statements);
+    // The column's width at the list's present width; it follows the list from here.
+    void setFollowingColumnWidth(int width);
 
     // Select (alone) and scroll to a 1-based line; a line outside the list is ignored.
     void selectLine(int line);
@@ -32,6 +40,7 @@ signals:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -44,4 +53,6 @@ private:
     StatementListModel* m_statements = nullptr;
     QAction* m_undoReplace = nullptr;
     int m_pressedRow = -1;
+    std::optional<int> m_columnMargin; // the list's width less the column's, while the column follows
+    bool m_placingColumn = false;
 };

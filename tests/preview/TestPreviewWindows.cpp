@@ -130,6 +130,14 @@ private slots:
         QCOMPARE(bar->text(), QStringLiteral("Progress Bar"));
         // The list has the focus: Space ticks a line instead of pressing "< Back".
         QCOMPARE(window->focusWidget(), list);
+        // The error pane is read, not typed into, and Tab leaves it for its buttons.
+        auto* pane = window->findChild<QPlainTextEdit*>("Text1");
+        QVERIFY(pane->isReadOnly());
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_Tab);
+        QVERIFY(pane->toPlainText().isEmpty());
+        QVERIFY(window->focusWidget() != pane);
+        list->setFocus();
 
         // The designed size is the smallest; growing, the list takes the height and the halves stay
         // halves.
@@ -138,6 +146,7 @@ private slots:
         const QRect listBefore = list->geometry();
         const QRect executeBefore = window->findChild<QPushButton*>("PushButton1")->geometry();
         window->resize(designed.width() * 2, designed.height() + 300);
+        QCOMPARE(list->columnWidth(0), 467 + listBefore.width()); // the column follows the list
         QCOMPARE(list->geometry(), QRect(listBefore.x() * 2, listBefore.y(), listBefore.width() * 2,
                                          listBefore.height() + 300));
         QCOMPARE(window->findChild<QPushButton*>("PushButton1")->geometry().top(), executeBefore.top() + 300);
@@ -146,14 +155,34 @@ private slots:
         QCOMPARE(left.width(), right.width());
         QCOMPARE(right.right() + 1, window->width() - listBefore.x() * 2);
 
-        // A line cut by its column shows its text in a tool tip, the beginning of it when very long.
-        m_statements.append(QStringLiteral("INSERT INTO [t] VALUES('") + QString(50000, u'x') +
-                            QStringLiteral("')"));
-        const QPoint at = list->visualRect(m_statements.index(1)).center();
-        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(list->viewport(), &help);
-        QVERIFY(QToolTip::text().contains(QLatin1String("INSERT INTO [t] VALUES('xxx")));
-        QVERIFY(QToolTip::text().contains(QLatin1String("50026 characters in all")));
+        // A line cut by its column shows its text in a tool tip: wrapped at blanks where it has
+        // them, its line breaks as "↵", its beginning when it would be taller than two thirds of the
+        // screen.
+        const auto toolTipRows = [&](const QString& line) {
+            m_statements.setLineText(1, line);
+            const QPoint at = list->visualRect(m_statements.index(0)).center();
+            QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(list->viewport(), &help);
+            QString text = QToolTip::text();
+            text.remove(QRegularExpression("<[^>]*>"));
+            return text.split('\n');
+        };
+        const int mostRows = list->screen()->availableGeometry().height() * 2 / 3 /
+                             QFontMetrics(QToolTip::font()).lineSpacing();
+        QStringList rows = toolTipRows(QStringLiteral("INSERT INTO [t] VALUES('") + QString(50000, u'x') +
+                                       QStringLiteral("')"));
+        QCOMPARE(rows.first(), QStringLiteral("INSERT INTO [t] "));
+        QVERIFY(rows.last().contains(QLatin1String("50026 characters in all")));
+        QVERIFY2(rows.size() <= mostRows, qPrintable(QString::number(rows.size())));
+        QString words;
+        for (int n = 0; n < 3000; ++n)
+            words += QStringLiteral("word%1 ").arg(n) + (n % 7 == 0 ? QStringLiteral("\r\n") : QString());
+        rows = toolTipRows(QStringLiteral("INSERT INTO [t] VALUES('") + words + QStringLiteral("')"));
+        QVERIFY2(rows.size() <= mostRows && rows.size() > 3, qPrintable(QString::number(rows.size())));
+        QVERIFY2(rows[0].startsWith(QStringLiteral("INSERT INTO [t] VALUES('word0 \u21B5word1 word2 ")),
+                 qPrintable(rows[0]));
+        for (qsizetype r = 0; r + 2 < rows.size(); ++r)
+            QVERIFY2(rows[r].size() <= 100 && rows[r].endsWith(u' '), qPrintable(rows[r]));
     }
 
     void executeRunsEveryNonBlankLineAndCloses()
@@ -259,10 +288,10 @@ private slots:
         QVERIFY2(errors[2].contains("already exists"), qPrintable(errors[2]));
         QCOMPARE(rowsOf("[t]"), 1);
         QCOMPARE(rowsOf("[u]"), 1);
-        QVERIFY(m_shared.SQLFormOK);
-        QVERIFY(!window->isVisible());
-        // Each failed line is listed in the error pane, the INSERT lines not run are not; Jump goes to
-        // the first of them.
+        // The window stays on the failed lines: listed in the error pane, ticked, the first selected.
+        QVERIFY(!m_shared.SQLFormOK);
+        QVERIFY(m_shared.SQLFormEndRun);
+        QVERIFY(window->isVisible());
         const QStringList pane = window->findChild<QPlainTextEdit*>("Text1")->toPlainText().split('\n');
         QCOMPARE(pane.size(), 3);
         QVERIFY2(pane[0].startsWith("Line 2: ") && pane[0].contains("no such table: nosuch"),
@@ -270,6 +299,45 @@ private slots:
         QVERIFY2(pane[1].startsWith("Line 3: "), qPrintable(pane[1]));
         QVERIFY2(pane[2].startsWith("Line 5: ") && pane[2].contains("already exists"), qPrintable(pane[2]));
         QCOMPARE(m_errorLine, 2);
+        for (int line = 1; line <= m_statements.lineCount(); ++line)
+            QCOMPARE(m_statements.isChecked(line), line == 2 || line == 3 || line == 5);
+        auto* list = window->findChild<QTreeView*>("ListView1");
+        QCOMPARE(list->selectionModel()->selectedRows(), QModelIndexList{m_statements.index(1)});
+        QCOMPARE(window->findChild<QLabel*>("Label1")->text(),
+                 QStringLiteral("3 of 7 lines failed; fix them and press Execute SQL to run the lines that "
+                                "have not run yet."));
+
+        // Mended, the next Execute SQL runs only what failed or never ran (lines 1 and 9 again would
+        // fail: their tables exist), then closes as designed, without asking about the edits.
+        m_ui.clear();
+        m_statements.setLineText(2, QStringLiteral("INSERT INTO [u] VALUES(2)"));
+        m_statements.setLineText(3, QStringLiteral(" "));
+        m_statements.setLineText(5, QStringLiteral("CREATE TABLE [v] ([a] INT)"));
+        click(window.get(), "PushButton1");
+        QVERIFY2(m_ui.calls.empty(), qPrintable(m_ui.errors().join('\n')));
+        QCOMPARE(rowsOf("[t]"), 3);
+        QCOMPARE(rowsOf("[u]"), 2);
+        QCOMPARE(rowsOf("[v]"), 0);
+        QVERIFY(m_shared.SQLFormOK);
+        QVERIFY(!window->isVisible());
+    }
+
+    // A DROP whose CREATE failed was undone: the next Execute SQL runs both again.
+    void aFailedReplacementRunsAgainWhole()
+    {
+        fill({"CREATE TABLE [t] ([a] INT)", "DROP TABLE [t]", "CREATE TABLE [t]([a] INT,[A] INT);",
+              "INSERT INTO [t] VALUES(1)"});
+        auto window = openPreview();
+        click(window.get(), "PushButton1");
+        QCOMPARE(m_ui.errors().size(), 1);
+        QVERIFY(window->isVisible());
+        m_statements.setLineText(3, QStringLiteral("CREATE TABLE [t]([a] INT,[b] INT);"));
+        m_statements.setLineText(4, QStringLiteral("INSERT INTO [t] VALUES(1, 2)"));
+        m_ui.clear();
+        click(window.get(), "PushButton1");
+        QVERIFY2(m_ui.calls.empty(), qPrintable(m_ui.errors().join('\n')));
+        QCOMPARE(sqlite("SELECT a || b FROM t"), QStringLiteral("12"));
+        QVERIFY(!window->isVisible());
     }
 
     // Leaving while the list runs asks first; Yes stops it before its next line, No lets it run to
@@ -326,7 +394,7 @@ private slots:
         QVERIFY2(errors[0].contains("duplicate column") && errors[0].contains("at line 134\r\r"),
                  qPrintable(errors[0]));
         QCOMPARE(sqlite("SELECT name FROM pragma_table_info('t');").trimmed(), QStringLiteral("b"));
-        QVERIFY(m_shared.SQLFormOK);
+        QVERIFY(!m_shared.SQLFormOK); // a line failed: the window stays on it
     }
 
     void anEmptyListHasNothingToRun()
@@ -373,6 +441,44 @@ private slots:
         QVERIFY(!m_shared.SQLFormOK);
         QVERIFY(m_ui.calls.empty());
         QCOMPARE(rowsOf("[t]"), -1);
+    }
+
+    // After an edit, leaving by Back, Escape or the title bar asks first; Skip does not.
+    void leavingAfterAnEditAsksFirst_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("discard");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("back, discard") << "PushButton5" << true << true;
+        QTest::newRow("back, keep") << "PushButton5" << false << true;
+        QTest::newRow("escape, keep") << "escape" << false << true;
+        QTest::newRow("title bar, discard") << "" << true << true;
+        QTest::newRow("skip") << "PushButton9" << true << false;
+    }
+    void leavingAfterAnEditAsksFirst()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, discard);
+        QFETCH(bool, asked);
+        fill({"CREATE TABLE [t] ([a] INT)"});
+        auto window = openPreview();
+        m_statements.setLineText(1, QStringLiteral("CREATE TABLE [t] ([a] INT)")); // no change
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(m_ui.calls.empty() && !window->isVisible());
+        window = openPreview();
+        m_statements.setLineText(1, QStringLiteral("CREATE TABLE [t] ([b] INT)"));
+        m_ui.answers.push_back(discard);
+        if (how.isEmpty())
+            window->close();
+        else if (how == QLatin1String("escape"))
+            QTest::keyClick(window.get(), Qt::Key_Escape);
+        else
+            click(window.get(), qPrintable(how));
+        const auto questions = m_ui.callsOf(Kind::Question);
+        QCOMPARE(questions.size(), std::size_t(asked ? 1 : 0));
+        if (asked)
+            QCOMPARE(questions[0].text, QStringLiteral("Discard the changes to the statements?"));
+        QCOMPARE(window->isVisible(), !discard);
     }
 
     void jumpNeedsAnErrorLineInsideTheList()
