@@ -16,8 +16,11 @@ QString Steps::describe(std::exception_ptr error)
     }
 }
 
-void Steps::report(int step, std::exception_ptr error)
+void Steps::report(int step, std::exception_ptr error, bool plainly)
 {
     ++m_failures;
-    m_ui.reportFailure(m_owner, describe(error), m_location, step);
+    if (plainly)
+        m_ui.reportPlainly(m_owner, describe(error), m_location, step);
+    else
+        m_ui.reportFailure(m_owner, describe(error), m_location, step);
 }

@@ -35,6 +35,19 @@ public:
         }
     }
 
+    // Runs one step whose failure the user can act on (a table that cannot be read): its box puts
+    // the description first and the location in the details (UiServices::reportPlainly).
+    template <class Body> bool runPlainly(int step, Body&& body)
+    {
+        try {
+            std::forward<Body>(body)();
+            return true;
+        } catch (...) {
+            report(step, std::current_exception(), true);
+            return false;
+        }
+    }
+
     // Evaluates the test in front of a block. A test that fails shows the box and enters the block.
     template <class Condition> bool test(int step, Condition&& condition)
     {
@@ -55,7 +68,7 @@ public:
     static QString describe(std::exception_ptr error);
 
 private:
-    void report(int step, std::exception_ptr error);
+    void report(int step, std::exception_ptr error, bool plainly = false);
 
     UiServices& m_ui;
     QObject* m_owner;

@@ -33,6 +33,13 @@ public:
         showError(owner, ErrorBox::text(description, location, step));
     }
 
+    // The same for a failure the user can act on (a table that cannot be read): a desktop with windows
+    // shows the error box with the description alone and the location in its details.
+    virtual void reportPlainly(QObject* owner, const QString& description, const QString& location, int step)
+    {
+        reportFailure(owner, description, location, step);
+    }
+
     // Hands a web or "mailto:" address to the desktop, without waiting for the program it starts;
     // false when the desktop refused (no program for it, no desktop opener installed).
     virtual bool openUrl(const QUrl& url) = 0;

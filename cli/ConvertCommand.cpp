@@ -27,6 +27,7 @@ struct ConvertOptions
     FoxProSource source;
     MSSQLLogin login;
     bool overwrite = false;
+    bool copyDamaged = false; // --damaged copy: overwrite with what a damaged table can give
     bool passwordFromStdin = false;
     QString types = QStringLiteral("design");
 };
@@ -79,6 +80,12 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
             options.overwrite = value == QLatin1String("yes");
             continue;
         }
+        if (option == QLatin1String("--damaged")) {
+            if (value != QLatin1String("skip") && value != QLatin1String("copy"))
+                return QStringLiteral("--damaged takes skip or copy, not \"%1\"").arg(value);
+            options.copyDamaged = value == QLatin1String("copy");
+            continue;
+        }
         if (option == QLatin1String("--encrypt")) {
             const std::optional<Encryption> level = encryptionLevel(value);
             if (!level)
@@ -116,22 +123,34 @@ QString passwordFromStdin()
 }
 
 // The desktop of a headless run: every failed step becomes one line "step N: description" on the
-// error stream; the overwrite question is answered by --overwrite, the one about a missing memo file
-// No (--missing-memo empty reads such tables without asking); nothing else is shown.
+// error stream; the overwrite question is answered by --overwrite (for a damaged source table by
+// --damaged too), the one about a missing memo file No (--missing-memo empty reads such tables
+// without asking); nothing else is shown.
 class ConsoleUi final : public HeadlessUiServices
 {
 public:
-    ConsoleUi(Streams& streams, bool overwrite) : m_streams(streams), m_overwrite(overwrite) {}
+    ConsoleUi(Streams& streams, const ConvertOptions& options)
+        : m_streams(streams), m_overwrite(options.overwrite), m_copyDamaged(options.copyDamaged)
+    {}
 
     bool askYesNo(QObject*, const QString& text, const QString& title) override
     {
+        QString line = text;
+        line.replace(QLatin1String("\r\r"), QLatin1String(" "));
         if (title == convert::MissingMemoTitle) {
-            m_streams.out.writeLine(text + QStringLiteral(" No (--missing-memo refuse)"));
+            m_streams.out.writeLine(line + QStringLiteral(" No (--missing-memo refuse)"));
             return false;
         }
-        if (!m_overwrite)
-            m_streams.out.writeLine(text + QStringLiteral(" No (--overwrite no)"));
-        return m_overwrite;
+        if (!m_overwrite) {
+            m_streams.out.writeLine(line + QStringLiteral(" No (--overwrite no)"));
+            return false;
+        }
+        if (title == ConversionRun::damagedOverwriteTitle()) {
+            m_streams.out.writeLine(line + (m_copyDamaged ? QStringLiteral(" Yes (--damaged copy)")
+                                                          : QStringLiteral(" No (--damaged skip)")));
+            return m_copyDamaged;
+        }
+        return true;
     }
     void showError(QObject*, const QString& text) override { writeError(text); }
     void reportFailure(QObject*, const QString& description, const QString&, int step) override
@@ -148,6 +167,7 @@ private:
 
     Streams& m_streams;
     bool m_overwrite;
+    bool m_copyDamaged;
 };
 
 void ConsoleUi::writeError(QString line)
@@ -241,7 +261,7 @@ int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reade
     options.login.password =
         options.passwordFromStdin ? passwordFromStdin() : qEnvironmentVariable(PasswordVariable);
 
-    ConsoleUi ui(streams, options.overwrite);
+    ConsoleUi ui(streams, options);
     ConsoleWindow window(options, streams, ui);
     SharedState state;
     NoPreview preview;
@@ -285,7 +305,7 @@ std::vector<Command> convertCommands()
     return {
         {QStringLiteral("convert"),
          QStringLiteral("SOURCE --server NAME [--port N | --local] --database NAME [--user NAME]\n"
-                        "      [--password-stdin] [--overwrite yes|no] [--types design|native]\n"
+                        "      [--password-stdin] [--overwrite yes|no] [--damaged skip|copy] [--types design|native]\n"
                         "      [--encrypt optional|mandatory|strict] [--trust-server-certificate]"),
          QStringLiteral(
              "Copies every table of the source into the SQL Server database, executing each statement at\n"
@@ -293,7 +313,9 @@ std::vector<Command> convertCommands()
              "      input with --password-stdin, otherwise from the environment variable "
              "FERRANDINE_PASSWORD.\n"
              "      A table that exists on the target is replaced with --overwrite yes and left alone\n"
-             "      otherwise. --types native creates SQL Server's own column types (as sql does).\n"
+             "      otherwise; a source table some of whose records cannot be read replaces it only with\n"
+             "      --damaged copy as well. --types native creates SQL Server's own column types (as sql\n"
+             "      does).\n"
              "      --encrypt optional (the default) encrypts when the server requires it, without checking\n"
              "      its certificate; mandatory always encrypts and checks the certificate unless\n"
              "      --trust-server-certificate is given; strict always encrypts and checks it.\n"

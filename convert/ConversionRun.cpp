@@ -17,6 +17,8 @@
 #include "db/DbError.h"
 #include "db/RecordSet.h"
 
+#include <QElapsedTimer>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,6 +32,25 @@ enum Answer
     Yes = 6,
     No = 7
 };
+
+// "200,000": row numbers in the progress text, grouped the same in every locale.
+QString groupedNumber(qint64 number)
+{
+    QString digits = QString::number(number);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u',');
+    return digits;
+}
+
+// The run's closing message: "Done." when it went through, "Stopped." when the user left a preview
+// before its list had run; then the tables passed over at the user's word.
+QString runEndText(bool stopped, const QStringList& skipped)
+{
+    QString text = stopped ? QStringLiteral("Stopped.") : QStringLiteral("Done.");
+    if (!skipped.isEmpty())
+        text += QStringLiteral("\r\rNot copied: ") + skipped.join(QStringLiteral(", ")) + u'.';
+    return text;
+}
 
 constexpr int ClientCursor = 3;
 constexpr int ServerCursor = 2;
@@ -80,8 +101,13 @@ private:
     void windDown();
     // The open record set of the current table; a table that could not be opened has none.
     db::RecordSet& recordSet();
-    // Opens the current table, and reads it once for what its values need on the target.
-    void openTable();
+    // Opens the current table, and reads it once for what its values need on the target; false when
+    // the user chose not to copy it.
+    bool openTable();
+    // The overwrite question; it names what cannot be read of a damaged table.
+    bool askOverwrite();
+    // "Please wait.. Processing table T", in direct mode with the row being read.
+    void showRowInProgress();
     const convert::TableFacts& tableFacts() const;
 
     ConversionRun& m_run;
@@ -109,11 +135,16 @@ private:
     // What the target is, asked once its connection is open.
     convert::TargetDialect dialect = convert::TargetDialect::sqlServer();
     std::optional<convert::TableFacts> facts;
+    convert::ReadCount readCount; // the current table's, from the pass before its CREATE TABLE
     convert::ColumnTypes types = convert::ColumnTypes::Design; // the current table's
     convert::TableReplacement replacement;
     std::vector<TableTally> tallies; // the last one is the current table's
     // The current table's INSERTs waiting to be sent together, in direct mode on a target that takes batches.
     std::optional<convert::InsertBatch> batch;
+    QStringList m_skipped; // tables passed over at the user's word, each with why
+    bool m_stopped = false; // the user left a preview before its list had run
+    bool m_listed = false;  // the preview's list holds statements
+    QElapsedTimer m_rowShown; // since the row was last shown in the progress text
 };
 
 RunOutcome RunSteps::run()
@@ -129,7 +160,10 @@ RunOutcome RunSteps::run()
         return {false, s.failures(), {}, {}, targetFailure, false};
     }
     fillListsAndOpen();
-    s.run(158, [&] { m_run.m_preview.clearStatements(); });
+    s.run(158, [&] {
+        m_run.m_preview.clearStatements();
+        m_listed = false;
+    });
     s.run(160, [&] { m_run.m_datatypes.clearRows(); });
     // 156: the last listed table comes first.
     for (int i = static_cast<int>(m_run.List2.size()) - 1; i >= 0 && !abandoned(); --i) {
@@ -204,28 +238,35 @@ bool RunSteps::convertTable(int i)
     s.run(162, [&] { letEventsRun(); });
     s.run(164, [&] { t = m_run.List2.at(i); });
     tableIndex = i;
-    if (s.test(166, [&] { return MSSQL::IsTableInListbox(m_run.List1, t); })) {
-        s.run(168, [&] {
-            answer =
-                m_ui.askYesNo(m_window.runOwner(), QStringLiteral("Would you like to overwrite ") + t + u'?',
-                              QStringLiteral("Overwrite?"))
-                    ? Yes
-                    : No;
-        });
-    } else {
-        s.run(170, [&] { answer = NotAsked; });
+    // The source table is opened, and read once, before the question: a damaged table is named in
+    // it, and one that cannot be opened costs its one box and leaves the target's table as it is,
+    // rather than dropped with nothing to replace it.
+    s.run(190, [&] { m_window.setProgressText(QStringLiteral("Please wait.. Processing table ") + t); });
+    bool declined = false;
+    if (!s.runPlainly(192, [&] { declined = !openTable(); }) || declined) {
+        if (declined)
+            m_skipped << QStringLiteral("%1 (its memo file is missing)").arg(t);
+        else
+            tallies.push_back({t});
+        s.run(406, [&] { m_window.setProgressText(QString()); });
+        return true;
     }
-    if (!s.test(172, [&] { return answer == No; })) {
+    if (s.test(166, [&] { return MSSQL::IsTableInListbox(m_run.List1, t); }))
+        s.run(168, [&] { answer = askOverwrite() ? Yes : No; });
+    else
+        s.run(170, [&] { answer = NotAsked; });
+    if (s.test(172, [&] { return answer == No; })) {
+        foxpro_rs.reset();
+    } else {
         tallies.push_back({t});
         if (s.test(174, [&] { return m_window.perTablePreview(); })) {
-            s.run(176, [&] { m_run.m_preview.clearStatements(); });
+            s.run(176, [&] {
+                m_run.m_preview.clearStatements();
+                m_listed = false;
+            });
             s.run(178, [&] { m_run.m_datatypes.clearRows(); });
         }
-        // The source table is opened before the target's table is dropped: a table that cannot be
-        // read leaves the one on the target as it is, rather than dropped with nothing to replace it.
-        s.run(190, [&] { m_window.setProgressText(QStringLiteral("Please wait.. Processing table ") + t); });
-        const bool opened = s.run(192, [&] { openTable(); });
-        if (opened && s.test(180, [&] { return answer == Yes; })) {
+        if (s.test(180, [&] { return answer == Yes; })) {
             // In direct mode a replaced table's DROP and CREATE run in one transaction, undone when
             // the CREATE fails.
             const QString drop = convert::dropTableText(t);
@@ -244,12 +285,30 @@ bool RunSteps::convertTable(int i)
         s.run(396, [&] { m_state.SQLFormEndRun = true; });
         if (s.test(398, [&] { return m_window.previewMode() && m_window.perTablePreview(); })) {
             s.run(402, [&] { m_run.m_preview.showModal(); });
-            if (s.test(404, [&] { return m_state.SQLFormEndRun; }))
+            if (s.test(404, [&] { return m_state.SQLFormEndRun; })) {
+                m_stopped = m_listed;
                 return false;
+            }
         }
     }
     s.run(406, [&] { m_window.setProgressText(QString()); });
     return true;
+}
+
+bool RunSteps::askOverwrite()
+{
+    if (!readCount.damaged())
+        return m_ui.askYesNo(m_window.runOwner(), QStringLiteral("Would you like to overwrite ") + t + u'?',
+                             QStringLiteral("Overwrite?"));
+    return m_ui.askYesNo(
+        m_window.runOwner(),
+        QStringLiteral("The source table %1 is damaged: only %2 of its %3 records can be read. Overwrite "
+                       "anyway?\r\r%4")
+            .arg(t)
+            .arg(readCount.readable)
+            .arg(readCount.records())
+            .arg(readCount.firstProblem),
+        ConversionRun::damagedOverwriteTitle());
 }
 
 void RunSteps::createTable()
@@ -313,6 +372,7 @@ void RunSteps::readRows()
     do {
         s.run(338, [&] { letEventsRun(); });
         s.run(342, [&] { ++rowCounter; });
+        showRowInProgress();
         if (!batch) {
             s.run(344, [&] {
                 m_window.setProgressValue(static_cast<double>(rowCounter + 1) /
@@ -329,6 +389,16 @@ void RunSteps::readRows()
         if (!s.run(390, [&] { recordSet().moveNext(); }))
             return;
     } while (!s.test(392, [&] { return recordSet().eof(); }));
+}
+
+void RunSteps::showRowInProgress()
+{
+    constexpr int IntervalMs = 100;
+    if (m_window.previewMode() || (rowCounter > 1 && m_rowShown.isValid() && m_rowShown.elapsed() < IntervalMs))
+        return;
+    m_rowShown.start();
+    m_window.setProgressText(QStringLiteral("Please wait.. Processing table %1 (row %2 of %3)")
+                                 .arg(t, groupedNumber(rowCounter), groupedNumber(rowCount)));
 }
 
 std::optional<QString> RunSteps::insertText()
@@ -362,12 +432,16 @@ void RunSteps::reportUnreadableMemos()
     m_unreadableMemos << text;
 }
 
-void RunSteps::openTable()
+bool RunSteps::openTable()
 {
     facts.reset();
+    readCount = {};
     convert::SourceTable table = convert::openSourceTable(*foxpro_conn, source, t, m_ui, m_window.runOwner());
+    if (!table.rows)
+        return false;
     foxpro_rs = std::move(table.rows);
-    facts = convert::gatherFacts(*table.ahead, dialect);
+    facts = convert::gatherFacts(*table.ahead, dialect, &readCount);
+    return true;
 }
 
 const convert::TableFacts& RunSteps::tableFacts() const
@@ -397,6 +471,7 @@ void RunSteps::endRun()
             return;
         }
         if (s.test(418, [&] { return !m_state.SQLFormOK; })) {
+            m_stopped = m_listed;
             s.run(420, [&] { m_state.mssql_conn->close(); });
             s.run(422, [&] { foxpro_conn->close(); });
             s.run(424, [&] { connectionsOpen = false; });
@@ -410,7 +485,7 @@ void RunSteps::endRun()
     s.run(434, [&] { m_window.setBusyPointer(false); });
     s.run(436, [&] { m_window.setProgressValue(0); });
     s.run(438, [&] { m_window.setProgressText(QStringLiteral("Progress Bar")); });
-    s.run(440, [&] { m_ui.showMessage(m_window.runOwner(), QStringLiteral("Done.")); });
+    s.run(440, [&] { m_ui.showMessage(m_window.runOwner(), runEndText(m_stopped, m_skipped)); });
     s.run(442, [&] { m_run.IsConverting = false; });
 }
 
@@ -444,6 +519,7 @@ bool RunSteps::dispatch(int previewStep, int directStep, const QString& statemen
     if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); })) {
         flushBatch();
         done = m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
+        m_listed = m_listed || done;
     } else if (batch && directStep == 388) {
         // Counted when its batch has been sent.
         batch->add(statement, rowCounter);

@@ -78,13 +78,15 @@ struct RunOutcome
 // after each table or once after all tables.
 //
 // Every step is numbered; a step that fails shows the error box with its number and the run goes on
-// with the next step, so one bad row costs one box and the table keeps going.
+// with the next step, so one bad row costs one box and the table keeps going. A table that cannot be
+// opened costs one box in plain words, and its later steps are not attempted.
 //
 // On a target that takes batches (SQL Server, as the target's dialect says), direct mode sends a table's
 // INSERTs several per round trip (see InsertBatch); each statement still gets its own box with its own
 // diagnostics, and the progress bar moves as each batch is accounted for. Four guards keep a failure from
 // turning into wrong data on the target:
-// - a source table that cannot be opened is not dropped on the target, since nothing would replace it;
+// - a source table that cannot be opened is not dropped on the target, since nothing would replace it,
+//   and one that cannot be read whole is named in the overwrite question, before any DROP;
 // - a row whose values cannot all be read, or whose INSERT text could not be finished, is reported
 //   and not sent: no half-built statement and no text left over from an earlier row is executed;
 // - when a table's CREATE TABLE fails on the target, its rows are not sent either: they would land in
@@ -110,6 +112,9 @@ public:
 
     // PushButton7_Click.
     RunOutcome start();
+
+    // The title of the overwrite question for a source table some of whose records cannot be read.
+    static QString damagedOverwriteTitle() { return QStringLiteral("Overwrite with a damaged table?"); }
 
     bool isConverting() const { return IsConverting; }
 

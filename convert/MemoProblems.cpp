@@ -19,7 +19,7 @@ SourceTable openSourceTable(db::Connection& connection, const FoxProSource& sour
                                         "memo text (memo columns left empty)?")
                              .arg(table),
                          MissingMemoTitle))
-            throw;
+            return {};
     }
     // A connection of its own reads this one table without its memo file; the table's records
     // stay readable after the connection is gone, since they hold their files themselves.

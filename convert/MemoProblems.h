@@ -27,7 +27,7 @@ struct SourceTable
 
 // Opens `table` on the run's source connection. When its memo file is missing, asks once whether to
 // copy the table without its memo text; Yes opens it so (every memo, general and blob value NULL),
-// No lets the reader's error stand.
+// No gives a SourceTable without record sets: the table is not to be copied.
 SourceTable openSourceTable(db::Connection& connection, const FoxProSource& source, const QString& table,
                             UiServices& ui, QObject* owner);
 

@@ -42,13 +42,18 @@ void FactsGatherer::note(const std::vector<db::Value>& row)
     }
 }
 
-TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect)
+TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count)
 {
+    ReadCount counted;
     FactsGatherer gatherer(dialect, rows.fields().size());
     while (!rows.eof()) {
         try {
             gatherer.note(rows.values());
-        } catch (const db::DbError&) {
+            ++counted.readable;
+        } catch (const db::DbError& failure) {
+            if (counted.firstProblem.isEmpty())
+                counted.firstProblem = failure.description();
+            ++counted.unreadable;
         }
         try {
             rows.moveNext();
@@ -56,6 +61,11 @@ TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect)
             break; // the copy's own move to the next row fails there too, and ends its rows
         }
     }
+    // The records a file cut short does not hold came as one row.
+    if (const qint64 missing = rows.missingRecords(); missing > 0)
+        counted.unreadable += missing - 1;
+    if (count)
+        *count = counted;
     return gatherer.facts();
 }
 

@@ -39,8 +39,22 @@ private:
     TableFacts m_facts;
 };
 
-// Reads `rows` to its end and returns the facts of its fields. A row that cannot be read is passed
-// over, and a failed move to the next row ends the pass: copying the rows reports both.
-TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect);
+// How much of a table the pass over it could read: the records whose values it read, those it could
+// not (rows whose values fail, and records the table announces but does not hold), and the reader's
+// description of the first problem.
+struct ReadCount
+{
+    qint64 readable = 0;
+    qint64 unreadable = 0;
+    QString firstProblem;
+
+    bool damaged() const { return unreadable > 0; }
+    qint64 records() const { return readable + unreadable; }
+};
+
+// Reads `rows` to its end and returns the facts of its fields, counting in `count` (when given) what
+// it could read. A row that cannot be read is passed over, and a failed move to the next row ends
+// the pass: copying the rows reports both.
+TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count = nullptr);
 
 } // namespace convert

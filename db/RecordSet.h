@@ -72,6 +72,9 @@ public:
 
     // The number of rows the set holds.
     virtual qint64 recordCount() const = 0;
+    // Records the source announces but does not hold (a file cut short): reading reaches them as one
+    // last row whose values() fails naming them. None for most sources.
+    virtual qint64 missingRecords() const { return 0; }
 
     virtual void close() = 0;
 

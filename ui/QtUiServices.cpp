@@ -46,6 +46,14 @@ void QtUiServices::showError(QObject* owner, const QString& text)
     box.exec();
 }
 
+void QtUiServices::reportPlainly(QObject* owner, const QString& description, const QString& location, int step)
+{
+    QMessageBox box(QMessageBox::Warning, ErrorBox::title(), displayed(description), QMessageBox::Ok,
+                    ownerWidget(owner));
+    box.setDetailedText(displayed(ErrorBox::text(description, location, step)));
+    box.exec();
+}
+
 bool QtUiServices::openUrl(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);

@@ -10,6 +10,7 @@ public:
     void showMessage(QObject* owner, const QString& text, const QString& details) override;
     bool askYesNo(QObject* owner, const QString& text, const QString& title) override;
     void showError(QObject* owner, const QString& text) override;
+    void reportPlainly(QObject* owner, const QString& description, const QString& location, int step) override;
     bool openUrl(const QUrl& url) override;
     bool openDocument(const QString& path) override;
     bool clearClipboard() override;

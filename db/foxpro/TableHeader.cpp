@@ -26,6 +26,14 @@ QString versionProblem(quint8 version)
         .arg(version, 2, 16, QLatin1Char('0'));
 }
 
+// Every table of the dBASE family opens with its version byte and its last update as year, month
+// and day; some writers leave the date zero. A month or day beyond those can only be another kind of
+// file, such as text, whose first byte would otherwise be read as a version.
+bool looksLikeTable(const char* prefix)
+{
+    return static_cast<quint8>(prefix[2]) <= 12 && static_cast<quint8>(prefix[3]) <= 31;
+}
+
 bool isAccepted(quint8 version)
 {
     switch (version) {
@@ -211,6 +219,8 @@ TableHeader readTableHeader(ByteSource& source)
     char prefix[PrefixSize];
     if (!source.read(0, prefix, PrefixSize))
         refuse(source, QStringLiteral("the file is too short to be a table (%1 bytes).").arg(source.size()));
+    if (!looksLikeTable(prefix))
+        throw DbError(QStringLiteral("%1 is not a dBASE or FoxPro table.").arg(source.name()));
     TableHeader header;
     header.version = static_cast<quint8>(prefix[0]);
     if (!isAccepted(header.version))

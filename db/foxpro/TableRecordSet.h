@@ -24,6 +24,10 @@ public:
     void moveNext() override;
     // The live records the file holds (the shortfall row is not one of them).
     qint64 recordCount() const override;
+    qint64 missingRecords() const override
+    {
+        return qint64(m_table->header().recordCount) - m_table->wholeRecords();
+    }
     void close() override;
     UnreadableValues unreadableValues() const override { return m_table->unreadableMemos(); }
     TextCodePage textCodePage() const override

@@ -1,5 +1,7 @@
 #include "tests/support/FakeUiServices.h"
 
+#include "base/ErrorBox.h"
+
 void FakeUiServices::showMessage(QObject* owner, const QString& text, const QString& details)
 {
     calls.push_back({Kind::Message, owner, text, applicationTitle(), {}, details});
@@ -25,6 +27,12 @@ bool FakeUiServices::askYesNo(QObject* owner, const QString& text, const QString
 void FakeUiServices::showError(QObject* owner, const QString& text)
 {
     calls.push_back({Kind::Error, owner, text, {}, {}, {}});
+}
+
+void FakeUiServices::reportPlainly(QObject* owner, const QString& description, const QString& location,
+                                   int step)
+{
+    calls.push_back({Kind::Error, owner, description, {}, {}, ErrorBox::text(description, location, step)});
 }
 
 bool FakeUiServices::openUrl(const QUrl& url)

@@ -34,12 +34,14 @@ public:
         QString text;    // message, question, error text, address, path, clipboard text or prompt
         QString title;   // question title, dialog title or filter
         QString extra;   // start folder / start file
-        QString details; // a message's details
+        QString details; // a message's or a plain error's details
     };
 
     void showMessage(QObject* owner, const QString& text, const QString& details) override;
     bool askYesNo(QObject* owner, const QString& text, const QString& title) override;
     void showError(QObject* owner, const QString& text) override;
+    // An error whose text is the description alone and whose details name the location.
+    void reportPlainly(QObject* owner, const QString& description, const QString& location, int step) override;
     bool openUrl(const QUrl& url) override;
     bool openDocument(const QString& path) override;
     bool clearClipboard() override;
