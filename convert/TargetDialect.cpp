@@ -17,8 +17,9 @@ bool isDoubleByte(int codePage)
     return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
 }
 
-// The characters a code page holds, found by decoding every byte (and for the East Asian code pages
-// every lead and trail byte pair) with the same tables that read the source.
+// The characters a code page holds: what its bytes (and for the East Asian code pages its byte pairs)
+// decode to with the same tables that read the source. A byte the code page leaves undefined holds
+// nothing, though the reader keeps it as the character of the same number.
 std::bitset<0x10000> decodeRepertoire(int codePage)
 {
     std::bitset<0x10000> held;
@@ -26,26 +27,11 @@ std::bitset<0x10000> decodeRepertoire(int codePage)
         held.set(std::size_t(c));
     if (codePage <= 0)
         return held;
-    db::foxpro::CodePage decoder(codePage);
+    const db::foxpro::CodePage decoder(codePage);
     if (decoder.number() != codePage)
         return held; // not a code page we know: only ASCII is certain
-    const auto note = [&](QByteArrayView bytes) {
-        const QString text = decoder.decode(bytes);
-        if (text.size() == 1 && text.at(0) != QChar::ReplacementCharacter)
-            held.set(text.at(0).unicode());
-    };
-    for (int byte = 0x80; byte < 0x100; ++byte) {
-        const char one = char(byte);
-        note(QByteArrayView(&one, 1));
-    }
-    if (isDoubleByte(codePage)) {
-        for (int lead = 0x81; lead < 0xFF; ++lead) {
-            for (int trail = 0x40; trail < 0xFF; ++trail) {
-                const char pair[2] = {char(lead), char(trail)};
-                note(QByteArrayView(pair, 2));
-            }
-        }
-    }
+    for (const QChar c : decoder.characters())
+        held.set(c.unicode());
     return held;
 }
 

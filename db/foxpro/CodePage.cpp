@@ -1,5 +1,8 @@
 #include "db/foxpro/CodePage.h"
 
+#include <QMutex>
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -96,6 +99,47 @@ constexpr char16_t Kamenicky[48] = {
     0x0148, 0x0147, 0x016E, 0x00D4, 0x0161, 0x0159, 0x0155, 0x0154, 0x00BC, 0x00A7, 0x00AB, 0x00BB,
 };
 
+// Where the converter's table reads a byte otherwise than Windows does: the IBM tables give 0xE6 as
+// the Greek mu where Windows gives the micro sign, and leave 0xAA of code page 852 undefined (Windows:
+// the not sign); the converter reads 0xAA of code page 1253, which Windows leaves undefined (0 here),
+// as the feminine ordinal; and it has no character for five single bytes of code page 932 that
+// Windows maps.
+struct WindowsReading
+{
+    const char* converter;
+    quint8 byte;
+    char16_t character;
+};
+
+constexpr WindowsReading WindowsReadings[] = {
+    {"IBM437", 0xE6, 0x00B5},      {"IBM860", 0xE6, 0x00B5},      {"IBM861", 0xE6, 0x00B5},
+    {"IBM863", 0xE6, 0x00B5},      {"IBM865", 0xE6, 0x00B5},      {"IBM852", 0xAA, 0x00AC},
+    {"windows-1253", 0xAA, 0},
+    {"windows-31j", 0x80, 0x0080}, {"windows-31j", 0xA0, 0xF8F0}, {"windows-31j", 0xFD, 0xF8F1},
+    {"windows-31j", 0xFE, 0xF8F2}, {"windows-31j", 0xFF, 0xF8F3},
+};
+
+// What the converter gives for `bytes` alone: one character, or 0 for none (a lead byte waiting for
+// its trail, or bytes it has no character for, which it reads as U+FFFD or U+001A).
+char16_t convertOne(QStringDecoder& decoder, QByteArrayView bytes)
+{
+    decoder.resetState();
+    const QString one = decoder.decode(bytes);
+    if (one.size() != 1 || one.at(0) == QChar::ReplacementCharacter || one.at(0) == u'\x1A')
+        return 0;
+    return one.at(0).unicode();
+}
+
+// Windows' tables give a byte that a single-byte code page leaves undefined the C1 control of the same
+// number, or (Thai) a private-use character, and the converter follows them: neither is a character of
+// the code page. Apple's logo U+F8FF is a real character of the Macintosh code page.
+bool isDefinedCharacter(char16_t c)
+{
+    const bool control = c >= 0x80 && c < 0xA0;
+    const bool privateUse = c >= 0xE000 && c < 0xF8FF;
+    return c != 0 && !control && !privateUse;
+}
+
 // Most stored text is ASCII, which every code page here reads alike: test eight bytes at a time.
 bool isAscii(QByteArrayView bytes)
 {
@@ -114,6 +158,78 @@ bool isAscii(QByteArrayView bytes)
 bool isDoubleByte(int number)
 {
     return number == 932 || number == 936 || number == 949 || number == 950;
+}
+
+QByteArray converterOf(int number)
+{
+    const char* name = converterName(number);
+    return name ? QByteArray(name) : windowsName(number);
+}
+
+// The converter of code page `number`, or of Windows-1252 when there is none.
+QStringDecoder converterFor(int& number)
+{
+    QStringDecoder decoder(converterOf(number).constData());
+    if (!decoder.isValid()) {
+        number = CodePage::Default;
+        decoder = QStringDecoder(windowsName(number).constData());
+    }
+    return decoder;
+}
+
+void applyWindowsReadings(int number, std::array<char16_t, 256>& table)
+{
+    const QByteArray name = converterOf(number);
+    for (const WindowsReading& reading : WindowsReadings) {
+        if (name == reading.converter)
+            table[reading.byte] = reading.character;
+    }
+}
+
+} // namespace
+
+// Single bytes and byte pairs of an East Asian code page, read once through the converter: a byte
+// pair's table stays the same for every table of that code page.
+struct CodePage::DoubleByteTable
+{
+    std::array<char16_t, 256> single{}; // 0 for a lead byte, and for a byte that is no character
+    std::bitset<256> lead;
+    std::vector<char16_t> pairs = std::vector<char16_t>(256 * 256); // [lead * 256 + trail], 0: none
+
+    explicit DoubleByteTable(int number)
+    {
+        QStringDecoder decoder = converterFor(number);
+        for (int byte = 0; byte < 0x80; ++byte)
+            single[byte] = static_cast<char16_t>(byte);
+        for (int byte = 0x80; byte < 0x100; ++byte) {
+            const char c = static_cast<char>(byte);
+            single[byte] = convertOne(decoder, QByteArrayView(&c, 1));
+            decoder.resetState();
+            lead[byte] = QString(decoder.decode(QByteArrayView(&c, 1))).isEmpty(); // waits for its trail
+        }
+        applyWindowsReadings(number, single);
+        for (int first = 0x80; first < 0x100; ++first) {
+            if (!lead[first])
+                continue;
+            for (int trail = 0x40; trail < 0x100; ++trail) {
+                const char pair[2] = {static_cast<char>(first), static_cast<char>(trail)};
+                pairs[first * 256 + trail] = convertOne(decoder, QByteArrayView(pair, 2));
+            }
+        }
+    }
+};
+
+namespace {
+
+std::shared_ptr<const CodePage::DoubleByteTable> doubleByteTable(int number)
+{
+    static QMutex mutex;
+    static std::map<int, std::shared_ptr<const CodePage::DoubleByteTable>> built;
+    const QMutexLocker lock(&mutex);
+    auto& entry = built[number];
+    if (!entry)
+        entry = std::make_shared<const CodePage::DoubleByteTable>(number);
+    return entry;
 }
 
 } // namespace
@@ -186,16 +302,9 @@ QString CodePage::originName(Origin origin)
 
 CodePage::CodePage(int number) : m_number(number)
 {
-    const char* name = converterName(number);
-    const QByteArray windows = windowsName(number);
-    QStringDecoder decoder(name ? name : windows.constData());
-    if (!decoder.isValid()) {
-        m_number = Default;
-        decoder = QStringDecoder(windowsName(Default).constData());
-    }
+    QStringDecoder decoder = converterFor(m_number);
     if (isDoubleByte(m_number)) {
-        m_singleByte = false;
-        m_decoder = std::move(decoder);
+        m_pairs = doubleByteTable(m_number);
         return;
     }
     // The lower half is ASCII in every code page here; it is not taken from the converter, which
@@ -204,14 +313,17 @@ CodePage::CodePage(int number) : m_number(number)
         m_table[byte] = static_cast<char16_t>(byte);
     for (int byte = 0x80; byte < 256; ++byte) {
         const char c = static_cast<char>(byte);
-        decoder.resetState();
-        const QString one = decoder.decode(QByteArrayView(&c, 1));
-        const bool defined = one.size() == 1 && one.at(0) != QChar::ReplacementCharacter;
-        m_table[byte] = defined ? one.at(0).unicode() : static_cast<char16_t>(byte);
+        m_table[byte] = convertOne(decoder, QByteArrayView(&c, 1));
     }
-    const char16_t* own = number == 620 ? Mazovia : number == 895 ? Kamenicky : nullptr;
+    applyWindowsReadings(m_number, m_table);
+    const char16_t* own = m_number == 620 ? Mazovia : m_number == 895 ? Kamenicky : nullptr;
     if (own)
         std::copy(own, own + 48, m_table.begin() + 0x80);
+    for (int byte = 0x80; byte < 256; ++byte) {
+        m_defined[byte] = isDefinedCharacter(m_table[byte]);
+        if (!m_defined[byte])
+            m_table[byte] = static_cast<char16_t>(byte);
+    }
 }
 
 QString CodePage::decode(QByteArrayView bytes)
@@ -221,23 +333,68 @@ QString CodePage::decode(QByteArrayView bytes)
     return text;
 }
 
-void CodePage::decode(QByteArrayView bytes, QString& text)
+int CodePage::decode(QByteArrayView bytes, QString& text)
 {
     if (isAscii(bytes)) {
         text = QLatin1StringView(bytes.data(), bytes.size());
-        return;
+        return 0;
     }
-    if (!m_singleByte) {
-        m_decoder.resetState();
-        text = m_decoder.decode(bytes);
-        m_decoder.resetState();
-        return;
-    }
+    if (m_pairs)
+        return decodeDoubleByte(bytes, text);
     text.resize(bytes.size());
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     for (qsizetype i = 0; i < bytes.size(); ++i)
         out[i] = m_table[in[i]];
+    return 0;
+}
+
+// No more characters than bytes come out, so `text` is sized once and cut to what was written.
+int CodePage::decodeDoubleByte(QByteArrayView bytes, QString& text) const
+{
+    const DoubleByteTable& table = *m_pairs;
+    text.resize(bytes.size());
+    char16_t* const start = reinterpret_cast<char16_t*>(text.data());
+    char16_t* out = start;
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    int missing = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char byte = in[i];
+        char16_t c = table.single[byte];
+        if (table.lead[byte])
+            c = i + 1 < size ? table.pairs[byte * 256 + in[i + 1]] : 0;
+        if (c == 0) {
+            c = QChar::ReplacementCharacter;
+            ++missing;
+        } else if (table.lead[byte]) {
+            ++i;
+        }
+        *out++ = c;
+    }
+    text.resize(out - start);
+    return missing;
+}
+
+QString CodePage::characters() const
+{
+    QString all;
+    if (m_pairs) {
+        for (int byte = 0x80; byte < 256; ++byte) {
+            if (m_pairs->single[byte] != 0)
+                all += QChar(m_pairs->single[byte]);
+        }
+        for (char16_t c : m_pairs->pairs) {
+            if (c != 0)
+                all += QChar(c);
+        }
+    } else {
+        for (int byte = 0; byte < 256; ++byte) {
+            if (byte < 0x80 || m_defined[byte])
+                all += QChar(m_table[byte]);
+        }
+    }
+    return all;
 }
 
 } // namespace db::foxpro

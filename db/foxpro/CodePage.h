@@ -2,17 +2,21 @@
 
 #include <QByteArrayView>
 #include <QString>
-#include <QStringDecoder>
 
 #include <array>
+#include <bitset>
+#include <memory>
 #include <vector>
 
 namespace db::foxpro {
 
 // The character set a table's text is stored in, chosen by the code page mark in its header.
-// Single-byte code pages decode through a 256-entry table built once; the four East Asian double-byte
-// code pages go through a converter. A byte a code page leaves undefined reads as the character with
-// the same number (U+0080..U+00FF), so no byte is ever lost or replaced.
+// Bytes read as Windows reads them. Single-byte code pages decode through a 256-entry table built once;
+// a byte a single-byte code page leaves undefined reads as the character with the same number
+// (U+0080..U+00FF), so no byte is ever lost or replaced. The four East Asian double-byte code pages
+// decode through a table of their byte pairs, built once per program; a lead byte whose trail byte
+// is missing (cut off by the end of the field) or does not pair with it reads as U+FFFD, and the trail
+// byte is read on its own.
 class CodePage
 {
 public:
@@ -48,14 +52,23 @@ public:
 
     int number() const { return m_number; }
     QString decode(QByteArrayView bytes);
-    // Decodes into `text`, reusing its storage when it has room: one string serves a field in every record.
-    void decode(QByteArrayView bytes, QString& text);
+    // Decodes into `text`, reusing its storage when it has room: one string serves a field in every
+    // record. Returns how many bytes were no character (each read as U+FFFD): 0 but for a lead byte of
+    // a double-byte code page without its trail byte.
+    int decode(QByteArrayView bytes, QString& text);
+    // Every character a byte or byte pair of this code page stands for; bytes the code page leaves
+    // undefined stand for none.
+    QString characters() const;
+
+    struct DoubleByteTable;
 
 private:
+    int decodeDoubleByte(QByteArrayView bytes, QString& text) const;
+
     int m_number;
-    bool m_singleByte = true;
     std::array<char16_t, 256> m_table{};
-    QStringDecoder m_decoder;
+    std::bitset<256> m_defined;
+    std::shared_ptr<const DoubleByteTable> m_pairs; // the double-byte code pages' table; null otherwise
 };
 
 } // namespace db::foxpro

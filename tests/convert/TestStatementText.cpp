@@ -3,6 +3,7 @@
 #include "convert/TypeMapping.h"
 #include "db/AdoType.h"
 #include "db/MemoryRecordSet.h"
+#include "db/foxpro/CodePage.h"
 
 #include <QFile>
 #include <QtTest>
@@ -237,6 +238,45 @@ private slots:
             QVERIFY2(!dialect.holdsAll(QString(c)), qPrintable(QString(c)));
         QVERIFY(
             TargetDialect::sqlServer(TargetDialect::Utf8CodePage).holdsAll(held + notHeld + "\U0001F600"));
+    }
+
+    // Every single-byte code page the reader knows, against a table generated from Python's codecs
+    // (tests/convert/data): the reader gives each defined byte its character and keeps an undefined one
+    // as the character of its number, and a database of that code page holds exactly the characters its
+    // defined bytes stand for.
+    void codePagesHoldWhatTheirBytesDecodeTo_data()
+    {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QStringList>("bytes");
+        QFile file(QStringLiteral(FERRANDINE_SOURCE_DIR "/tests/convert/data/single-byte-code-pages.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        while (!file.atEnd()) {
+            const QStringList cells = QString::fromLatin1(file.readLine()).trimmed().split(u' ');
+            if (!cells.first().startsWith(u'#'))
+                QTest::newRow(qPrintable(cells.first())) << cells.first().toInt() << cells.mid(1);
+        }
+    }
+    void codePagesHoldWhatTheirBytesDecodeTo()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QStringList, bytes);
+        QCOMPARE(bytes.size(), 128);
+        db::foxpro::CodePage reader(codePage);
+        std::vector<bool> held(0x10000);
+        for (int byte = 0x80; byte < 0x100; ++byte) {
+            const QString& cell = bytes[byte - 0x80];
+            const bool defined = cell != QLatin1String("-");
+            const char16_t expected = defined ? char16_t(cell.toUInt(nullptr, 16)) : char16_t(byte);
+            const char c = char(byte);
+            QCOMPARE(reader.decode(QByteArrayView(&c, 1)), QString(QChar(expected)));
+            if (defined)
+                held[expected] = true;
+        }
+        const TargetDialect dialect = TargetDialect::sqlServer(codePage);
+        for (char16_t u = 0x80; u < 0xD800; ++u)
+            QVERIFY2(dialect.holdsAll(QString(QChar(u))) == held[u], qPrintable(QString::number(u, 16)));
+        for (char32_t u = 0xE000; u < 0x10000; ++u)
+            QVERIFY2(dialect.holdsAll(QString(QChar(u))) == held[u], qPrintable(QString::number(u, 16)));
     }
 
     void replacementPairsAreTheDropAndCreateOfOneTable_data()

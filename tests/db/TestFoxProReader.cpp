@@ -415,6 +415,13 @@ private slots:
             << 0xC8 << none << QByteArray("\x8A\xB9") << QStringLiteral("Šą");
         QTest::newRow("Chinese Windows")
             << 0x7A << none << QByteArray("\xD6\xD0\xCE\xC4") << QStringLiteral("中文");
+        QTest::newRow("Japanese Windows, bytes only Windows maps")
+            << 0x7B << none << QByteArray("\x80\xA0\xFD\xFE\xFF")
+            << QStringLiteral("\u0080\uF8F0\uF8F1\uF8F2\uF8F3");
+        QTest::newRow("Japanese Windows, pairs and half-width")
+            << 0x7B << none << QByteArray("\x82\xA0\xB1\x81\x80") << QStringLiteral("あｱ÷");
+        QTest::newRow("Japanese Windows, lead bytes without their trail")
+            << 0x7B << none << QByteArray("\x85|ab\x82") << QStringLiteral("\uFFFD|ab\uFFFD");
         QTest::newRow("no mark") << 0x00 << none << QByteArray("\x80\xE9") << QStringLiteral("€é");
         QTest::newRow("unknown mark") << 0xEE << none << QByteArray("\x80\x8D") << QStringLiteral("€\u008D");
         QTest::newRow("no mark, 866 chosen")
