@@ -212,7 +212,8 @@ std::optional<QString> takeValue(QStringList& arguments, const QString& name, co
 }
 
 // What the statements are written for, where nothing can be asked: a SQL Server database of the
-// code page "--code-page N" gives (1252, its default, when not given), with the column types
+// collation "--collation NAME" (by default one that takes TEXT columns) and of the code page
+// "--code-page N" gives (by default the collation's, or 1252 without one), with the column types
 // "--types design|native" chooses (design by default).
 struct Target
 {
@@ -222,10 +223,19 @@ struct Target
 
 std::optional<Target> takeTarget(QStringList& arguments, Streams& streams)
 {
-    const std::optional<QString> codePage = takeValue(
-        arguments, QStringLiteral("--code-page"), QString::number(convert::TargetDialect::DefaultCodePage));
+    const std::optional<QString> collation = takeValue(arguments, QStringLiteral("--collation"), QString());
+    const std::optional<QString> codePage =
+        takeValue(arguments, QStringLiteral("--code-page"),
+                  QString::number(collation && !collation->isEmpty()
+                                      ? convert::TargetDialect::codePageOfCollation(*collation)
+                                      : convert::TargetDialect::DefaultCodePage));
     const std::optional<QString> types =
         takeValue(arguments, QStringLiteral("--types"), QStringLiteral("design"));
+    if (!collation) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: --collation takes a collation name, such as "
+                                             "Latin1_General_100_CI_AS_SC_UTF8"));
+        return std::nullopt;
+    }
     bool number = false;
     const int page = codePage ? codePage->toInt(&number) : 0;
     if (!number || page < 0) {
@@ -237,9 +247,9 @@ std::optional<Target> takeTarget(QStringList& arguments, Streams& streams)
         streams.err.writeLine(QStringLiteral("ferrandine-cli: --types takes design or native"));
         return std::nullopt;
     }
-    return Target{convert::TargetDialect::sqlServer(page), *types == QLatin1String("native")
-                                                               ? convert::ColumnTypes::Native
-                                                               : convert::ColumnTypes::Design};
+    return Target{convert::TargetDialect::sqlServer(page, *collation), *types == QLatin1String("native")
+                                                                           ? convert::ColumnTypes::Native
+                                                                           : convert::ColumnTypes::Design};
 }
 
 // The CREATE and INSERT statements of one table, one per line, as a preview lists them: the table is
@@ -274,7 +284,7 @@ int columns(const QStringList& given, const db::foxpro::ReaderOptions& reader, S
         return 1;
     if (arguments.size() != 2) {
         streams.err.writeLine(QStringLiteral("ferrandine-cli: usage: ferrandine-cli columns SOURCE TABLE "
-                                             "[--code-page N] [--types design|native]"));
+                                             "[--collation NAME] [--code-page N] [--types design|native]"));
         return 1;
     }
     const convert::TargetDialect& dialect = target->dialect;
@@ -304,7 +314,7 @@ int sql(const QStringList& given, const db::foxpro::ReaderOptions& reader, Strea
         return 1;
     if (arguments.isEmpty()) {
         streams.err.writeLine(QStringLiteral("ferrandine-cli: usage: ferrandine-cli sql SOURCE [TABLE...] "
-                                             "[--code-page N] [--types design|native]"));
+                                             "[--collation NAME] [--code-page N] [--types design|native]"));
         return 1;
     }
     return guarded(streams, [&] {
@@ -334,12 +344,14 @@ std::vector<Command> sourceCommands()
              "      user: --source-code-page N, guess: --source-code-page guess). A table that cannot\n"
              "      be opened is listed by name alone and its error is reported."),
          1, 1, tables},
-        {QStringLiteral("columns"), QStringLiteral("SOURCE TABLE [--code-page N] [--types design|native]"),
+        {QStringLiteral("columns"),
+         QStringLiteral("SOURCE TABLE [--collation NAME] [--code-page N] [--types design|native]"),
          QStringLiteral(
              "Lists a table's columns, one per line, tab-separated: name, ADO type code, ADO type "
              "name,\n      match key and SQL Server type (the rows of the Datatypes Conversion window), "
-             "for a\n      database of code page N and the column types chosen, as sql does."),
-         2, 6, columns},
+             "for a\n      database of that collation and code page and the column types chosen, as sql "
+             "does."),
+         2, 8, columns},
         {QStringLiteral("rows"), QStringLiteral("SOURCE TABLE"),
          QStringLiteral(
              "Prints a table as JSON Lines: first {\"table\": ..., \"columns\": [{\"name\", \"type\", "
@@ -350,14 +362,17 @@ std::vector<Command> sourceCommands()
              "      date-times \"yyyy-mm-ddThh:mm:ss[.fff]\"; logicals true/false; bytes {\"hex\": "
              "\"...\"}."),
          2, 2, rows},
-        {QStringLiteral("sql"), QStringLiteral("SOURCE [TABLE...] [--code-page N] [--types design|native]"),
+        {QStringLiteral("sql"),
+         QStringLiteral("SOURCE [TABLE...] [--collation NAME] [--code-page N] [--types design|native]"),
          QStringLiteral(
              "Prints the CREATE TABLE and INSERT statements a preview lists, one per line, table by\n"
              "      table: the named tables in that order, or every table in the order of a run. They are\n"
-             "      written for a SQL Server database of code page N (default 1252; 65001 for a UTF-8\n"
-             "      collation): text that code page cannot hold goes into NVARCHAR columns. --types native\n"
-             "      creates SQL Server's own column types (DATE, DATETIME2, BIT, MONEY, VARCHAR(n)...)\n"
-             "      instead of the designed mapping."),
+             "      written for a SQL Server database of that collation (TEXT columns are VARCHAR(MAX) "
+             "under\n"
+             "      UTF-8, _SC and version-140 collations) and of code page N (by default the collation's,\n"
+             "      else 1252; 65001 for a UTF-8 collation): text that code page cannot hold goes into\n"
+             "      NVARCHAR columns. --types native creates SQL Server's own column types (DATE,\n"
+             "      DATETIME2, BIT, MONEY, VARCHAR(n)...) instead of the designed mapping."),
          1, -1, sql},
     };
 }

@@ -44,8 +44,11 @@ void appendCurrency(TextOut& out, qint64 tenThousandths)
     appendDigits(out, fraction, digits);
 }
 
+// No bytes are the empty text, which an INSERT sends as NULL like every empty value.
 void appendHex(TextOut& out, const QByteArray& bytes)
 {
+    if (bytes.isEmpty())
+        return;
     appendAscii(out, "0x");
     appendHexDigits(out, bytes);
 }
@@ -63,8 +66,9 @@ void appendDoubling(TextOut& out, QStringView text, char16_t mark)
     out.append(from, static_cast<std::size_t>(end - from));
 }
 
-// A joined value longer than this many characters may pass 8000 bytes.
-constexpr qsizetype LongJoin = 4000;
+// The most pieces a value is joined from: a long chain of joins is refused by the server (nested too
+// deeply) and by SQLite (an expression tree deeper than 1000).
+constexpr int MaxJoinedPieces = 32;
 
 // Where the literal that starts at `from` must end: at a NUL (not included), or after a backslash
 // that precedes a line break when the dialect drops such pairs; `end` when neither comes.
@@ -117,10 +121,15 @@ void appendTextLiteral(TextOut& out, QStringView text, bool national, const Targ
         appendQuoted(out, text, national);
         return;
     }
-    if (text.size() > LongJoin)
-        appendView(out, dialect.longJoinPrefix(national));
-    for (bool first = true; from != end; first = false) {
-        if (!first)
+    const std::size_t start = out.size();
+    appendView(out, dialect.joinPrefix(text, national));
+    for (int pieces = 0; from != end; ++pieces) {
+        if (pieces == MaxJoinedPieces) {
+            out.resize(start);
+            dialect.appendHexText(out, text, national);
+            return;
+        }
+        if (pieces > 0)
             appendView(out, dialect.joinOperator());
         if (*from == 0) {
             appendView(out, dialect.nulCharacter(national));
@@ -198,7 +207,10 @@ void ValueFormat::appendLiteral(TextOut& out, const db::Value& value, bool natio
         else
             appendTextLiteral(out, *text, national, dialect);
     } else if (const auto* bytes = std::get_if<QByteArray>(&value)) {
-        dialect.appendBinary(out, *bytes);
+        if (bytes->isEmpty())
+            appendNull(out);
+        else
+            dialect.appendBinary(out, *bytes);
     } else if (const auto* flag = std::get_if<bool>(&value); flag && m_bitNumbers) {
         out.push_back(*flag ? u'1' : u'0');
     } else {

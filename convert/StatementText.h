@@ -29,7 +29,7 @@ namespace convert {
 //   C/POSIX locale; date-times as the date, a blank and "hh:mm:ss" (with ".zzz" when the milliseconds
 //   are not zero); an invalid date or date-time as the empty text;
 // - booleans as "True" and "False";
-// - bytes as a hexadecimal literal, "0x4A6F" ("0x" for no bytes; X'4A6F' on SQLite).
+// - bytes as a hexadecimal literal, "0x4A6F" (X'4A6F' on SQLite); no bytes as the empty text.
 class ValueFormat
 {
 public:
@@ -52,8 +52,8 @@ private:
     friend class InsertBuilder;
 
     void appendText(TextOut& out, const db::Value& value) const;
-    // Appends the value as an INSERT writes it: NULL for NULL and for an empty text, the dialect's
-    // binary literal for bytes, otherwise the text between single quotes with every quote in it
+    // Appends the value as an INSERT writes it: NULL for NULL, an empty text and no bytes, the
+    // dialect's binary literal for bytes, otherwise the text between single quotes with every quote in it
     // doubled (N'...' when `national`), written so that the target keeps every character (see
     // appendTextLiteral).
     void appendLiteral(TextOut& out, const db::Value& value, bool national,
@@ -81,8 +81,10 @@ QString createTableText(const QString& table, const std::vector<db::Field>& fiel
 // quote doubled, with N before the quote when `national`. What a literal cannot carry is written
 // beside it and joined on with the dialect's operator: a NUL (which ends the statement text for some
 // drivers) as CHAR(0), NCHAR(0) or char(0); and on SQL Server a backslash right before a line break
-// ends its literal, the break starting the next one: 'C:\'+'<CR><LF>next'. A long value joined so
-// starts with an empty literal of a MAX type, so that joining does not cut it at 8000 bytes.
+// ends its literal, the break starting the next one: 'C:\'+'<CR><LF>next'. A value joined so that
+// passes 8000 bytes on the target starts with an empty literal of a MAX type, so that joining does
+// not cut it; one that would need more than a few dozen pieces is one hexadecimal literal converted
+// to text instead.
 void appendTextLiteral(TextOut& out, QStringView text, bool national, const TargetDialect& dialect);
 
 // Builds the INSERT statements of one table, "INSERT INTO [t] VALUES('1', NULL, 'x')": no column list,

@@ -11,6 +11,7 @@ namespace {
 // A decimal's text is plain: an optional "-", digits, optionally "." and digits.
 void noteDecimal(QStringView text, ColumnFacts& facts)
 {
+    facts.numberLength = std::max(facts.numberLength, int(text.size()));
     if (text.startsWith(u'-'))
         text = text.sliced(1);
     qsizetype point = text.indexOf(u'.');

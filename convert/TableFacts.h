@@ -18,6 +18,8 @@ struct ColumnFacts
     // declares: FoxPro drops decimals to fit a number, other writers store more decimals.
     int integerDigits = 0;
     int decimals = 0;
+    // The longest stored number's text, in characters.
+    int numberLength = 0;
 
     friend bool operator==(const ColumnFacts&, const ColumnFacts&) = default;
 };

@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringView>
 
-#include <bitset>
 #include <memory>
+#include <vector>
 
 namespace db {
 class Connection;
@@ -22,7 +22,9 @@ namespace convert {
 // SQL Server keeps a varchar value in the code page of its database: a character that code page
 // cannot hold is replaced for good, so such text needs national types (NVARCHAR, N'...'). Inside a
 // string literal it takes a backslash right before a line break (LF or CR LF) as a line continuation
-// and drops both. SQLite keeps any text as it is given and knows no such rule.
+// and drops both. A database whose collation is a UTF-8 or supplementary-character one, or of version
+// 140, refuses TEXT columns (error 4188): there they are VARCHAR(MAX). SQLite keeps any text as it is
+// given and knows no such rule.
 class TargetDialect
 {
 public:
@@ -31,18 +33,27 @@ public:
     // The code page of SQL Server's UTF-8 collations, which hold every character.
     static constexpr int Utf8CodePage = 65001;
 
-    // A SQL Server database whose varchar columns use `codePage`; 0 (a Unicode-only collation) holds
-    // ASCII only in varchar, and so does a code page this program does not know.
-    static TargetDialect sqlServer(int codePage = DefaultCodePage);
+    // A SQL Server database of the collation `collation` (empty: one that takes TEXT columns) whose
+    // varchar columns use `codePage`; 0 (a Unicode-only collation) holds ASCII only in varchar, and
+    // so does a code page this program does not know.
+    static TargetDialect sqlServer(int codePage = DefaultCodePage, QStringView collation = {});
     static TargetDialect sqlite();
 
     // Asks an open target connection what it is: its driver's DBMS name and, for SQL Server, the
-    // code page of the database's collation. A question the target cannot answer leaves SQL Server
-    // with the default code page.
+    // name and the code page of the database's collation. A question the target cannot answer leaves
+    // SQL Server with the default code page and TEXT columns.
     static TargetDialect ofConnection(db::Connection& connection);
+
+    // The code page SQL Server gives the varchar data of a collation, by its name, for where the
+    // server cannot be asked: 65001 for the UTF-8 collations, 0 for the Unicode-only ones, and the
+    // Windows code page of its language otherwise (1252 for a name this program does not know).
+    static int codePageOfCollation(QStringView collation);
 
     bool isSqlServer() const { return m_sqlServer; }
     int codePage() const { return m_codePage; }
+    // The type of long text where the designed mapping says TEXT: TEXT, or VARCHAR(MAX) where the
+    // collation refuses TEXT.
+    QString longTextType() const;
 
     // Whether a plain (varchar) literal keeps every character of `text`.
     bool holdsAll(QStringView text) const;
@@ -58,9 +69,15 @@ public:
     QStringView nulCharacter(bool national) const;
     // Whether a backslash before a line break must end its literal so the server keeps both.
     bool splitsBackslashBeforeBreak() const { return m_sqlServer; }
-    // Text joined from pieces of up to 8000 bytes stays that short on SQL Server unless the first
-    // operand is a MAX type: put before a long joined value. Empty when no such limit exists.
-    QStringView longJoinPrefix(bool national) const;
+    // Text joined from pieces stays within 8000 bytes on SQL Server unless the first operand is of a
+    // MAX type: what goes before `text` joined so, when it takes more than 8000 bytes as varchar of
+    // the code page (as nvarchar: two bytes a UTF-16 unit). Empty when it fits, and where no such
+    // limit exists.
+    QStringView joinPrefix(QStringView text, bool national) const;
+    // Appends `text` as one hexadecimal literal converted to text, for a value that would need too
+    // many joined pieces: SQL Server CAST(0x... AS VARCHAR(MAX)) holding the code page's bytes
+    // (NVARCHAR(MAX) holding UTF-16LE when `national`), SQLite CAST(X'...' AS TEXT) holding UTF-8.
+    void appendHexText(TextOut& out, QStringView text, bool national) const;
 
     // The column type of binary data and the literal of a binary value.
     QString binaryType() const;
@@ -84,19 +101,25 @@ public:
 
     friend bool operator==(const TargetDialect& a, const TargetDialect& b)
     {
-        return a.m_sqlServer == b.m_sqlServer && a.m_codePage == b.m_codePage;
+        return a.m_sqlServer == b.m_sqlServer && a.m_codePage == b.m_codePage &&
+               a.m_legacyLobTypes == b.m_legacyLobTypes;
     }
 
-private:
-    using Repertoire = std::bitset<0x10000>;
+    // For each character of the Basic Multilingual Plane its bytes in the code page: one byte, or a
+    // lead and a trail byte as (lead << 8 | trail); 0 for a character the code page does not hold.
+    using Encoding = std::vector<quint16>;
 
-    TargetDialect(bool sqlServer, int codePage);
+private:
+    TargetDialect(bool sqlServer, int codePage, bool legacyLobTypes);
+
+    // The bytes of `text` as varchar of the code page; a character it does not hold becomes "?".
+    QByteArray varcharBytes(QStringView text) const;
 
     bool m_sqlServer;
     int m_codePage;
-    // The characters of the Basic Multilingual Plane that the code page holds; null when it holds
-    // every character (UTF-8, and SQLite).
-    std::shared_ptr<const Repertoire> m_repertoire;
+    bool m_legacyLobTypes; // TEXT columns are taken
+    // Null when the code page holds every character (UTF-8, and SQLite).
+    std::shared_ptr<const Encoding> m_encoding;
 };
 
 } // namespace convert

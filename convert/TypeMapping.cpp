@@ -96,8 +96,9 @@ convert::ColumnMapping withPrecision(const QString& key, const char* type, int w
     const int scale = std::max(std::clamp(decimals, 0, declared), facts.decimals);
     const int precision = std::max(declared, scale + facts.integerDigits);
     if (precision > maxPrecision)
-        return {key, QStringLiteral("FLOAT"),
-                QStringLiteral("stored numbers need %1 digits, more than NUMERIC holds").arg(precision)};
+        return {key, QStringLiteral("VARCHAR(%1)").arg(std::max({width, facts.numberLength, 1})),
+                QStringLiteral("stored numbers need %1 digits, more than NUMERIC holds: kept as text")
+                    .arg(precision)};
     return {key, QStringLiteral("%1(%2,%3)").arg(QLatin1StringView(type)).arg(precision).arg(scale), {}};
 }
 
@@ -177,7 +178,7 @@ convert::ColumnMapping convert::mapColumnType(int code, int width, int decimals,
         found == keyTests.end() ? QStringLiteral("TEXT") : QString::fromLatin1(found->sqlType);
     if (facts.beyondCodePage && dialect.hasNationalText() && isTextType(type))
         return {key, nationalType(type, width), {}};
-    return {key, type, {}};
+    return {key, type == QLatin1String("TEXT") ? dialect.longTextType() : type, {}};
 }
 
 convert::ColumnMapping convert::mapColumnType(const db::Field& field, const TargetDialect& dialect,

@@ -47,12 +47,14 @@ struct ColumnMapping
 //   and the most decimals a stored number has; the precision the scale plus the most integer digits
 //   stored, and at least the field's width (at most 38). The server's default NUMERIC(18,0) would
 //   round away every fraction, and a number wider than its field would be refused. A column whose
-//   numbers need more than 38 digits becomes FLOAT, with a note saying why;
+//   numbers need more than 38 digits becomes VARCHAR holding their exact text, as wide as the field
+//   and the longest of them, with a note saying why;
 // - the binary codes (adBinary, adVarBinary, adLongVarBinary) become the dialect's binary type, which
 //   takes the literals their values are written as; the match key stays what the tests gave;
 // - where the target has national text, a VARCHAR(8000) or TEXT column whose values its code page
 //   cannot all hold becomes NVARCHAR(4000) (NVARCHAR(MAX) for a field wider than 4000) or
-//   NVARCHAR(MAX).
+//   NVARCHAR(MAX);
+// - TEXT is VARCHAR(MAX) where the target's collation refuses TEXT.
 // With ColumnTypes::Native the match key stays, and the type is the server's own where it has one:
 // character fields VARCHAR(n) (NVARCHAR as above), memos VARCHAR(MAX), binary data VARBINARY(MAX),
 // currency MONEY, dates DATE, date-times DATETIME2(3), logicals BIT; numbers, integers and doubles

@@ -215,14 +215,15 @@ private slots:
         QCOMPARE(
             lines[3],
             QStringLiteral("INSERT INTO [people] VALUES('Zo\u00EB   ', NULL, NULL, '-0.0001', '0', 'False', "
-                           "NULL, 0x, NULL)"));
+                           "NULL, NULL, NULL)"));
         QCOMPARE(lines[4], QStringLiteral("CREATE TABLE [empty]([a] INT);"));
         QCOMPARE(lines.size(), 6);
         QCOMPARE(r.code, 1); // the bad record of people
     }
 
-    // Written for a database of code page 1251, which has no "ë": that column becomes national text.
-    void writesForTheCodePageGiven()
+    // Written for a database of code page 1251, which has no "ë": that column becomes national text;
+    // under a collation that refuses TEXT such columns are VARCHAR(MAX), in its code page (932 has no "ë").
+    void writesForTheCollationAndCodePageGiven()
     {
         const Result r = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--code-page"),
                               QStringLiteral("1251"), QStringLiteral("people")});
@@ -235,6 +236,18 @@ private slots:
         const Result columns = run({QStringLiteral("columns"), m_dir.path(), QStringLiteral("people"),
                                     QStringLiteral("--code-page"), QStringLiteral("1251")});
         QCOMPARE(columns.out.section(u'\n', 0, 0), QStringLiteral("name\t129\tadChar\tchar\tNVARCHAR(4000)"));
+        const Result japanese =
+            run({QStringLiteral("columns"), m_dir.path(), QStringLiteral("people"),
+                 QStringLiteral("--collation"), QStringLiteral("Japanese_XJIS_140_CI_AS")});
+        QCOMPARE(japanese.out.section(u'\n', 0, 1),
+                 QStringLiteral("name\t129\tadChar\tchar\tNVARCHAR(4000)\n"
+                                "since\t133\tadDBDate\tdate\tVARCHAR(MAX)"));
+        const Result utf8 =
+            run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("people"), QStringLiteral("--collation"),
+                 QStringLiteral("Latin1_General_100_CI_AS_SC_UTF8")});
+        QVERIFY2(utf8.out.startsWith(
+                     QStringLiteral("CREATE TABLE [people]([name] VARCHAR(8000),[since] VARCHAR(MAX),")),
+                 qPrintable(utf8.out));
         const Result native = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("people"),
                                    QStringLiteral("--types"), QStringLiteral("native")});
         QCOMPARE(
@@ -251,6 +264,9 @@ private slots:
         const Result wrong = run({QStringLiteral("sql"), m_dir.path(), QStringLiteral("--code-page")});
         QVERIFY(wrong.err.contains(QLatin1String("--code-page takes a code page number")));
         QCOMPARE(wrong.code, 1);
+        QVERIFY(run({QStringLiteral("columns"), m_dir.path(), QStringLiteral("people"),
+                     QStringLiteral("--collation")})
+                    .err.contains(QLatin1String("--collation takes a collation name")));
     }
 
     void failsCleanlyOnBadCommandLinesAndSources()
@@ -263,7 +279,7 @@ private slots:
         QVERIFY(run({QStringLiteral("frobnicate")}).err.contains(QLatin1String("unknown command")));
         const Result help = run({QStringLiteral("--help")});
         QCOMPARE(help.code, 0);
-        QVERIFY(help.out.contains(QLatin1String("sql SOURCE [TABLE...] [--code-page N]")));
+        QVERIFY(help.out.contains(QLatin1String("sql SOURCE [TABLE...] [--collation NAME] [--code-page N]")));
         QCOMPARE(run({}).code, 1);
     }
 };

@@ -6,6 +6,7 @@
 // server, a refused login and a silent one each end as they should.
 #include "app/Form1.h"
 #include "convert/ConversionRun.h"
+#include "convert/StatementText.h"
 #include "db/odbc/DriverResolution.h"
 #include "preview/StatementExecution.h"
 #include "preview/StatementListModel.h"
@@ -180,6 +181,66 @@ private slots:
                  qPrintable(batches.join('\n')));
     }
 
+    // Through a server that stores what it is sent by SQL Server's rules, the values arrive as the
+    // source holds them: TEXT columns where the collation takes them, VARCHAR(MAX) where it does not;
+    // a value joined past 8,000 bytes of UTF-8 whole; a memo of 41 pieces; 40 digits; no bytes NULL.
+    void storedAsTheSourceHoldsIt_data()
+    {
+        QTest::addColumn<QString>("collation");
+        QTest::addColumn<QString>("create");
+        const QString big = "[big] VARCHAR(40),[pic] VARBINARY(MAX),[day] ";
+        QTest::newRow("SQL_Latin1_General_CP1_CI_AS")
+            << "SQL_Latin1_General_CP1_CI_AS"
+            << "([name] NVARCHAR(4000),[note] NVARCHAR(MAX),[chain] TEXT," + big + "TEXT);";
+        QTest::newRow("Chinese_PRC_CI_AS")
+            << "Chinese_PRC_CI_AS"
+            << "([name] VARCHAR(8000),[note] TEXT,[chain] TEXT," + big + "TEXT);";
+        QTest::newRow("Latin1_General_100_CI_AS_SC_UTF8")
+            << "Latin1_General_100_CI_AS_SC_UTF8"
+            << "([name] VARCHAR(8000),[note] VARCHAR(MAX),[chain] VARCHAR(MAX)," + big + "VARCHAR(MAX));";
+        QTest::newRow("Japanese_XJIS_140_CI_AS")
+            << "Japanese_XJIS_140_CI_AS"
+            << "([name] VARCHAR(8000),[note] VARCHAR(MAX),[chain] VARCHAR(MAX)," + big + "VARCHAR(MAX));";
+    }
+
+    void storedAsTheSourceHoldsIt()
+    {
+        QFETCH(QString, collation);
+        QFETCH(QString, create);
+        QTemporaryDir source;
+        const QByteArray zhong("\xD6\xD0"); // in code page 936
+        FptBuilder memos;
+        const quint32 note = memos.memo(zhong.repeated(1350) + "\\\r\n" + zhong.repeated(1350));
+        const quint32 chain = memos.memo(QByteArray("a\\\r\n").repeated(40));
+        writeFile(source.filePath("world.fpt"), memos.bytes());
+        DbfBuilder world(0x30, 0x7A);
+        world.field("NAME", 'C', 8).field("NOTE", 'M', 4).field("CHAIN", 'M', 4).field("BIG", 'N', 40);
+        world.field("PIC", 'G', 4).field("DAY", 'D', 8);
+        world.record({"\xB1\xB1\xBE\xA9", le32(note), le32(chain), "-123456789012345678901234567890123456789",
+                      le32(0), "20210831"});
+        writeFile(source.filePath("world.dbf"), world.bytes());
+
+        FakeTdsServer server({"--store", "--collation", collation});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        QVERIFY(runInto(server, source.path()).started);
+        QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join('\n')));
+        QVERIFY2(batchesOf(server).contains("CREATE TABLE [world]" + create),
+                 qPrintable(batchesOf(server).join('\n')));
+
+        db::Connection target;
+        target.open(MSSQL::connectionString(server.login()));
+        const auto stored = [&](const char* column) {
+            return target.queryValue(QStringLiteral("SELECT [%1] FROM [world]").arg(QLatin1String(column)));
+        };
+        const QString chinese(1350, QChar(0x4E2D));
+        QCOMPARE(stored("name"), QStringLiteral("北京    "));
+        QCOMPARE(stored("note"), chinese + "\\\r\n" + chinese);
+        QCOMPARE(stored("chain"), QStringLiteral("a\\\r\n").repeated(40));
+        QCOMPARE(stored("big"), QStringLiteral("-123456789012345678901234567890123456789"));
+        QCOMPARE(stored("day"), convert::ValueFormat::system().text(QDate(2021, 8, 31)));
+        QCOMPARE(target.queryValue("SELECT COUNT(*) FROM [world] WHERE [pic] IS NULL"), QStringLiteral("1"));
+    }
+
     // A replaced table whose CREATE the server refuses is rolled back, and gets no rows.
     void refusedCreateIsRolledBack()
     {
@@ -257,17 +318,17 @@ private slots:
         QCOMPARE(m_ui.messages(), QStringList{"Done."});
         QCOMPARE(intoTable(server.statementsRun(), "rows"), expected);
         const int batches = int(server.log("batch").size());
-        // The code page query, CREATE, 3 batches (+ the resend).
-        QCOMPARE(batches, option == "--abort-batch-regex" && failingRow < 6 ? 6 : 5);
+        // The collation and code page queries, CREATE, 3 batches (+ the resend).
+        QCOMPARE(batches, option == "--abort-batch-regex" && failingRow < 6 ? 7 : 6);
     }
 
     // The server goes away mid-table: one box names where the run stopped, nothing is sent after,
     // and the run winds down with the window reset.
     void lostServerEndsTheRunOnce()
     {
-        // The code page query, gamma's CREATE, beta's CREATE and its two rows in one batch, alpha's
-        // CREATE; the batch of alpha's first two rows is the unanswered request.
-        FakeTdsServer server({"--drop-after-batches", "5"});
+        // The collation and code page queries, gamma's CREATE, beta's CREATE and its two rows in one
+        // batch, alpha's CREATE; the batch of alpha's first two rows is the unanswered request.
+        FakeTdsServer server({"--drop-after-batches", "6"});
         QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
         m_run->setBatchStatements(2);
         const RunOutcome outcome = runInto(server, m_dir.path());
@@ -291,7 +352,7 @@ private slots:
         QVERIFY(server.log().back().value("kind") != QLatin1String("batch"));
 
         // The command line, against a server that has not seen the tables yet.
-        FakeTdsServer fresh({"--drop-after-batches", "4"});
+        FakeTdsServer fresh({"--drop-after-batches", "5"});
         const CliResult cli = convertWithCli(m_dir.path(), fresh.login());
         QCOMPARE(cli.exitCode, 2);
         QCOMPARE(cli.err.count('\n'), 1);

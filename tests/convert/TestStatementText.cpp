@@ -138,9 +138,12 @@ private slots:
         QTest::newRow("38 digits still fit")
             << 131 << 20 << 0 << QStringList{"1" + QString(37, '0')} << "numeric"
             << "NUMERIC(38,0)";
-        QTest::newRow("beyond 38 digits: FLOAT")
-            << 131 << 20 << 10 << QStringList{"1" + QString(29, '0')} << "numeric"
-            << "FLOAT (stored numbers need 40 digits, more than NUMERIC holds)";
+        QTest::newRow("beyond 38 digits: text as long as the longest number")
+            << 131 << 20 << 10 << QStringList{"-1" + QString(29, '0'), "0.5"} << "numeric"
+            << "VARCHAR(31) (stored numbers need 40 digits, more than NUMERIC holds: kept as text)";
+        QTest::newRow("beyond 38 digits: text as wide as the field")
+            << 14 << 42 << 0 << QStringList{"1" + QString(38, '0')} << "dec"
+            << "VARCHAR(42) (stored numbers need 39 digits, more than NUMERIC holds: kept as text)";
     }
     void numericAndDecimalCarryPrecisionAndScale()
     {
@@ -163,25 +166,37 @@ private slots:
     // written for each dialect; the facts come from one pass over the rows, as in a run.
     void valuesTheTargetWouldLoseAreWrittenToKeep()
     {
-        const std::vector<db::Field> fields{{"name", db::AdoType::Char, 20, 0},
-                                            {"city", db::AdoType::Char, 10, 0},
-                                            {"notes", db::AdoType::LongVarChar, 4, 0},
-                                            {"amount", db::AdoType::Numeric, 5, 2},
-                                            {"pic", db::AdoType::LongVarBinary, 4, 0}};
+        const std::vector<db::Field> fields{
+            {"name", db::AdoType::Char, 20, 0},        {"city", db::AdoType::Char, 10, 0},
+            {"notes", db::AdoType::LongVarChar, 4, 0}, {"amount", db::AdoType::Numeric, 5, 2},
+            {"pic", db::AdoType::LongVarBinary, 4, 0}, {"chain", db::AdoType::LongVarChar, 4, 0},
+            {"long", db::AdoType::LongVarChar, 4, 0},  {"big", db::AdoType::Numeric, 20, 0}};
+        // 33 pieces are one hexadecimal literal; joined, 2,701 characters take 8,101 bytes in UTF-8.
+        QString pieces;
+        for (int i = 0; i < 16; ++i)
+            pieces += QStringLiteral("a") + QChar(0) + QChar(0x4E2D);
+        const QString chinese(1350, QChar(0x4E2D));
+        const Value none;
         const std::vector<std::vector<Value>> rows{
             {QStringLiteral("Zoë"), QStringLiteral("Москва"), QStringLiteral("plain"), db::Decimal{"12345"},
-             QByteArray("Jo")},
-            {QStringLiteral("O'Brien"), Value(), QStringLiteral("C:\\data\\\r\nnext\\\nlast \\ \\\r"),
-             db::Decimal{"1.505"}, QByteArray()},
+             QByteArray("Jo"), none, none, none},
+            {QStringLiteral("O'Brien"), none, QStringLiteral("C:\\data\\\r\nnext\\\nlast \\ \\\r"),
+             db::Decimal{"1.505"}, QByteArray(), none, none, none},
             {QString(QChar(0)), QStringLiteral("Sofia"), QString::fromUtf16(u"a\0b''\0", 6),
-             db::Decimal{"-0.5"}, Value()},
-            {QStringLiteral("x"), QStringLiteral("Київ"), QStringLiteral("中文\\\n"), Value(), Value()}};
+             db::Decimal{"-0.5"}, none, none, none, none},
+            {QStringLiteral("x"), QStringLiteral("Київ"), QStringLiteral("中文\\\n"), none, none, none, none,
+             none},
+            {none, none, none, none, none, pieces + "b", chinese + QChar(0) + chinese,
+             db::Decimal{"-1234567890123456789012345678901234567890"}}};
         const QString table = QStringLiteral("t");
         QString text;
         for (const auto& [title, dialect] : std::vector<std::pair<QString, TargetDialect>>{
                  {"SQL Server, code page 1252", TargetDialect::sqlServer()},
                  {"SQL Server, code page 1251", TargetDialect::sqlServer(1251)},
-                 {"SQL Server, UTF-8 collation", TargetDialect::sqlServer(TargetDialect::Utf8CodePage)},
+                 {"SQL Server, Latin1_General_100_CI_AS_SC_UTF8",
+                  TargetDialect::sqlServer(TargetDialect::Utf8CodePage, u"Latin1_General_100_CI_AS_SC_UTF8")},
+                 {"SQL Server, Japanese_XJIS_140_CI_AS",
+                  TargetDialect::sqlServer(932, u"Japanese_XJIS_140_CI_AS")},
                  {"SQLite", TargetDialect::sqlite()}}) {
             db::MemoryRecordSet source(fields, rows);
             const TableFacts facts = gatherFacts(source, dialect);
@@ -193,25 +208,52 @@ private slots:
         compareWithGolden(text, "target-dialects.sql");
     }
 
-    // Joining pieces cuts a varchar at 8000 bytes (4000 characters of nvarchar) unless the first is
-    // of a MAX type.
-    void longJoinedValuesStartAsMaxTypes()
+    // Joining pieces cuts a varchar at 8000 bytes of the database's code page (4000 UTF-16 units of
+    // nvarchar) unless the first is of a MAX type; more than 32 pieces are one hexadecimal literal.
+    void joinedValuesKeepTheirLengthAndDepth_data()
     {
-        const QString longText = QString(4000, 'x') + QChar(0);
-        const std::vector<db::Field> fields{{"m", db::AdoType::LongVarChar, 4, 0}};
-        const auto literal = [&](const TargetDialect& dialect, const QString& value) {
-            const TableFacts facts{ColumnFacts{!dialect.holdsAll(value), 0, 0}};
-            return InsertBuilder("t", posix(), dialect, facts).text({value});
-        };
-        QCOMPARE(literal(TargetDialect::sqlServer(), longText),
-                 "INSERT INTO [t] VALUES(CAST('' AS VARCHAR(MAX))+'" + QString(4000, 'x') + "'+CHAR(0))");
-        QCOMPARE(literal(TargetDialect::sqlServer(), longText + QString::fromUtf16(u"\u4E2D")),
-                 "INSERT INTO [t] VALUES(CAST(N'' AS NVARCHAR(MAX))+N'" + QString(4000, 'x') +
-                     "'+NCHAR(0)+N'\u4E2D')");
-        QCOMPARE(literal(TargetDialect::sqlite(), longText),
-                 "INSERT INTO [t] VALUES('" + QString(4000, 'x') + "'||char(0))");
-        QCOMPARE(literal(TargetDialect::sqlServer(), longText.chopped(1)),
-                 "INSERT INTO [t] VALUES('" + QString(4000, 'x') + "')");
+        QTest::addColumn<int>("codePage"); // 0: SQLite
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("starts");
+        const QString x(u'x'), nul(QChar(0)), zhong(QChar(0x4E2D));
+        const int utf8 = TargetDialect::Utf8CodePage;
+        const QString joined = "'", maxText = "CAST('' AS VARCHAR(MAX))+'";
+        QTest::newRow("1252: 8,000 bytes") << 1252 << x.repeated(7999) + nul << joined;
+        QTest::newRow("1252: 8,001 bytes") << 1252 << x.repeated(8000) + nul << maxText;
+        QTest::newRow("national: 4,000 units") << 1252 << x.repeated(3998) + nul + zhong << "N'";
+        QTest::newRow("national: 4,001 units")
+            << 1252 << x.repeated(3999) + nul + zhong << "CAST(N'' AS NVARCHAR(MAX))+N'";
+        QTest::newRow("936: 8,000 bytes") << 936 << zhong.repeated(3999) + nul + x << joined;
+        QTest::newRow("936: 8,001 bytes") << 936 << zhong.repeated(4000) + nul << maxText;
+        QTest::newRow("UTF-8: 8,000 bytes") << utf8 << zhong.repeated(2666) + nul + x << joined;
+        QTest::newRow("UTF-8: 8,001 bytes") << utf8 << zhong.repeated(2666) + nul + x + x << maxText;
+        QTest::newRow("SQLite: no limit") << 0 << x.repeated(9000) + nul << joined;
+        QTest::newRow("32 pieces stay joined") << 1252 << (x + nul).repeated(16) << joined;
+        QTest::newRow("33 pieces: one hex literal")
+            << 1252 << (x + nul).repeated(16) + x
+            << "CAST(0x" + QString("7800").repeated(16) + "78 AS VARCHAR(MAX)))";
+        QTest::newRow("33 pieces, national: UTF-16LE")
+            << 1252 << (zhong + nul).repeated(16) + x
+            << "CAST(0x" + QString("2D4E0000").repeated(16) + "7800 AS NVARCHAR(MAX)))";
+        QTest::newRow("33 pieces, 936: its bytes")
+            << 936 << (zhong + nul).repeated(16) + x
+            << "CAST(0x" + QString("D6D000").repeated(16) + "78 AS VARCHAR(MAX)))";
+        QTest::newRow("33 pieces, SQLite: UTF-8")
+            << 0 << (zhong + nul).repeated(16) + x
+            << "CAST(X'" + QString("E4B8AD00").repeated(16) + "78' AS TEXT))";
+        QTest::newRow("backslash-breaks count as pieces")
+            << 1252 << QString("a\\\n").repeated(32)
+            << "CAST(0x" + QString("615C0A").repeated(32) + " AS VARCHAR(MAX)))";
+    }
+    void joinedValuesKeepTheirLengthAndDepth()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QString, value);
+        QFETCH(QString, starts);
+        const TargetDialect dialect = codePage ? TargetDialect::sqlServer(codePage) : TargetDialect::sqlite();
+        const TableFacts facts{ColumnFacts{!dialect.holdsAll(value), 0, 0, 0}};
+        const QString text = InsertBuilder("t", posix(), dialect, facts).text({value});
+        QVERIFY2(text.startsWith("INSERT INTO [t] VALUES(" + starts), qPrintable(text.left(100)));
     }
 
     void codePagesHoldTheirOwnLetters_data()
@@ -335,17 +377,78 @@ private slots:
                 text += builder.text(row) + '\n';
         }
         compareWithGolden(text, "native-types.sql");
+    }
 
-        // Text the code page cannot hold: national types, their lengths in characters.
-        const ColumnFacts beyond{true, 0, 0};
-        const TargetDialect latin = TargetDialect::sqlServer();
-        QCOMPARE(mapColumnType({"c", db::AdoType::Char, 10, 0}, latin, beyond, ColumnTypes::Native).sqlType,
-                 QStringLiteral("NVARCHAR(10)"));
-        QCOMPARE(
-            mapColumnType({"v", db::AdoType::VarChar, 5000, 0}, latin, beyond, ColumnTypes::Native).sqlType,
-            QStringLiteral("NVARCHAR(MAX)"));
-        QCOMPARE(mapColumnType({"m", db::AdoType::LongVarChar, 4, 0}, latin, beyond, ColumnTypes::Native),
-                 (ColumnMapping{"adlongvarchar", "NVARCHAR(MAX)", {}}));
+    // A character column takes its sized type up to the limit of its kind, in the database's bytes
+    // (8,000; 4,000 national or double-byte characters; 2,000 UTF-8 ones), and the MAX type beyond.
+    void textColumnsTakeTheMaxTypeBeyondTheLimit_data()
+    {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<bool>("native");
+        QTest::addColumn<bool>("national"); // values the code page cannot hold
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("type");
+        const int c = db::AdoType::Char, utf8 = TargetDialect::Utf8CodePage;
+        QTest::newRow("1252: 8,000") << 1252 << true << false << c << 8000 << "VARCHAR(8000)";
+        QTest::newRow("1252: 8,001") << 1252 << true << false << c << 8001 << "VARCHAR(MAX)";
+        QTest::newRow("national: 10") << 1252 << true << true << c << 10 << "NVARCHAR(10)";
+        QTest::newRow("national: 4,000") << 1252 << true << true << c << 4000 << "NVARCHAR(4000)";
+        QTest::newRow("national: 4,001")
+            << 1252 << true << true << int(db::AdoType::VarChar) << 4001 << "NVARCHAR(MAX)";
+        QTest::newRow("national memo")
+            << 1252 << true << true << int(db::AdoType::LongVarChar) << 4 << "NVARCHAR(MAX)";
+        QTest::newRow("936: 4,000") << 936 << true << false << c << 4000 << "VARCHAR(8000)";
+        QTest::newRow("936: 4,001") << 936 << true << false << c << 4001 << "VARCHAR(MAX)";
+        QTest::newRow("UTF-8: 2,000") << utf8 << true << false << c << 2000 << "VARCHAR(8000)";
+        QTest::newRow("UTF-8: 2,001") << utf8 << true << false << c << 2001 << "VARCHAR(MAX)";
+        QTest::newRow("designed, national: 4,000") << 1252 << false << true << c << 4000 << "NVARCHAR(4000)";
+        QTest::newRow("designed, national: 4,001") << 1252 << false << true << c << 4001 << "NVARCHAR(MAX)";
+    }
+    void textColumnsTakeTheMaxTypeBeyondTheLimit()
+    {
+        QFETCH(int, codePage);
+        QFETCH(bool, native);
+        QFETCH(bool, national);
+        QFETCH(int, code);
+        QFETCH(int, width);
+        QFETCH(QString, type);
+        const ColumnFacts facts{national, 0, 0, 0};
+        QCOMPARE(mapColumnType({"c", code, width, 0}, TargetDialect::sqlServer(codePage), facts,
+                               native ? ColumnTypes::Native : ColumnTypes::Design)
+                     .sqlType,
+                 type);
+    }
+
+    // The collation's name tells its code page where the server cannot be asked, and whether the
+    // database takes TEXT columns.
+    void collationsTellTheirCodePageAndLongTextType_data()
+    {
+        QTest::addColumn<QString>("collation");
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QString>("longText");
+        QTest::newRow("SQL default") << "SQL_Latin1_General_CP1_CI_AS" << 1252 << "TEXT";
+        QTest::newRow("SQL, code page named") << "SQL_Latin1_General_CP1251_CS_AS" << 1251 << "TEXT";
+        QTest::newRow("SQL Scandinavian is no _SC") << "SQL_Scandinavian_Cp850_CI_AS" << 850 << "TEXT";
+        QTest::newRow("UTF-8") << "Latin1_General_100_CI_AS_SC_UTF8" << 65001 << "VARCHAR(MAX)";
+        QTest::newRow("supplementary characters") << "Latin1_General_100_CI_AS_SC" << 1252 << "VARCHAR(MAX)";
+        QTest::newRow("version 140") << "Japanese_XJIS_140_CI_AS" << 932 << "VARCHAR(MAX)";
+        QTest::newRow("Chinese") << "Chinese_PRC_CI_AS" << 936 << "TEXT";
+        QTest::newRow("traditional Chinese") << "Chinese_Taiwan_Stroke_CI_AS" << 950 << "TEXT";
+        QTest::newRow("Greek") << "Greek_CI_AS" << 1253 << "TEXT";
+        QTest::newRow("Hebrew") << "Hebrew_CI_AS" << 1255 << "TEXT";
+        QTest::newRow("Lithuanian") << "Lithuanian_CI_AS" << 1257 << "TEXT";
+        QTest::newRow("Unicode only") << "Indic_General_90_CI_AS" << 0 << "TEXT";
+    }
+    void collationsTellTheirCodePageAndLongTextType()
+    {
+        QFETCH(QString, collation);
+        QFETCH(int, codePage);
+        QFETCH(QString, longText);
+        QCOMPARE(TargetDialect::codePageOfCollation(collation), codePage);
+        const TargetDialect dialect = TargetDialect::sqlServer(codePage, collation);
+        QCOMPARE(dialect.longTextType(), longText);
+        QCOMPARE(mapColumnType(db::AdoType::Date, 8, 0, dialect).sqlType, longText);
     }
 
     void nullsBlanksQuotesAndCommas()
@@ -389,7 +492,7 @@ private slots:
         for (int code : {db::AdoType::Binary, db::AdoType::VarBinary, db::AdoType::LongVarBinary})
             QCOMPARE(mapColumnType(code, 10, 0).sqlType, QStringLiteral("VARBINARY(MAX)"));
         QCOMPARE(insert("b", {QByteArray("Jo"), QByteArray(), QByteArray("'\x7f\x80", 3), Value()}),
-                 QStringLiteral("INSERT INTO [b] VALUES(0x4A6F, 0x, 0x277F80, NULL)"));
+                 QStringLiteral("INSERT INTO [b] VALUES(0x4A6F, NULL, 0x277F80, NULL)"));
     }
 
     void numbersUseAPointAndTextStaysAsItIs_data()
