@@ -13,6 +13,7 @@
 #include "convert/TableFacts.h"
 #include "convert/TableReplacement.h"
 #include "convert/TargetDialect.h"
+#include "convert/TargetNames.h"
 #include "convert/TypeMapping.h"
 #include "db/DbError.h"
 #include "db/RecordSet.h"
@@ -95,6 +96,14 @@ private:
     // The one box of a lost connection, at a DROP (186), CREATE (332) or the INSERT of `row` (388).
     void reportLostConnection(int directStep, const QString& description, qint64 row);
     void letEventsRun() { m_events.run(); }
+    // Shows a name the target cannot take as the failure of `step`; false when there is one.
+    bool nameTaken(int step, const QString& problem)
+    {
+        return m_steps.runPlainly(step, [&] {
+            if (!problem.isEmpty())
+                throw db::DbError(problem);
+        });
+    }
     // The window closed while events ran, or the target's connection was lost: the run only winds
     // down from here.
     bool abandoned() const { return m_run.m_abandoned || m_state.targetLost; }
@@ -123,6 +132,8 @@ private:
     int answer = NotAsked;
     int tableIndex = 0;
     QString targetFailure;
+    // Every table on the target, whatever its name holds; List1 shows those without "SYS" in it.
+    QStringList existingTables;
     QString t;
     QString createText;
     QString columnName;
@@ -141,9 +152,9 @@ private:
     std::vector<TableTally> tallies; // the last one is the current table's
     // The current table's INSERTs waiting to be sent together, in direct mode on a target that takes batches.
     std::optional<convert::InsertBatch> batch;
-    QStringList m_skipped; // tables passed over at the user's word, each with why
-    bool m_stopped = false; // the user left a preview before its list had run
-    bool m_listed = false;  // the preview's list holds statements
+    QStringList m_skipped;    // tables passed over at the user's word, each with why
+    bool m_stopped = false;   // the user left a preview before its list had run
+    bool m_listed = false;    // the preview's list holds statements
     QElapsedTimer m_rowShown; // since the row was last shown in the progress text
 };
 
@@ -212,7 +223,7 @@ void RunSteps::fillListsAndOpen()
     s.run(120, [&] { m_window.setBusyPointer(true); });
     s.run(122, [&] { m_run.List1.clear(); });
     s.run(124, [&] { m_run.List2.clear(); });
-    s.run(126, [&] { MSSQL::AddTablesToMSSQLListbox(m_ui, login, m_run.List1); });
+    s.run(126, [&] { MSSQL::AddTablesToMSSQLListbox(m_ui, login, m_run.List1, &existingTables); });
     s.run(128, [&] { Foxpro::AddTablesToFoxproListbox(m_ui, m_window.runOwner(), source, m_run.List2); });
     s.run(130, [&] { foxpro_conn->setCursorLocation(ClientCursor); });
     s.run(132, [&] { foxpro_conn->setCommandTimeout(TimeoutSeconds); });
@@ -238,6 +249,9 @@ bool RunSteps::convertTable(int i)
     s.run(162, [&] { letEventsRun(); });
     s.run(164, [&] { t = m_run.List2.at(i); });
     tableIndex = i;
+    // A name the target cannot take would fail the CREATE after the DROP: such a table is left alone.
+    if (!nameTaken(164, convert::tableNameProblem(t, m_run.List2.mid(i + 1))))
+        return true;
     // The source table is opened, and read once, before the question: a damaged table is named in
     // it, and one that cannot be opened costs its one box and leaves the target's table as it is,
     // rather than dropped with nothing to replace it.
@@ -251,7 +265,12 @@ bool RunSteps::convertTable(int i)
         s.run(406, [&] { m_window.setProgressText(QString()); });
         return true;
     }
-    if (s.test(166, [&] { return MSSQL::IsTableInListbox(m_run.List1, t); }))
+    if (!nameTaken(192, convert::fieldNameProblem(t, recordSet().fields()))) {
+        foxpro_rs.reset();
+        s.run(406, [&] { m_window.setProgressText(QString()); });
+        return true;
+    }
+    if (s.test(166, [&] { return MSSQL::IsTableInListbox(existingTables, t); }))
         s.run(168, [&] { answer = askOverwrite() ? Yes : No; });
     else
         s.run(170, [&] { answer = NotAsked; });
@@ -271,7 +290,10 @@ bool RunSteps::convertTable(int i)
             // the CREATE fails.
             const QString drop = convert::dropTableText(t);
             dispatch(184, 186, drop, [&] { replacement.drop(*m_state.mssql_conn, drop); });
-            s.run(188, [&] { MSSQL::RemoveTableFromListbox(m_run.List1, t.toLower()); });
+            s.run(188, [&] {
+                MSSQL::RemoveTableFromListbox(m_run.List1, t.toLower());
+                MSSQL::RemoveTableFromListbox(existingTables, t.toLower());
+            });
         }
         createTable();
         reportUnreadableMemos();
@@ -394,7 +416,8 @@ void RunSteps::readRows()
 void RunSteps::showRowInProgress()
 {
     constexpr int IntervalMs = 100;
-    if (m_window.previewMode() || (rowCounter > 1 && m_rowShown.isValid() && m_rowShown.elapsed() < IntervalMs))
+    if (m_window.previewMode() ||
+        (rowCounter > 1 && m_rowShown.isValid() && m_rowShown.elapsed() < IntervalMs))
         return;
     m_rowShown.start();
     m_window.setProgressText(QStringLiteral("Please wait.. Processing table %1 (row %2 of %3)")

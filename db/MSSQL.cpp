@@ -55,18 +55,23 @@ bool IsValidMSSQLConnection(const MSSQLLogin& login, QString* reason)
     }
 }
 
-void AddTablesToMSSQLListbox(UiServices& ui, const MSSQLLogin& login, QStringList& list)
+void AddTablesToMSSQLListbox(UiServices& ui, const MSSQLLogin& login, QStringList& list,
+                             QStringList* everyTable)
 {
     db::Connection connection;
     connection.open(connectionString(login));
     std::unique_ptr<db::RecordSet> tables = connection.openSchema(db::Connection::SchemaTables);
     list.clear();
+    if (everyTable)
+        everyTable->clear();
     while (!tables->eof()) {
         if (text(tables->value(QStringLiteral("TABLE_TYPE"))) == QLatin1String("TABLE")) {
             ui.processEvents();
             const QString name = text(tables->value(QStringLiteral("TABLE_NAME")));
             if (!name.toUpper().contains(QLatin1String("SYS")))
                 list.append(name);
+            if (everyTable)
+                everyTable->append(name);
         }
         tables->moveNext();
     }

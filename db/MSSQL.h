@@ -45,9 +45,10 @@ inline QString connectionFailedText()
     return QStringLiteral("Could not connect. Please check with your administrator.");
 }
 
-// Replaces `list` with the target's base tables, less those whose name contains "SYS" in any case.
-// Failures throw to the caller.
-void AddTablesToMSSQLListbox(UiServices& ui, const MSSQLLogin& login, QStringList& list);
+// Replaces `list` with the target's base tables, less those whose name contains "SYS" in any case,
+// and `everyTable`, when given, with all of them. Failures throw to the caller.
+void AddTablesToMSSQLListbox(UiServices& ui, const MSSQLLogin& login, QStringList& list,
+                             QStringList* everyTable = nullptr);
 
 // True when `name` equals an entry without regard to case.
 bool IsTableInListbox(const QStringList& list, const QString& name);

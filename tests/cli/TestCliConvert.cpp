@@ -140,12 +140,11 @@ void TestCliConvert::existingTableFollowsOverwrite()
 
 void TestCliConvert::failedStepsArePrintedAndGiveExitCode2()
 {
-    // The catalogue leaves out names holding "sys": the run does not know the table exists, and its
-    // CREATE fails.
-    DbfTableWriter system({{"V", 'C', 3}});
-    system.addRow({"new"});
-    system.save(m_source + "/mysystem.dbf");
-    m_target->exec("CREATE TABLE mysystem(V TEXT);");
+    // An index holds the name: the catalogue lists no table of it, and the table's CREATE fails.
+    DbfTableWriter taken({{"V", 'C', 3}});
+    taken.addRow({"new"});
+    taken.save(m_source + "/taken.dbf");
+    m_target->exec("CREATE TABLE other(V TEXT); CREATE INDEX taken ON other(V);");
     qputenv("FERRANDINE_PASSWORD", Password.toUtf8());
     const Result result =
         convert({m_source, "--server", "x", "--database", m_dir->filePath("target.db")}, {});
@@ -153,8 +152,8 @@ void TestCliConvert::failedStepsArePrintedAndGiveExitCode2()
     QCOMPARE(result.exitCode, 2);
     const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines[0].startsWith("step 332: ") && lines[0].contains("mysystem"), qPrintable(lines[0]));
-    QVERIFY2(result.out.startsWith("mysystem: 0 row(s) read, 0 statement(s) succeeded, 1 failed.\n"),
+    QVERIFY2(lines[0].startsWith("step 332: ") && lines[0].contains("taken"), qPrintable(lines[0]));
+    QVERIFY2(result.out.startsWith("taken: 0 row(s) read, 0 statement(s) succeeded, 1 failed.\n"),
              qPrintable(result.out));
     QVERIFY(!result.err.contains(Password) && !result.out.contains(Password));
     QCOMPARE(m_target->rows("alpha").size(), std::size_t(2));

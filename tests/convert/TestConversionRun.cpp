@@ -36,6 +36,7 @@ private slots:
     void unreadableSourceTableKeepsTheTargetTable();
     void truncatedTableIsNamedBeforeTheDrop_data();
     void truncatedTableIsNamedBeforeTheDrop();
+    void namesTheTargetCannotTakeAreRefusedFirst();
     void memoProblemsCostOnlyTheirText_data();
     void memoProblemsCostOnlyTheirText();
     void refusedCreateLeavesTheOverwrittenTable();
@@ -244,34 +245,74 @@ void TestConversionRun::unreadableRowIsReportedAndNotSent()
 void TestConversionRun::tableTheTargetWillNotCreateGetsNoRows()
 {
     writeThreeTables(m_source);
-    DbfTableWriter system({{"V", 'C', 3}});
-    system.addRow({"new"});
-    system.save(m_source + "/mysystem.dbf");
-    // The target's catalogue leaves out names holding "sys", so the run does not know this table
-    // exists and does not ask; its CREATE fails and no row may go into the table that is there.
-    m_target->exec("CREATE TABLE mysystem(V TEXT); INSERT INTO mysystem VALUES('old');");
+    DbfTableWriter taken({{"V", 'C', 3}});
+    taken.addRow({"new"});
+    taken.save(m_source + "/taken.dbf");
+    // An index holds the name: the catalogue lists no table of it, so the run does not ask; the CREATE
+    // fails, and no row is sent to fail after it.
+    m_target->exec("CREATE TABLE other(V TEXT); CREATE INDEX taken ON other(V);");
     QVERIFY(start().started);
     const QStringList errors = m_ui.errors();
     QCOMPARE(errors.size(), 1);
-    QVERIFY(errors[0].contains("at line 332"));
-    QCOMPARE(m_target->rows("mysystem"), (std::vector<QStringList>{{"old"}}));
+    QVERIFY2(errors[0].contains("taken") && errors[0].contains("at line 332"), qPrintable(errors[0]));
+    QVERIFY(!m_target->tables().contains("taken"));
     compareWithSource(m_source, {"alpha", "beta", "gamma"});
 }
 
 void TestConversionRun::refusedCreateLeavesTheOverwrittenTable()
 {
-    // Two fields whose names differ only in case: the engine refuses the CREATE after the DROP ran.
-    DbfTableWriter twins({{"V", 'C', 3}, {"v", 'C', 3}});
-    twins.addRow({"new", "new"});
-    twins.save(m_source + "/twins.dbf");
-    m_target->exec("CREATE TABLE twins(V TEXT); INSERT INTO twins VALUES('old');");
+    // More columns than the engine takes: it refuses the CREATE after the DROP ran.
+    std::vector<DbfTableWriter::Column> columns;
+    for (int i = 0; i < 2001; ++i)
+        columns.push_back({QStringLiteral("C%1").arg(i), 'C', 1});
+    DbfTableWriter wide(columns);
+    wide.save(m_source + "/wide.dbf");
+    m_target->exec("CREATE TABLE wide(V TEXT); INSERT INTO wide VALUES('old');");
     m_ui.answers = {true};
     QVERIFY(start().started);
     const QStringList errors = m_ui.errors();
     QCOMPARE(errors.size(), 1);
-    QVERIFY2(errors[0].contains("duplicate column") && errors[0].contains("at line 332"),
+    QVERIFY2(errors[0].contains("too many columns") && errors[0].contains("at line 332"),
              qPrintable(errors[0]));
+    QCOMPARE(m_target->rows("wide"), (std::vector<QStringList>{{"old"}}));
+}
+
+// Names SQL Server cannot take are refused before anything is dropped, each in one box, and the other
+// tables convert; a table whose name holds "sys" is asked about like any other.
+void TestConversionRun::namesTheTargetCannotTakeAreRefusedFirst()
+{
+    DbfTableWriter twins({{"V", 'C', 3}, {"v", 'C', 3}});
+    twins.addRow({"new", "new"});
+    twins.save(m_source + "/twins.dbf");
+    DbfTableWriter one({{"V", 'C', 3}});
+    one.addRow({"new"});
+    const QString longName(129, u'n');
+    one.save(m_source + "/" + longName + ".dbf");
+    one.save(m_source + "/easysync.dbf");
+    m_target->exec("CREATE TABLE twins(V TEXT); INSERT INTO twins VALUES('old');"
+                   "CREATE TABLE easysync(V TEXT); INSERT INTO easysync VALUES('old');");
+    m_ui.answers = {true};
+    QVERIFY(start().started);
+    QVERIFY(!m_list1.contains("easysync")); // the target list still leaves it out
+    QStringList questions;
+    for (const FakeUiServices::Call& call : m_ui.callsOf(FakeUiServices::Kind::Question))
+        questions << call.text;
+    QCOMPARE(questions, QStringList{"Would you like to overwrite easysync?"});
+    // Plain boxes: the problem as their text, the step in the details.
+    const std::vector<FakeUiServices::Call> errors = m_ui.callsOf(FakeUiServices::Kind::Error);
+    QCOMPARE(errors.size(), std::size_t(2));
+    QCOMPARE(errors[0].text,
+             "Table twins is not converted: its fields 1 (v) and 2 (v) have the same name on SQL "
+             "Server, which does not tell letter case apart in names.");
+    QVERIFY2(errors[0].details.contains("at line 192"), qPrintable(errors[0].details));
+    QCOMPARE(errors[1].text,
+             "Table " + longName +
+                 " is not converted: its name has 129 characters, more than the 128 SQL Server "
+                 "allows.");
+    QVERIFY2(errors[1].details.contains("at line 164"), qPrintable(errors[1].details));
     QCOMPARE(m_target->rows("twins"), (std::vector<QStringList>{{"old"}}));
+    QCOMPARE(m_target->rows("easysync"), (std::vector<QStringList>{{"new"}}));
+    QCOMPARE(m_target->tables(), (QStringList{"easysync", "twins"}));
 }
 
 void TestConversionRun::unreadableSourceTableKeepsTheTargetTable()
@@ -379,8 +420,9 @@ void TestConversionRun::memoProblemsCostOnlyTheirText()
     QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join("\n")));
     const QStringList lost{"7 memo values of table notes could not be read and were left empty: records 1, "
                            "3, 4, 5, 6, ..."};
-    const QString end = memoFile || answer ? QStringLiteral("Done.")
-                                           : QStringLiteral("Done.\r\rNot copied: notes (its memo file is missing).");
+    const QString end = memoFile || answer
+                            ? QStringLiteral("Done.")
+                            : QStringLiteral("Done.\r\rNot copied: notes (its memo file is missing).");
     QCOMPARE(m_ui.messages(), (memoFile ? lost : QStringList()) + QStringList{end});
     // Every row arrives, its memo value empty where it could not be read; the other tables as ever.
     std::vector<QStringList> expected;

@@ -1,5 +1,6 @@
 #include "convert/StatementText.h"
 #include "convert/TableReplacement.h"
+#include "convert/TargetNames.h"
 #include "convert/TypeMapping.h"
 #include "db/AdoType.h"
 #include "db/MemoryRecordSet.h"
@@ -319,6 +320,47 @@ private slots:
             QVERIFY2(dialect.holdsAll(QString(QChar(u))) == held[u], qPrintable(QString::number(u, 16)));
         for (char32_t u = 0xE000; u < 0x10000; ++u)
             QVERIFY2(dialect.holdsAll(QString(QChar(u))) == held[u], qPrintable(QString::number(u, 16)));
+    }
+
+    // Names SQL Server would refuse at the CREATE, found before anything is dropped.
+    void namesTheTargetCannotTake_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QStringList>("earlier");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("problem");
+        const QStringList none;
+        QTest::newRow("128 characters") << QString(128, u't') << none << QStringList{"a", "b"} << QString();
+        QTest::newRow("129 characters")
+            << QString(129, u't') << none << none
+            << "Table " + QString(129, u't') +
+                   " is not converted: its name has 129 characters, more than the "
+                   "128 SQL Server allows.";
+        QTest::newRow("a name taken before")
+            << "Cust" << QStringList{"orders", "CUST"} << none
+            << "Table Cust is not converted: on SQL Server its name is that of "
+               "table CUST, converted before it.";
+        QTest::newRow("fields equal once lower-cased")
+            << "t" << none << QStringList{"Name", "id", "NAME"}
+            << "Table t is not converted: its fields 1 (Name) and 3 "
+               "(NAME) have the same name on SQL Server, which does "
+               "not tell letter case apart in names.";
+        QTest::newRow("a field name of 129 characters")
+            << "t" << none << QStringList{"a", QString(129, u'f')}
+            << "Table t is not converted: the name of its field " + QString(129, u'f') +
+                   " has 129 characters, more than the 128 SQL Server allows.";
+    }
+    void namesTheTargetCannotTake()
+    {
+        QFETCH(QString, table);
+        QFETCH(QStringList, earlier);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, problem);
+        std::vector<db::Field> columns;
+        for (const QString& name : fields)
+            columns.push_back({name, db::AdoType::Char, 1, 0});
+        const QString found = tableNameProblem(table, earlier);
+        QCOMPARE(found.isEmpty() ? fieldNameProblem(table, columns) : found, problem);
     }
 
     void replacementPairsAreTheDropAndCreateOfOneTable_data()
