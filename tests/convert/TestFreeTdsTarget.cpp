@@ -183,7 +183,8 @@ private slots:
 
     // Through a server that stores what it is sent by SQL Server's rules, the values arrive as the
     // source holds them: TEXT columns where the collation takes them, VARCHAR(MAX) where it does not;
-    // a value joined past 8,000 bytes of UTF-8 whole; a memo of 41 pieces; 40 digits; no bytes NULL.
+    // a value joined past 8,000 bytes of UTF-8 whole; memos of 41 pieces, in the code page's bytes
+    // or as national text; 40 digits; no bytes NULL.
     void storedAsTheSourceHoldsIt_data()
     {
         QTest::addColumn<QString>("collation");
@@ -192,6 +193,9 @@ private slots:
         QTest::newRow("SQL_Latin1_General_CP1_CI_AS")
             << "SQL_Latin1_General_CP1_CI_AS"
             << "([name] NVARCHAR(4000),[note] NVARCHAR(MAX),[chain] TEXT," + big + "TEXT);";
+        QTest::newRow("Greek_CI_AS") << "Greek_CI_AS"
+                                     << "([name] NVARCHAR(4000),[note] NVARCHAR(MAX),[chain] TEXT," + big +
+                                            "TEXT);";
         QTest::newRow("Chinese_PRC_CI_AS")
             << "Chinese_PRC_CI_AS"
             << "([name] VARCHAR(8000),[note] TEXT,[chain] TEXT," + big + "TEXT);";
@@ -219,6 +223,12 @@ private slots:
         world.record({"\xB1\xB1\xBE\xA9", le32(note), le32(chain), "-123456789012345678901234567890123456789",
                       le32(0), "20210831"});
         writeFile(source.filePath("world.dbf"), world.bytes());
+        FptBuilder greekMemos;
+        const quint32 athens = greekMemos.memo(QByteArray("\xC1\xE8\xDE\xED\xE1\\\r\n").repeated(40));
+        writeFile(source.filePath("greek.fpt"), greekMemos.bytes());
+        DbfBuilder greek(0x30, 0xCB); // code page 1253
+        greek.field("NOTE", 'M', 4).record({le32(athens)});
+        writeFile(source.filePath("greek.dbf"), greek.bytes());
 
         FakeTdsServer server({"--store", "--collation", collation});
         QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
@@ -239,6 +249,7 @@ private slots:
         QCOMPARE(stored("big"), QStringLiteral("-123456789012345678901234567890123456789"));
         QCOMPARE(stored("day"), convert::ValueFormat::system().text(QDate(2021, 8, 31)));
         QCOMPARE(target.queryValue("SELECT COUNT(*) FROM [world] WHERE [pic] IS NULL"), QStringLiteral("1"));
+        QCOMPARE(target.queryValue("SELECT [note] FROM [greek]"), QStringLiteral("Αθήνα\\\r\n").repeated(40));
     }
 
     // A replaced table whose CREATE the server refuses is rolled back, and gets no rows.
