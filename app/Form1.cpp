@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpressionValidator>
 #include <QTimer>
 
 namespace {
@@ -29,8 +30,16 @@ Form1::Form1(UiServices& ui, SettingsStore& settings, QWidget* parent, ChanceSou
 {
     m_form.setupUi(this);
     WindowSetup::scaleToScreen(*this);
+    // Its panels keep their designed size: no maximise button that would do nothing.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     WindowSetup::fitCaptions(*this);
     WindowSetup::enterPressesButtons(*this);
+    // The port box takes what can be a port, 1 to 65535; a stored text is shown as it stands.
+    m_form.Text6->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[1-9][0-9]{0,3}|[1-5][0-9]{4}|6[0-4][0-9]{3}|65[0-4][0-9]{2}|"
+                                          "655[0-2][0-9]|6553[0-5]")),
+        m_form.Text6));
     setUpPointer();
     connectHandlers();
     Form_Load();

@@ -122,7 +122,7 @@ void Form1::PushButton8_Click()
     if (valid)
         s.run(104, [&] {
             m_ui.showMessage(this, QStringLiteral("Connection successful."),
-                             TableCodePages::unmarkedTextOf(foxProSource()));
+                             TableCodePages::detailsOf(foxProSource()));
         });
     else
         s.run(106, [&] { m_ui.showMessage(this, Foxpro::connectionFailedText(), reason); });
@@ -250,7 +250,9 @@ void Form1::PushButton5_Click()
             this,
             QStringLiteral("This software transfers text-based, numeric and binary / pictures fields (binary "
                            "fields become VARBINARY(MAX) columns).") +
-                crlf2 + QStringLiteral("Use SQL Preview if your tables contains less than 32767 rows.") +
+                crlf2 +
+                QStringLiteral("SQL Preview lists one line per row: it handles a million lines (about 200 MB "
+                               "of memory); convert larger tables without it.") +
                 crlf2 + QStringLiteral("Questions? Please contact Team Quenthal at ") +
                 AppInfo::contactPage());
     });
@@ -260,6 +262,9 @@ void Form1::PushButton5_Click()
 // second start while it runs.
 void Form1::PushButton7_Click()
 {
-    if (m_conversionRun)
-        m_conversionRun();
+    if (!m_conversionRun)
+        return;
+    m_conversionRun();
+    // Enter after the closing message must not start the next run.
+    m_form.PushButton7->clearFocus();
 }

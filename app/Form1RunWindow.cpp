@@ -52,8 +52,8 @@ void Form1RunWindow::setProgressText(const QString& text)
     m_form.progressBar().setFormat(text);
 }
 
-Form1Conversion::Form1Conversion(Form1& form, UiServices& ui)
-    : m_preview(ui, form.state(), m_datatypes, &form), m_window(form),
+Form1Conversion::Form1Conversion(Form1& form, UiServices& ui, SettingsStore& settings)
+    : m_preview(ui, settings, form.state(), m_datatypes, &form), m_window(form),
       m_run(m_window, form.state(), ui, m_preview, m_datatypes, form.List1, form.List2)
 {
     form.setConversionRun([this] { m_run.start(); }, [this] { return m_run.isConverting(); });

@@ -33,7 +33,7 @@ private:
 class Form1Conversion
 {
 public:
-    Form1Conversion(Form1& form, UiServices& ui);
+    Form1Conversion(Form1& form, UiServices& ui, SettingsStore& settings);
 
 private:
     DatatypeRowsModel m_datatypes;

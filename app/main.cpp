@@ -12,7 +12,7 @@ int main(int argc, char* argv[])
     QtUiServices ui;
     IniSettingsStore settings;
     Form1 form(ui, settings);
-    Form1Conversion conversion(form, ui);
+    Form1Conversion conversion(form, ui, settings);
     form.show();
     return app.exec();
 }

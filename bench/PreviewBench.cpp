@@ -16,6 +16,7 @@
 #include "preview/PreviewController.h"
 #include "preview/StatementListModel.h"
 #include "preview/StatementView.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTreeView>
 
 #include <algorithm>
@@ -82,7 +84,7 @@ template <class Pump> double replacePass(const std::vector<QString>& lines, Pump
     qsizetype changed = 0;
     for (const QString& line : lines) {
         letEventsRun();
-        if (FindReplace::replaceFirst(line, QStringLiteral("[ORDERS]"), QStringLiteral("[Orders]")))
+        if (FindReplace::replace(line, QStringLiteral("[ORDERS]"), QStringLiteral("[Orders]")))
             ++changed;
     }
     Q_ASSERT(changed == qsizetype(lines.size()));
@@ -161,7 +163,9 @@ int main(int argc, char* argv[])
     BenchUi ui;
     SharedState shared;
     DatatypeRowsModel datatypes;
-    PreviewController preview(ui, shared, datatypes, nullptr);
+    QTemporaryDir settingsFolder;
+    IniSettingsStore settings(settingsFolder.filePath(QStringLiteral("Quenthal.ini")));
+    PreviewController preview(ui, settings, shared, datatypes, nullptr);
     int errorLine = 0;
 
     QElapsedTimer timer;
@@ -180,7 +184,7 @@ int main(int argc, char* argv[])
     StatementListModel& model = preview.statements();
 
     timer.start();
-    Form2 window(ui, shared, model, datatypes, errorLine);
+    Form2 window(ui, settings, shared, model, datatypes, errorLine);
     window.show();
     QCoreApplication::processEvents();
     auto* list = window.findChild<QTreeView*>(QStringLiteral("ListView1"));
@@ -190,7 +194,7 @@ int main(int argc, char* argv[])
     const double show = seconds(timer);
 
     timer.start();
-    Form3 findReplace(ui, model, &window);
+    Form3 findReplace(ui, settings, model, &window);
     findReplace.show();
     findReplace.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("insert into"));
     findReplace.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("INSERT INTO"));

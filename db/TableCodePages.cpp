@@ -57,12 +57,26 @@ QString unmarkedText(const std::vector<Entry>& entries)
     return text.isEmpty() ? text : QStringLiteral("Tables that name no code page:\n") + text;
 }
 
-QString unmarkedTextOf(const FoxProSource& source)
+QString unreadableText(const std::vector<Entry>& entries)
+{
+    QString text;
+    for (const Entry& entry : entries) {
+        if (!entry.problem.isEmpty())
+            text += QStringLiteral("%1: %2\n").arg(entry.table, entry.problem);
+    }
+    return text.isEmpty() ? text : QStringLiteral("Tables that cannot be read:\n") + text;
+}
+
+QString detailsOf(const FoxProSource& source)
 {
     try {
         db::Connection connection;
         connection.open(Foxpro::connectionString(source, Foxpro::Collating::Machine));
-        return unmarkedText(of(connection, tableNames(connection)));
+        const std::vector<Entry> entries = of(connection, tableNames(connection));
+        const QString unreadable = unreadableText(entries);
+        const QString unmarked = unmarkedText(entries);
+        return unreadable + (unreadable.isEmpty() || unmarked.isEmpty() ? QString() : QStringLiteral("\n")) +
+               unmarked;
     } catch (const Failure&) {
         return {};
     }

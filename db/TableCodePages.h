@@ -31,7 +31,11 @@ QString describe(int codePage);
 // "Tables that name no code page:\nname: read as 866 Russian MS-DOS (guessed from the text)\n...".
 QString unmarkedText(const std::vector<Entry>& entries);
 
-// unmarkedText for every table of the source; "" when the source cannot be read.
-QString unmarkedTextOf(const FoxProSource& source);
+// The lines naming the tables that cannot be read and why, "" when every table can:
+// "Tables that cannot be read:\nname: reason\n...".
+QString unreadableText(const std::vector<Entry>& entries);
+
+// unreadableText and unmarkedText for every table of the source; "" when the source cannot be read.
+QString detailsOf(const FoxProSource& source);
 
 } // namespace TableCodePages

@@ -5,12 +5,14 @@
 #include "base/Steps.h"
 #include "base/UiServices.h"
 #include "convert/SharedState.h"
+#include "convert/TargetDialect.h"
 #include "preview/Clipboard.h"
 #include "preview/Form3.h"
 #include "preview/Form4.h"
 #include "preview/Form5.h"
 #include "preview/StatementFile.h"
 #include "preview/StatementListModel.h"
+#include "settings/SettingsStore.h"
 #include "ui/Twips.h"
 #include "ui/WindowGrowth.h"
 #include "ui/WindowSetup.h"
@@ -36,16 +38,17 @@ QString failedLinesText(std::size_t failed, int sent)
 
 } // namespace
 
-Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements,
+Form2::Form2(UiServices& ui, SettingsStore& settings, SharedState& shared, StatementListModel& statements,
              DatatypeRowsModel& datatypes, int& errorLine, QWidget* parent)
-    : QDialog(parent), m_ui(ui), m_shared(shared), m_statements(statements), m_datatypes(datatypes),
-      ErrorLine(errorLine)
+    : QDialog(parent), m_ui(ui), m_settings(settings), m_shared(shared), m_statements(statements),
+      m_datatypes(datatypes), ErrorLine(errorLine)
 {
     m_form.setupUi(this);
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
     WindowSetup::enterPressesButtons(*this);
     WindowGrowth::allow(*this, *m_form.ListView1);
+    m_openedSize = WindowGrowth::restoreSize(*this, m_settings, Setting::PreviewSize);
     m_pointer.handOver({m_form.PushButton1, m_form.PushButton2, m_form.PushButton3, m_form.PushButton4,
                         m_form.PushButton5, m_form.PushButton6, m_form.PushButton7, m_form.PushButton8,
                         m_form.PushButton9});
@@ -62,7 +65,7 @@ Form2::Form2(UiServices& ui, SharedState& shared, StatementListModel& statements
     connect(m_form.PushButton9, &QPushButton::clicked, this, &Form2::PushButton9_Click);
     connect(m_form.ListView1, &StatementView::lineClicked, this, &Form2::ListView1_Click);
     connect(m_form.ListView1, &StatementView::saveRequested, this,
-            [this] { StatementFile::save(m_ui, this, m_statements); });
+            [this] { saveStatements(); });
     // The error pane can be read, selected and copied, not typed into; Tab moves on to its buttons.
     m_form.Text1->setReadOnly(true);
     m_form.Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -146,8 +149,10 @@ void Form2::showFailedLines()
 
 void Form2::done(int result)
 {
-    if (mayLeave())
-        QDialog::done(result);
+    if (!mayLeave())
+        return;
+    WindowGrowth::storeSize(*this, m_settings, Setting::PreviewSize, m_openedSize);
+    QDialog::done(result);
 }
 
 bool Form2::mayLeave()
@@ -160,6 +165,14 @@ bool Form2::mayLeave()
     }
     return !m_edited || m_leaving ||
            m_ui.askYesNo(this, QStringLiteral("Discard the changes to the statements?"));
+}
+
+// A target that takes batches is SQL Server, whose tools want a "GO" now and then.
+void Form2::saveStatements()
+{
+    const bool sqlServer =
+        !m_shared.mssql_conn || convert::TargetDialect::ofConnection(*m_shared.mssql_conn).takesBatches();
+    StatementFile::save(m_ui, this, m_statements, sqlServer ? StatementFile::SqlServerBatch : 0);
 }
 
 void Form2::PushButton2_Click()
@@ -184,7 +197,7 @@ void Form2::PushButton3_Click()
 {
     Steps s(m_ui, this, QStringLiteral("Form2.PushButton3_Click"));
     s.run(100, [&] {
-        Form3 findReplace(m_ui, m_statements, this);
+        Form3 findReplace(m_ui, m_settings, m_statements, this);
         findReplace.exec();
     });
 }
@@ -270,7 +283,7 @@ void Form2::PushButton9_Click()
 // A click on a line (not on its check mark) opens the Edit Line window for it.
 void Form2::ListView1_Click(int line)
 {
-    Form4 editLine(m_ui, m_statements, this);
+    Form4 editLine(m_ui, m_settings, m_statements, this);
     editLine.ListLine = line;
     editLine.setText(m_statements.lineText(line));
     editLine.exec();

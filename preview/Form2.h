@@ -7,6 +7,7 @@
 #include <QDialog>
 
 class DatatypeRowsModel;
+class SettingsStore;
 class StatementListModel;
 class UiServices;
 struct SharedState;
@@ -30,8 +31,8 @@ class Form2 : public QDialog, private ExecutionView
     Q_OBJECT
 
 public:
-    Form2(UiServices& ui, SharedState& shared, StatementListModel& statements, DatatypeRowsModel& datatypes,
-          int& errorLine, QWidget* parent = nullptr);
+    Form2(UiServices& ui, SettingsStore& settings, SharedState& shared, StatementListModel& statements,
+          DatatypeRowsModel& datatypes, int& errorLine, QWidget* parent = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,6 +58,7 @@ private:
     bool hasTickedLine() const;
     // Ticks and lists the lines the last "Execute SQL" could not run.
     void showFailedLines();
+    void saveStatements();
 
     bool hasErrorText() const;
 
@@ -69,6 +71,7 @@ private:
     bool stopRequested() const override { return m_stopRequested; }
 
     UiServices& m_ui;
+    SettingsStore& m_settings;
     SharedState& m_shared;
     StatementListModel& m_statements;
     DatatypeRowsModel& m_datatypes;
@@ -78,6 +81,7 @@ private:
     bool m_stopRequested = false;
     bool m_edited = false;  // a line was edited or replaced since the window opened
     bool m_leaving = false; // Execute or Skip is closing the window
+    QSize m_openedSize;     // a size the user gives the window is kept for its next opening
     Ui::Form2 m_form;
     StatementExecution m_execution{m_ui, this, *this, m_shared, ErrorLine};
     PointerRules m_pointer{*this};

@@ -2,10 +2,16 @@
 
 #include "base/Steps.h"
 #include "preview/StatementListModel.h"
+#include "settings/SettingsStore.h"
+#include "ui/WindowGrowth.h"
 #include "ui/WindowSetup.h"
 
 #include <QEvent>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <algorithm>
 
 #include <vector>
 
@@ -53,13 +59,15 @@ QString writtenText(const QString& original, const QString& shown, const QString
 
 } // namespace
 
-Form4::Form4(UiServices& ui, StatementListModel& statements, QWidget* parent)
-    : QDialog(parent), m_ui(ui), m_statements(statements)
+Form4::Form4(UiServices& ui, SettingsStore& settings, StatementListModel& statements, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_settings(settings), m_statements(statements)
 {
     m_form.setupUi(this);
     WindowSetup::scaleToScreen(*this);
     WindowSetup::fitCaptions(*this);
     WindowSetup::enterPressesButtons(*this);
+    WindowGrowth::allow(*this, *m_form.Text1);
+    m_openedSize = WindowGrowth::restoreSize(*this, m_settings, Setting::EditLineSize);
     m_pointer.handOver({m_form.PushButton1, m_form.PushButton2});
     m_pointer.defaultOver({this});
     m_form.Text1->installEventFilter(this);
@@ -75,6 +83,36 @@ void Form4::setText(const QString& text)
     m_text = text;
     m_form.Text1->setPlainText(text);
     m_shown = m_form.Text1->document()->toRawText();
+    fitText();
+}
+
+void Form4::fitText()
+{
+    const QPlainTextEdit& box = *m_form.Text1;
+    const QFontMetrics metrics(box.font());
+    // The text's height in a box `width` pixels wide, wrapped anywhere.
+    const auto textHeight = [&](int width) {
+        const qsizetype perLine = std::max(
+            1, (width - 2 * box.frameWidth() - box.verticalScrollBar()->sizeHint().width() - 8) /
+                   std::max(metrics.averageCharWidth(), 1));
+        qint64 lines = 0;
+        for (const QStringView line : QStringView(m_text).tokenize(u'\n'))
+            lines += std::max<qint64>(1, (line.size() + perLine - 1) / perLine);
+        return lines * metrics.lineSpacing() + 2 * box.frameWidth() + 8;
+    };
+    if (textHeight(box.width()) <= box.height())
+        return;
+    const QSize most = (screen()->availableGeometry().size() * 2 / 3).expandedTo(size());
+    const int boxWidth = box.width() * most.width() / width();
+    const qint64 wanted = height() - box.height() + textHeight(boxWidth);
+    resize(most.width(), int(std::clamp<qint64>(wanted, height(), most.height())));
+    m_openedSize = size();
+}
+
+void Form4::done(int result)
+{
+    WindowGrowth::storeSize(*this, m_settings, Setting::EditLineSize, m_openedSize);
+    QDialog::done(result);
 }
 
 // Entering the text box by Tab or a click selects all of it, so that typing replaces the whole

@@ -15,7 +15,7 @@ void PreviewController::appendStatement(const QString& statement)
 void PreviewController::showModal()
 {
     {
-        Form2 window(m_ui, m_shared, m_statements, m_datatypes, ErrorLine, m_owner);
+        Form2 window(m_ui, m_settings, m_shared, m_statements, m_datatypes, ErrorLine, m_owner);
         window.exec();
     }
     m_statements.clear();

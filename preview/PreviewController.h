@@ -5,6 +5,7 @@
 
 class DatatypeRowsModel;
 class QWidget;
+class SettingsStore;
 class UiServices;
 struct SharedState;
 
@@ -15,8 +16,9 @@ struct SharedState;
 class PreviewController final : public StatementPreview
 {
 public:
-    PreviewController(UiServices& ui, SharedState& shared, DatatypeRowsModel& datatypes, QWidget* owner)
-        : m_ui(ui), m_shared(shared), m_datatypes(datatypes), m_owner(owner)
+    PreviewController(UiServices& ui, SettingsStore& settings, SharedState& shared, DatatypeRowsModel& datatypes,
+                      QWidget* owner)
+        : m_ui(ui), m_settings(settings), m_shared(shared), m_datatypes(datatypes), m_owner(owner)
     {}
 
     void clearStatements() override;
@@ -28,6 +30,7 @@ public:
 
 private:
     UiServices& m_ui;
+    SettingsStore& m_settings;
     SharedState& m_shared;
     DatatypeRowsModel& m_datatypes;
     QWidget* m_owner;

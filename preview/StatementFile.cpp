@@ -8,8 +8,6 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
-#include <vector>
-
 namespace StatementFile {
 
 namespace {
@@ -30,14 +28,32 @@ std::vector<int> scriptLines(const StatementListModel& statements)
     return all;
 }
 
+QString linesWord(std::size_t count)
+{
+    return count == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(count);
+}
+
+} // namespace
+
 // Writes the lines in blocks, so that a list of millions of lines never exists twice in memory.
-bool writeLines(QIODevice& file, const StatementListModel& statements, const std::vector<int>& lines)
+bool write(QIODevice& file, const StatementListModel& statements, const std::vector<int>& lines,
+           int statementsPerBatch)
 {
     constexpr qsizetype BlockSize = 1 << 16;
     QStringEncoder utf8(QStringConverter::Utf8);
     QByteArray block;
+    int inBatch = 0;
     for (int line : lines) {
-        block += utf8.encode(statements.lineText(line));
+        const QString& statement = statements.lineText(line);
+        block += utf8.encode(statement);
+        if (!statement.trimmed().isEmpty()) {
+            if (!statement.trimmed().endsWith(u';'))
+                block += ';';
+            if (statementsPerBatch > 0 && ++inBatch == statementsPerBatch) {
+                block += "\nGO";
+                inBatch = 0;
+            }
+        }
         block += '\n';
         if (block.size() >= BlockSize) {
             if (file.write(block) != block.size())
@@ -48,14 +64,7 @@ bool writeLines(QIODevice& file, const StatementListModel& statements, const std
     return file.write(block) == block.size();
 }
 
-QString linesWord(std::size_t count)
-{
-    return count == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(count);
-}
-
-} // namespace
-
-void save(UiServices& ui, QObject* owner, const StatementListModel& statements)
+void save(UiServices& ui, QObject* owner, const StatementListModel& statements, int statementsPerBatch)
 {
     if (statements.lineCount() == 0) {
         ui.showMessage(owner, QStringLiteral("No SQL to run."));
@@ -71,7 +80,8 @@ void save(UiServices& ui, QObject* owner, const StatementListModel& statements)
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".sql");
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !writeLines(file, statements, lines) || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || !write(file, statements, lines, statementsPerBatch) ||
+        !file.commit()) {
         ui.showMessage(owner, QStringLiteral("Could not save %1: %2").arg(path, file.errorString()));
         return;
     }

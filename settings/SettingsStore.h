@@ -26,6 +26,14 @@ inline constexpr SettingKey LocalConnection{"Local Connection", "0"};
 inline constexpr SettingKey Check1{"Check1", "1"};
 inline constexpr SettingKey Option1{"Option1", "1"};
 inline constexpr SettingKey Option2{"Option2", "0"};
+// The size the user last gave a window, "WIDTHxHEIGHT" in pixels; empty: its designed size.
+inline constexpr SettingKey PreviewSize{"SQL Preview Size", ""};
+inline constexpr SettingKey EditLineSize{"Edit Line Size", ""};
+// What Find and Replace was last given: its two texts and its two check boxes ("True" or "False").
+inline constexpr SettingKey FindWhat{"Find What", ""};
+inline constexpr SettingKey ReplaceWith{"Replace With", ""};
+inline constexpr SettingKey MatchCase{"Match Case", "False"};
+inline constexpr SettingKey EveryOccurrence{"Every Occurrence", "False"};
 // Advanced Options' "Create columns with SQL Server's own types": "True" or "False".
 inline constexpr SettingKey NativeTypes{"Native Types", "False"};
 // The code page of source tables whose header names none: a code page number, or "guess".

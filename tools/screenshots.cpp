@@ -231,11 +231,11 @@ int main(int argc, char* argv[])
         {QStringLiteral("advanced-options"),
          [&] { return std::make_unique<Form6>(ui, settings, main.state(), &main); }},
         {QStringLiteral("sql-preview"),
-         [&] { return std::make_unique<Form2>(ui, main.state(), statements, datatypes, errorLine, &main); }},
-        {QStringLiteral("find-and-replace"), [&] { return std::make_unique<Form3>(ui, statements, &main); }},
+         [&] { return std::make_unique<Form2>(ui, settings, main.state(), statements, datatypes, errorLine, &main); }},
+        {QStringLiteral("find-and-replace"), [&] { return std::make_unique<Form3>(ui, settings, statements, &main); }},
         {QStringLiteral("edit-line"),
          [&] {
-             auto edit = std::make_unique<Form4>(ui, statements, &main);
+             auto edit = std::make_unique<Form4>(ui, settings, statements, &main);
              edit->ListLine = 2;
              edit->setText(statements.lineText(2));
              return edit;
@@ -260,7 +260,7 @@ int main(int argc, char* argv[])
     const std::vector<std::pair<QString, std::function<QImage()>>> behaviours = {
         {QStringLiteral("long-statements-tool-tip"),
          [&] {
-             Form2 preview(ui, main.state(), memo, datatypes, errorLine, &main);
+             Form2 preview(ui, settings, main.state(), memo, datatypes, errorLine, &main);
              shoot(preview);
              auto* list = preview.findChild<QTreeView*>(QStringLiteral("ListView1"));
              const QPoint at = list->visualRect(memo.index(2)).center();
@@ -271,7 +271,7 @@ int main(int argc, char* argv[])
          }},
         {QStringLiteral("find-and-replace-done-details"),
          [&] {
-             Form3 findReplace(ui, statements, &main);
+             Form3 findReplace(ui, settings, statements, &main);
              shoot(findReplace);
              findReplace.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("into"));
              findReplace.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("into"));
@@ -280,7 +280,7 @@ int main(int argc, char* argv[])
          }},
         {QStringLiteral("sql-preview-context-menu"),
          [&] {
-             Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+             Form2 preview(ui, settings, main.state(), statements, datatypes, errorLine, &main);
              shoot(preview);
              auto* list = preview.findChild<QTreeView*>(QStringLiteral("ListView1"));
              const QPoint at(60, 60);
@@ -291,7 +291,7 @@ int main(int argc, char* argv[])
          }},
         {QStringLiteral("sql-preview-undone"),
          [&] {
-             Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+             Form2 preview(ui, settings, main.state(), statements, datatypes, errorLine, &main);
              shoot(preview);
              statements.undoRewrite();
              settle();
@@ -299,14 +299,14 @@ int main(int argc, char* argv[])
          }},
         {QStringLiteral("save-sql-dialog"),
          [&] {
-             Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+             Form2 preview(ui, settings, main.state(), statements, datatypes, errorLine, &main);
              shoot(preview);
              auto* list = preview.findChild<StatementView*>(QStringLiteral("ListView1"));
              return grabModal(preview, [&] { emit list->saveRequested(); });
          }},
         {QStringLiteral("sql-preview-grown"),
          [&] {
-             Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+             Form2 preview(ui, settings, main.state(), statements, datatypes, errorLine, &main);
              preview.resize(900, 800);
              return shoot(preview);
          }},
@@ -349,7 +349,7 @@ int main(int argc, char* argv[])
     };
     for (const auto& [name, picture] : behaviours)
         ok = picture().save(out.filePath(name + QStringLiteral(".png"))) && ok;
-    Form2 preview(ui, main.state(), statements, datatypes, errorLine, &main);
+    Form2 preview(ui, settings, main.state(), statements, datatypes, errorLine, &main);
     ok = shootSituations(out, main, preview) && ok;
     return ok ? 0 : 1;
 }

@@ -1,7 +1,12 @@
 #include "ui/WindowGrowth.h"
 
+#include "base/Failure.h"
+#include "settings/SettingsStore.h"
+
 #include <QEvent>
 #include <QGroupBox>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QWidget>
 
 void WindowGrowth::allow(QWidget& window, QWidget& growing)
@@ -52,5 +57,34 @@ void WindowGrowth::place()
                 place.translate(0, extraHeight);
         }
         control.widget->setGeometry(place);
+    }
+}
+
+QSize WindowGrowth::restoreSize(QWidget& window, const SettingsStore& settings, const SettingKey& key)
+{
+    static const QRegularExpression spelled(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+    QRegularExpressionMatch size;
+    try {
+        size = spelled.match(settings.read(key));
+    } catch (const Failure&) {
+        return window.size(); // an unreadable store has its say when the main window loads
+    }
+    if (size.hasMatch()) {
+        const QSize screen = window.screen()->availableGeometry().size();
+        window.resize(QSize(size.captured(1).toInt(), size.captured(2).toInt())
+                          .expandedTo(window.minimumSize())
+                          .boundedTo(screen.expandedTo(window.minimumSize())));
+    }
+    return window.size();
+}
+
+void WindowGrowth::storeSize(const QWidget& window, SettingsStore& settings, const SettingKey& key, QSize opened)
+{
+    if (window.size() == opened)
+        return;
+    try {
+        settings.write(key, QStringLiteral("%1x%2").arg(window.width()).arg(window.height()));
+    } catch (const Failure&) {
+        // A size not kept is no reason to keep the window from closing.
     }
 }

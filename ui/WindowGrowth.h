@@ -8,6 +8,8 @@
 #include <vector>
 
 class QWidget;
+class SettingsStore;
+struct SettingKey;
 
 // Lets a window whose controls sit at fixed places grow beyond its designed size, up to maximised:
 // `growing` (a list) takes all the extra height and the controls below it move down with it, while
@@ -18,6 +20,13 @@ class WindowGrowth final : public QObject
 public:
     // Call once the window has its designed, scaled size; the window owns the object.
     static void allow(QWidget& window, QWidget& growing);
+
+    // A window that remembers the size the user gave it: restoreSize() gives it the size stored
+    // under `key` (not below its smallest size nor beyond the screen; a text that is no size counts
+    // as none) and returns the size it has then; storeSize() stores its size when it differs from
+    // `opened`, the size it was opened with.
+    static QSize restoreSize(QWidget& window, const SettingsStore& settings, const SettingKey& key);
+    static void storeSize(const QWidget& window, SettingsStore& settings, const SettingKey& key, QSize opened);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -67,6 +67,12 @@ private slots:
             details(),
             QStringLiteral(
                 "Tables that name no code page:\ndos: read as 866 Russian MS-DOS (chosen in the options)\n"));
+        // ... and the tables that cannot be read, with why.
+        writeFile(m_dir.filePath(QStringLiteral("x.dbf")), QByteArray("some text, not a table\n").repeated(3));
+        QCOMPARE(pressed("PushButton8"), QStringLiteral("Connection successful."));
+        QVERIFY2(details().startsWith(QStringLiteral("Tables that cannot be read:\nx: ") + m_dir.filePath("x.dbf") +
+                                      QStringLiteral(" is not a dBASE or FoxPro table.\n\nTables that name no")),
+                 qPrintable(details()));
         set("Text2", m_dir.filePath(QStringLiteral("no such folder")));
         QCOMPARE(pressed("PushButton8"), QStringLiteral("Could not connect."));
         QVERIFY2(details().contains(QLatin1String("no such folder")), qPrintable(details()));

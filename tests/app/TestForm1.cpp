@@ -340,10 +340,14 @@ private slots:
         QTest::keyClicks(box("Text3"), QStringLiteral("sa"));
         QTest::keyClicks(box("Text8"), QStringLiteral("db"));
         box("Text6")->clear();
-        QTest::keyClicks(box("Text6"), QStringLiteral("1"));
+        // The port box takes only what can be a port, 1 to 65535.
+        QTest::keyClicks(box("Text6"), QStringLiteral("0a1-"));
         QCOMPARE(m_settings->stored(Setting::MSSQLUser), QStringLiteral("sa"));
         QCOMPARE(m_settings->stored(Setting::MSSQLDatabase), QStringLiteral("db"));
         QCOMPARE(m_settings->writesOf(Setting::MSSQLPort), QStringList({"", "1"}));
+        box("Text6")->clear();
+        QTest::keyClicks(box("Text6"), QStringLiteral("65536"));
+        QCOMPARE(box("Text6")->text(), QStringLiteral("6553"));
     }
 
     // The first keystroke switches to folder mode; emptying the box does not switch back.
@@ -448,9 +452,10 @@ private slots:
         QCOMPARE(
             m_ui->messages(),
             QStringList(QStringLiteral("This software transfers text-based, numeric and binary / pictures "
-                                       "fields (binary fields become VARBINARY(MAX) columns).\r\n\r\nUse "
-                                       "SQL Preview if your "
-                                       "tables contains less than 32767 rows.\r\n\r\nQuestions? Please "
+                                       "fields (binary fields become VARBINARY(MAX) columns).\r\n\r\nSQL "
+                                       "Preview lists one line per row: it handles a million lines (about "
+                                       "200 MB of memory); convert larger tables without it.\r\n\r\n"
+                                       "Questions? Please "
                                        "contact Team Quenthal at ") +
                         AppInfo::contactPage()));
     }
@@ -497,7 +502,13 @@ private slots:
         click("PushButton7"); // nothing set: nothing happens
         int runs = 0;
         m_form->setConversionRun([&] { ++runs; }, {});
-        click("PushButton7");
+        m_form->show();
+        button("PushButton7")->setFocus();
+        QTest::keyClick(button("PushButton7"), Qt::Key_Return);
+        QCOMPARE(runs, 1);
+        // Enter after the closing message does not start the next run.
+        QVERIFY(QApplication::focusWidget() != button("PushButton7"));
+        QTest::keyClick(m_form.get(), Qt::Key_Return);
         QCOMPARE(runs, 1);
     }
 
@@ -609,6 +620,10 @@ private slots:
         load();
         const double factor = m_form->logicalDpiY() / 96.0;
         QCOMPARE(m_form->size(), QSize(qRound(536 * factor), qRound(508 * factor)));
+        // A window of fixed size offers no maximise button.
+        QVERIFY(m_form->windowFlags() & Qt::CustomizeWindowHint);
+        QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(m_form->windowFlags() & Qt::WindowCloseButtonHint);
         QCOMPARE(child("Frame3")->geometry(),
                  QRect(qRound(8 * factor), qRound(144 * factor), qRound(520 * factor), qRound(209 * factor)));
         for (QWidget* widget : m_form->findChildren<QWidget*>()) {

@@ -67,7 +67,7 @@ std::vector<int> TestRunWindows::startConverting(const QStringList& clicks)
 std::vector<int> TestRunWindows::startConverting(SettingsStore& settings, const QStringList& clicks)
 {
     Form1 form(m_ui, settings, nullptr, [] { return 1; });
-    Form1Conversion conversion(form, m_ui);
+    Form1Conversion conversion(form, m_ui, settings);
     form.show();
     std::vector<int> shown;
     QStringList pending = clicks;

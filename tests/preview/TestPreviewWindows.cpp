@@ -11,10 +11,12 @@
 #include "preview/Form4.h"
 #include "preview/PreviewController.h"
 #include "preview/StatementExecution.h"
+#include "preview/StatementFile.h"
 #include "preview/StatementListModel.h"
 #include "preview/StatementView.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/PrivateOdbcConfig.h"
+#include "tests/support/RecordingSettings.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -30,6 +32,7 @@ class TestPreviewWindows : public QObject
     QString m_database; // the file behind the current test's connection
 
     FakeUiServices m_ui;
+    std::unique_ptr<RecordingSettings> m_settings;
     SharedState m_shared;
     StatementListModel m_statements;
     DatatypeRowsModel m_datatypes;
@@ -43,7 +46,7 @@ class TestPreviewWindows : public QObject
 
     std::unique_ptr<Form2> openPreview()
     {
-        auto window = std::make_unique<Form2>(m_ui, m_shared, m_statements, m_datatypes, m_errorLine);
+        auto window = std::make_unique<Form2>(m_ui, *m_settings, m_shared, m_statements, m_datatypes, m_errorLine);
         window->show();
         return window;
     }
@@ -99,6 +102,7 @@ private slots:
     void init()
     {
         m_ui.clear();
+        m_settings = std::make_unique<RecordingSettings>();
         m_ui.desktopOpens = true;
         m_ui.duringEvents = {};
         m_statements.clear();
@@ -556,7 +560,7 @@ private slots:
     {
         fill({"a", "INSERT INTO [t] VALUES('x\r\ny')", "c"});
         const auto edit = [&](int line, const QString& typed, const char* button) {
-            Form4 window(m_ui, m_statements);
+            Form4 window(m_ui, *m_settings, m_statements);
             window.ListLine = line;
             window.setText(m_statements.lineText(line));
             window.show();
@@ -615,7 +619,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, written);
         fill({original});
-        Form4 window(m_ui, m_statements);
+        Form4 window(m_ui, *m_settings, m_statements);
         window.ListLine = 1;
         window.setText(original);
         window.show();
@@ -636,7 +640,7 @@ private slots:
     void findAndReplaceRewritesTheFirstOccurrenceOfEachLine()
     {
         fill({"ABCabc", "INSERT INTO [t] VALUES(1)", "nothing here"});
-        Form3 window(m_ui, m_statements);
+        Form3 window(m_ui, *m_settings, m_statements);
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("Find and Replace - Ferrandine"));
         QTest::keyClicks(window.findChild<QLineEdit*>("Text1"), "abc");
@@ -644,9 +648,7 @@ private slots:
         QTest::keyClick(window.findChild<QLineEdit*>("Text2"), Qt::Key_Return); // Enter runs Replace
         QCOMPARE(m_statements.lines(),
                  (std::vector<QString>{"xabc", "INSERT INTO [t] VALUES(1)", "nothing here"}));
-        QCOMPARE(m_ui.messages(), QStringList{"Done."});
-        QCOMPARE(m_ui.calls.back().details,
-                 QStringLiteral("1 line changed. Ctrl+Z in the SQL Preview undoes it."));
+        QCOMPARE(m_ui.messages(), QStringList{"Done.\r\r1 line changed. Ctrl+Z in the SQL Preview undoes it."});
         QVERIFY(!window.isVisible());
 
         // Ctrl+Z in the preview window undoes the pass.
@@ -658,14 +660,34 @@ private slots:
         preview->close();
         m_statements.setLineText(1, QStringLiteral("xabc"));
 
-        // Each opening starts empty; an empty find text changes nothing and still says "Done.".
+        // The next opening has the texts of the last; an empty find text changes nothing and still
+        // says "Done.".
         m_ui.clear();
-        Form3 again(m_ui, m_statements);
+        Form3 again(m_ui, *m_settings, m_statements);
         again.show();
-        QVERIFY(again.findChild<QLineEdit*>("Text1")->text().isEmpty());
+        QCOMPARE(again.findChild<QLineEdit*>("Text1")->text(), QStringLiteral("abc"));
+        QCOMPARE(again.findChild<QLineEdit*>("Text2")->text(), QStringLiteral("x"));
+        again.findChild<QLineEdit*>("Text1")->clear();
         click(&again, "PushButton2");
         QCOMPARE(m_statements.lineText(1), QStringLiteral("xabc"));
-        QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        QCOMPARE(m_ui.messages(), QStringList{"Done.\r\rNo line changed."});
+
+        // "Match case" and "Every occurrence in a line": one pass makes every VARCHAR( an NVARCHAR(,
+        // leaving varchar( alone; the boxes are kept for the next opening too.
+        m_ui.clear();
+        m_statements.setLineText(1, QStringLiteral("CREATE TABLE [t]([a] VARCHAR(3),[b] varchar(4))"));
+        Form3 options(m_ui, *m_settings, m_statements);
+        options.findChild<QLineEdit*>("Text1")->setText(QStringLiteral("VARCHAR("));
+        options.findChild<QLineEdit*>("Text2")->setText(QStringLiteral("NVARCHAR("));
+        QCOMPARE(options.findChild<QCheckBox*>("Check1")->text(), QStringLiteral("Match case"));
+        QCOMPARE(options.findChild<QCheckBox*>("Check2")->text(), QStringLiteral("Every occurrence in a line"));
+        options.findChild<QCheckBox*>("Check1")->setChecked(true);
+        options.findChild<QCheckBox*>("Check2")->setChecked(true);
+        click(&options, "PushButton2");
+        QCOMPARE(m_statements.lineText(1), QStringLiteral("CREATE TABLE [t]([a] NVARCHAR(3),[b] varchar(4))"));
+        Form3 kept(m_ui, *m_settings, m_statements);
+        QVERIFY(kept.findChild<QCheckBox*>("Check1")->isChecked() &&
+                kept.findChild<QCheckBox*>("Check2")->isChecked());
     }
 
     // The ticked lines, or all when none is ticked, as UTF-8 lines ending in a line feed.
@@ -687,8 +709,8 @@ private slots:
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
         };
         QCOMPARE(contents(all + QStringLiteral(".sql")),
-                 QByteArray("INSERT INTO [t] VALUES('Zo\xC3\xAB')  \nline two\nline three\n"));
-        QCOMPARE(contents(ticked), QByteArray("INSERT INTO [t] VALUES('Zo\xC3\xAB')  \nline three\n"));
+                 QByteArray("INSERT INTO [t] VALUES('Zo\xC3\xAB')  ;\nline two;\nline three;\n"));
+        QCOMPARE(contents(ticked), QByteArray("INSERT INTO [t] VALUES('Zo\xC3\xAB')  ;\nline three;\n"));
         const std::vector<FakeUiServices::Call> dialogs = m_ui.callsOf(Kind::SaveFile);
         QCOMPARE(dialogs.size(), size_t(3));
         QCOMPARE(dialogs[0].text, QStringLiteral("Save SQL (all lines)"));
@@ -697,9 +719,67 @@ private slots:
                                                QStringLiteral("Saved 2 lines to %1.").arg(ticked)}));
     }
 
+    // Saved in try mode, the script runs through sqlite3 as it stands; for SQL Server a "GO" line
+    // follows every 1,000 statements.
+    void savedSqlRunsAsSaved()
+    {
+        fill({"CREATE TABLE [t]([a] INT,[b] VARCHAR(9));", "", "INSERT INTO [t] VALUES(1, 'x;y')",
+              "INSERT INTO [t] VALUES(2, 'a\nb')"});
+        auto window = openPreview();
+        const QString script = m_dir.filePath(QStringLiteral("saved.sql"));
+        m_ui.chosenPaths = {script};
+        emit window->findChild<StatementView*>("ListView1")->saveRequested();
+        QProcess tool;
+        tool.setStandardInputFile(script);
+        tool.start(QStringLiteral("sqlite3"), {m_database});
+        QVERIFY(tool.waitForFinished(30000));
+        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+        QCOMPARE(sqlite("SELECT group_concat(a || b, '|') FROM t"), QStringLiteral("1x;y|2a\nb"));
+
+        QBuffer file;
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(StatementFile::write(file, m_statements, {1, 2, 3, 4}, 2));
+        QCOMPARE(file.data(), QByteArray("CREATE TABLE [t]([a] INT,[b] VARCHAR(9));\n\nINSERT INTO [t] VALUES(1, "
+                                         "'x;y');\nGO\nINSERT INTO [t] VALUES(2, 'a\nb');\n"));
+    }
+
+    // The windows keep the size the user gave them; Edit Line opens larger for a long statement.
+    void windowsRememberTheirSize()
+    {
+        fill({"short", QStringLiteral("INSERT INTO [t] VALUES('") + QString(150000, u'x') + QStringLiteral("')")});
+        auto window = openPreview();
+        const QSize designed = window->size();
+        window->resize(designed + QSize(100, 50));
+        window->close();
+        QCOMPARE(m_settings->stored(Setting::PreviewSize),
+                 QStringLiteral("%1x%2").arg(designed.width() + 100).arg(designed.height() + 50));
+        QCOMPARE(openPreview()->size(), designed + QSize(100, 50));
+
+        const QSize most = window->screen()->availableGeometry().size() * 2 / 3;
+        const auto edit = [&](int line) {
+            auto form = std::make_unique<Form4>(m_ui, *m_settings, m_statements);
+            form->ListLine = line;
+            form->setText(m_statements.lineText(line));
+            form->show();
+            return form;
+        };
+        auto editLine = edit(1);
+        const QSize small = editLine->size();
+        QCOMPARE(editLine->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+        editLine->close();
+        editLine = edit(2);
+        QCOMPARE(editLine->size(), most.expandedTo(small));
+        editLine->close(); // a size the user did not give is not kept
+        QCOMPARE(m_settings->stored(Setting::EditLineSize), QStringLiteral("<absent>"));
+        editLine = edit(1);
+        editLine->resize(small + QSize(0, 40));
+        editLine->close();
+        QCOMPARE(edit(1)->size(), small + QSize(0, 40));
+    }
+
     void findAndReplaceOnAnEmptyListStaysOpen()
     {
-        Form3 window(m_ui, m_statements);
+        Form3 window(m_ui, *m_settings, m_statements);
         window.show();
         QTest::keyClicks(window.findChild<QLineEdit*>("Text1"), "a");
         click(&window, "PushButton2");
@@ -727,7 +807,7 @@ private slots:
     void controllerKeepsTheListUntilThePreviewIsLeft()
     {
         QWidget owner;
-        PreviewController preview(m_ui, m_shared, m_datatypes, &owner);
+        PreviewController preview(m_ui, *m_settings, m_shared, m_datatypes, &owner);
         preview.appendStatement(QStringLiteral("CREATE TABLE [t] ([a] INT)"));
         preview.appendStatement(QStringLiteral("INSERT INTO [SQLEXCEPTION] VALUES(1)"));
         QCOMPARE(preview.statements().lineCount(), 2);

@@ -138,7 +138,42 @@ private slots:
         QFETCH(QString, find);
         QFETCH(QString, replacement);
         QFETCH(QString, expected);
-        const std::optional<QString> result = FindReplace::replaceFirst(line, find, replacement);
+        const std::optional<QString> result = FindReplace::replace(line, find, replacement);
+        if (expected.isNull())
+            QVERIFY(!result);
+        else
+            QCOMPARE(result.value_or(QStringLiteral("<unchanged>")), expected);
+    }
+
+    // "Match case" and "Every occurrence in a line"; what is put in is not searched again.
+    void replacesWithTheChosenOptions_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<QString>("expected"); // with every occurrence; null: unchanged
+        QTest::newRow("every occurrence") << "VARCHAR(1), varchar(2)"
+                                          << "varchar("
+                                          << "NVARCHAR(" << false << "NVARCHAR(1), NVARCHAR(2)";
+        QTest::newRow("match case") << "VARCHAR(1), varchar(2)"
+                                    << "VARCHAR("
+                                    << "NVARCHAR(" << true << "NVARCHAR(1), varchar(2)";
+        QTest::newRow("replacement holds the text") << "a-a"
+                                                    << "a"
+                                                    << "aa" << true << "aa-aa";
+        QTest::newRow("case differs only") << "abc"
+                                           << "ABC"
+                                           << "x" << true << QString();
+    }
+    void replacesWithTheChosenOptions()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, find);
+        QFETCH(QString, replacement);
+        QFETCH(bool, matchCase);
+        QFETCH(QString, expected);
+        const std::optional<QString> result = FindReplace::replace(line, find, replacement, {matchCase, true});
         if (expected.isNull())
             QVERIFY(!result);
         else
