@@ -55,6 +55,8 @@ private slots:
         QTest::newRow("non-ASCII") << "Zürich Ørsted ✓ 🙂";
         QTest::newRow("control character before a digit") << "a\x01"
                                                              "1";
+        QTest::newRow("NUL before a hex digit") << QStringLiteral("a") + QChar(0) + QStringLiteral("1f");
+        QTest::newRow("only a trailing blank") << "pass ";
         QTest::newRow("empty") << "";
         QTest::newRow("line break") << "a\r\nb";
     }
