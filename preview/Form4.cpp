@@ -12,7 +12,6 @@
 #include <QScrollBar>
 
 #include <algorithm>
-
 #include <vector>
 
 namespace {

@@ -2,7 +2,9 @@
 # Saves a PNG of each window of the program, drawn on a virtual X display, into a folder
 # (default: build/screenshots), and refreshes the pictures kept in the repository:
 #   docs/main-window.png                        the README's picture of the main window
-#   docs/sql-preview.png                        the README's picture of the SQL Preview window
+#   docs/sql-preview.png                        the README's picture of the SQL Preview window, grown,
+#                                               after an Execute SQL into the SQLite stand-in of
+#                                               scripts/try.sh in which two lines failed
 #   app/companion/local-connection-example.jpg  opened by the SQL Server panel's "Help"
 #
 #   scripts/screenshots.sh [folder]
@@ -14,9 +16,13 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 out=${1:-$build/screenshots}
 
-cmake --build "$build" -j 2 --target ferrandine_screenshots
+cmake --build "$build" -j 2 --target ferrandine ferrandine_screenshots
 mkdir -p "$out" "$root/docs"
-xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+try=$(mktemp -d)
+trap 'rm -rf "$try"' EXIT
+"$root/scripts/try.sh" --prepare "$build" "$try"
+ODBCSYSINI="$try/odbc" ODBCINI="$try/odbc/odbc.ini" xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
     "$build/bin/ferrandine_screenshots" "$out" "$root/app/companion/local-connection-example.jpg"
-cp "$out/main-window.png" "$out/sql-preview.png" "$root/docs/"
+cp "$out/main-window.png" "$root/docs/"
+cp "$out/sql-preview-failed-lines.png" "$root/docs/sql-preview.png"
 ls "$out"

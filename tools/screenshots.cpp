@@ -6,13 +6,17 @@
 // The optional JPEG is the main window again, the picture that the SQL Server panel's "Help" opens.
 // To add a window, add a line to `windows` below. Then come pictures of the screen showing what
 // users expect of the windows (`behaviours` below): long statements, the list's context menu, the
-// details of "Done.", the save dialog, grown windows, the DBC source line, the choosers, the helps.
+// details of "Done.", the save dialog, grown windows, the lines an execution left failed (into the
+// SQLite stand-in registered as "SQL Server", when the ODBC configuration in use has it), the DBC
+// source line, the choosers, the helps.
 #include "app/Form1.h"
 #include "base/ProgramFiles.h"
 #include "convert/DatatypeRowsModel.h"
+#include "convert/SharedState.h"
 #include "convert/StatementText.h"
 #include "convert/TypeMapping.h"
 #include "db/Connection.h"
+#include "db/MSSQL.h"
 #include "preview/Form2.h"
 #include "preview/Form3.h"
 #include "preview/Form4.h"
@@ -108,8 +112,13 @@ bool shootModal(const QString& path, const std::function<void()>& open)
 // with nothing ticked, closing during a run, and the failed lines of an execution in the error pane.
 bool shootSituations(const QDir& out, Form1& main, Form2& preview)
 {
+    // A database that cannot be reached, also through the stand-in.
+    auto* database = main.findChild<QLineEdit*>(QStringLiteral("Text8"));
+    const QString reachable = database->text();
+    database->setText(QStringLiteral("/no/such/folder/Samples"));
     bool ok = shootModal(out.filePath(QStringLiteral("connection-failed-details.png")),
                          [&] { main.findChild<QPushButton*>(QStringLiteral("PushButton6"))->click(); });
+    database->setText(reachable);
     preview.show();
     ok = shootModal(out.filePath(QStringLiteral("copy-nothing-ticked.png")),
                     [&] { preview.findChild<QPushButton*>(QStringLiteral("PushButton2"))->click(); }) &&
@@ -309,6 +318,35 @@ int main(int argc, char* argv[])
              Form2 preview(ui, settings, main.state(), statements, datatypes, errorLine, &main);
              preview.resize(900, 800);
              return shoot(preview);
+         }},
+        {QStringLiteral("sql-preview-failed-lines"),
+         [&] {
+             SharedState target;
+             target.mssql_conn = std::make_unique<db::Connection>();
+             target.mssql_conn->open(MSSQL::connectionString(
+                 MSSQLLogin{QStringLiteral("localhost"), QStringLiteral("1433"),
+                            settingsFolder.filePath(QStringLiteral("target.db")), QStringLiteral("trial"),
+                            QString(), true}));
+             // Two INSERTs name a table that does not exist.
+             StatementListModel failing;
+             failing.append(std::vector<QString>(statements.lines()));
+             for (const int line : {3, 6})
+                 failing.setLineText(line, QString(failing.lineText(line))
+                                               .replace(QLatin1String("INSERT INTO [customers]"),
+                                                        QLatin1String("INSERT INTO [customer]")));
+             Form2 preview(ui, settings, target, failing, datatypes, errorLine, &main);
+             preview.resize(900, 680);
+             shoot(preview);
+             QTimer closer; // the error box of each failed line
+             QObject::connect(&closer, &QTimer::timeout, [] {
+                 if (QWidget* box = QApplication::activeModalWidget())
+                     box->close();
+             });
+             closer.start(50);
+             pressButton(preview, "PushButton1");
+             closer.stop();
+             settle();
+             return preview.grab().toImage();
          }},
         {QStringLiteral("datatypes-conversion-grown"),
          [&] {
