@@ -205,12 +205,21 @@ public:
     }
     void setProgressText(const QString& text) override
     {
+        // A new table starts from 0%; the row being read changes the text within its table.
+        if (tableOf(text) != tableOf(m_text))
+            m_percent = 0;
         m_text = text;
-        m_percent = 0;
         show();
     }
 
 private:
+    // "Please wait.. Processing table big" of "Please wait.. Processing table big (row 12 of 90)".
+    static QStringView tableOf(const QString& text)
+    {
+        const qsizetype row = text.indexOf(QLatin1String(" (row "));
+        return row < 0 ? QStringView(text) : QStringView(text).first(row);
+    }
+
     void show()
     {
         if (!m_terminal)
