@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "convert/IndexPlan.h"
 #include "convert/MemoProblems.h"
 #include "convert/StatementText.h"
 #include "convert/TableFacts.h"
@@ -252,12 +253,51 @@ std::optional<Target> takeTarget(QStringList& arguments, Streams& streams)
                                                                            : convert::ColumnTypes::Design};
 }
 
-// The CREATE and INSERT statements of one table, one per line, as a preview lists them: the table is
-// read once for what its values need, then again for its rows.
-int tableStatements(db::Connection& connection, const QString& table, const Target& target, Streams& streams)
+// Takes the flag `name` out of `arguments`; whether it was there.
+bool takeFlag(QStringList& arguments, const QString& name)
+{
+    return arguments.removeAll(name) > 0;
+}
+
+// A table read once ahead of its rows: the facts of its fields and, when asked, its indexes' plan.
+struct LookAhead
+{
+    convert::TableFacts facts;
+    std::optional<convert::IndexPlan> plan;
+};
+
+LookAhead lookAhead(db::Connection& connection, const QString& table, const Target& target, bool indexes)
+{
+    const auto ahead = openTable(connection, table);
+    LookAhead result;
+    if (!indexes) {
+        result.facts = convert::gatherFacts(*ahead, target.dialect);
+        return result;
+    }
+    convert::KeyGatherer keys(target.dialect, ahead->indexes());
+    result.facts = convert::gatherFacts(*ahead, target.dialect, nullptr,
+                                        [&](const std::vector<db::Value>& row) { keys.note(row); });
+    result.plan = keys.plan(table, ahead->fields(), result.facts, target.types);
+    return result;
+}
+
+// The plan's problem and notes on the error stream; 1 when its indexes could not be read.
+int reportPlan(const QString& table, const convert::IndexPlan& plan, Streams& streams)
+{
+    for (const QString& line : plan.report(table))
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + line);
+    return plan.problem.isEmpty() ? 0 : 1;
+}
+
+// The CREATE and INSERT statements of one table, one per line, as a preview lists them, then with
+// `indexes` its keys and indexes: the table is read once for what its values need, then again for
+// its rows.
+int tableStatements(db::Connection& connection, const QString& table, const Target& target, bool indexes,
+                    Streams& streams)
 {
     return guarded(streams, [&] {
-        const convert::TableFacts facts = convert::gatherFacts(*openTable(connection, table), target.dialect);
+        const LookAhead ahead = lookAhead(connection, table, target, indexes);
+        const convert::TableFacts& facts = ahead.facts;
         const auto rows = openTable(connection, table);
         streams.out.writeLine(
             convert::createTableText(table, rows->fields(), target.dialect, facts, target.types));
@@ -267,12 +307,62 @@ int tableStatements(db::Connection& connection, const QString& table, const Targ
                                                  : convert::ValueFormat::system(),
                                              target.dialect, facts);
         convert::TextOut line;
-        return eachRow(table, *rows, streams, [&](const std::vector<db::Value>& values) {
+        int status = eachRow(table, *rows, streams, [&](const std::vector<db::Value>& values) {
             line.clear();
             inserts.append(line, values);
             line.push_back(u'\n');
             streams.out.write(line);
         });
+        if (ahead.plan) {
+            for (const convert::PlannedIndex& planned : ahead.plan->indexes) {
+                if (!planned.statement.isEmpty())
+                    streams.out.writeLine(planned.statement);
+            }
+            status |= reportPlan(table, *ahead.plan, streams);
+        }
+        return status;
+    });
+}
+
+// One line per index of the table: tag, kind, key expression, filter, and the statement it becomes
+// (or "not created"), then what the user is told about it.
+int tableIndexes(db::Connection& connection, const QString& table, const Target& target, Streams& streams)
+{
+    return guarded(streams, [&] {
+        const LookAhead ahead = lookAhead(connection, table, target, true);
+        for (const convert::PlannedIndex& planned : ahead.plan->indexes) {
+            const db::IndexDefinition& index = planned.source;
+            streams.out.writeLine(
+                QStringList{table, index.tag, convert::kindName(index.kind), index.expression, index.filter,
+                            planned.statement.isEmpty() ? QStringLiteral("not created") : planned.statement,
+                            planned.notes.join(QStringLiteral("; "))}
+                    .join(u'\t'));
+        }
+        if (!ahead.plan->problem.isEmpty())
+            streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + ahead.plan->problem);
+        return ahead.plan->problem.isEmpty() ? 0 : 1;
+    });
+}
+
+int indexes(const QStringList& given, const db::foxpro::ReaderOptions& reader, Streams& streams)
+{
+    QStringList arguments = given;
+    const std::optional<Target> target = takeTarget(arguments, streams);
+    if (!target)
+        return 1;
+    if (arguments.isEmpty() || arguments.size() > 2) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli: usage: ferrandine-cli indexes SOURCE [TABLE] "
+                                             "[--collation NAME] [--code-page N] [--types design|native]"));
+        return 1;
+    }
+    return guarded(streams, [&] {
+        const auto connection = openSource(arguments[0], reader);
+        const QStringList tables =
+            arguments.size() == 2 ? arguments.mid(1) : TableCodePages::tableNames(*connection);
+        int status = 0;
+        for (const QString& table : tables)
+            status |= tableIndexes(*connection, table, *target, streams);
+        return status;
     });
 }
 
@@ -309,12 +399,14 @@ int columns(const QStringList& given, const db::foxpro::ReaderOptions& reader, S
 int sql(const QStringList& given, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     QStringList arguments = given;
+    const bool withIndexes = takeFlag(arguments, QStringLiteral("--indexes"));
     const std::optional<Target> target = takeTarget(arguments, streams);
     if (!target)
         return 1;
     if (arguments.isEmpty()) {
-        streams.err.writeLine(QStringLiteral("ferrandine-cli: usage: ferrandine-cli sql SOURCE [TABLE...] "
-                                             "[--collation NAME] [--code-page N] [--types design|native]"));
+        streams.err.writeLine(
+            QStringLiteral("ferrandine-cli: usage: ferrandine-cli sql SOURCE [TABLE...] "
+                           "[--collation NAME] [--code-page N] [--types design|native] [--indexes]"));
         return 1;
     }
     return guarded(streams, [&] {
@@ -327,7 +419,7 @@ int sql(const QStringList& given, const db::foxpro::ReaderOptions& reader, Strea
         }
         int status = 0;
         for (const QString& table : tables)
-            status |= tableStatements(*connection, table, *target, streams);
+            status |= tableStatements(*connection, table, *target, withIndexes, streams);
         return status;
     });
 }
@@ -362,8 +454,19 @@ std::vector<Command> sourceCommands()
              "      date-times \"yyyy-mm-ddThh:mm:ss[.fff]\"; logicals true/false; bytes {\"hex\": "
              "\"...\"}."),
          2, 2, rows},
+        {QStringLiteral("indexes"),
+         QStringLiteral("SOURCE [TABLE] [--collation NAME] [--code-page N] [--types design|native]"),
+         QStringLiteral(
+             "Lists the indexes of the table (or of every table) from its structural .cdx file, one per\n"
+             "      line, tab-separated: table, tag, kind (primary, candidate, unique, regular), key\n"
+             "      expression, filter, the statement it becomes after the rows on a database as for sql\n"
+             "      (or \"not created\"), and notes: why it is not created, a key the stored rows break,\n"
+             "      a key that accepts more than the expression did. An index file that cannot be read is\n"
+             "      reported; the table's rows are not affected."),
+         1, 8, indexes},
         {QStringLiteral("sql"),
-         QStringLiteral("SOURCE [TABLE...] [--collation NAME] [--code-page N] [--types design|native]"),
+         QStringLiteral("SOURCE [TABLE...] [--collation NAME] [--code-page N] [--types design|native]\n"
+                        "      [--indexes]"),
          QStringLiteral(
              "Prints the CREATE TABLE and INSERT statements a preview lists, one per line, table by\n"
              "      table: the named tables in that order, or every table in the order of a run. They are\n"
@@ -372,7 +475,9 @@ std::vector<Command> sourceCommands()
              "      UTF-8, _SC and version-140 collations) and of code page N (by default the collation's,\n"
              "      else 1252; 65001 for a UTF-8 collation): text that code page cannot hold goes into\n"
              "      NVARCHAR columns. --types native creates SQL Server's own column types (DATE,\n"
-             "      DATETIME2, BIT, MONEY, VARCHAR(n)...) instead of the designed mapping."),
+             "      DATETIME2, BIT, MONEY, VARCHAR(n)...) instead of the designed mapping. --indexes adds\n"
+             "      each table's keys and indexes after its rows, as indexes lists them; what they lose or\n"
+             "      why they are not created goes to standard error."),
          1, -1, sql},
     };
 }

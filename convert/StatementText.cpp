@@ -247,6 +247,11 @@ QString sourceQueryText(const QString& table)
     return QStringLiteral("SELECT * FROM `") + table + QLatin1Char('`');
 }
 
+QString bracketedName(const QString& name)
+{
+    return toQString(bracketed(name));
+}
+
 QString dropTableText(const QString& table)
 {
     return toQString(u"DROP TABLE " + bracketed(table));
@@ -264,6 +269,8 @@ QString createTableText(const QString& table, const std::vector<db::Field>& fiel
         appendView(
             out,
             mapColumnType(fields[i], dialect, i < facts.size() ? facts[i] : ColumnFacts(), types).sqlType);
+        if (i < facts.size() && facts[i].notNull)
+            out += u" NOT NULL";
     }
     out += u");";
     return toQString(out);

@@ -71,8 +71,12 @@ QString sourceQueryText(const QString& table);
 // with every "]" in it doubled, so that a name cannot end its identifier early.
 QString dropTableText(const QString& table);
 
+// The name between square brackets, every "]" in it doubled.
+QString bracketedName(const QString& name);
+
 // "CREATE TABLE [t]([c1] TYPE,[c2] TYPE);": one clause per field, in field order, with the type
-// mapColumnType gives for the dialect and the field's facts (`facts` empty: the declarations alone).
+// mapColumnType gives for the dialect and the field's facts (`facts` empty: the declarations alone),
+// and NOT NULL where the facts say so.
 QString createTableText(const QString& table, const std::vector<db::Field>& fields,
                         const TargetDialect& dialect = TargetDialect::sqlServer(),
                         const TableFacts& facts = {}, ColumnTypes types = ColumnTypes::Design);

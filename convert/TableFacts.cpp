@@ -43,13 +43,16 @@ void FactsGatherer::note(const std::vector<db::Value>& row)
     }
 }
 
-TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count)
+TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count,
+                       const std::function<void(const std::vector<db::Value>&)>& alsoNote)
 {
     ReadCount counted;
     FactsGatherer gatherer(dialect, rows.fields().size());
     while (!rows.eof()) {
         try {
             gatherer.note(rows.values());
+            if (alsoNote)
+                alsoNote(rows.values());
             ++counted.readable;
         } catch (const db::DbError& failure) {
             if (counted.firstProblem.isEmpty())

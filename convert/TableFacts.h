@@ -4,6 +4,7 @@
 #include "db/RecordSet.h"
 #include "db/Value.h"
 
+#include <functional>
 #include <vector>
 
 namespace convert {
@@ -20,6 +21,8 @@ struct ColumnFacts
     int decimals = 0;
     // The longest stored number's text, in characters.
     int numberLength = 0;
+    // The column belongs to the primary key the table gets and holds no NULL: it is declared NOT NULL.
+    bool notNull = false;
 
     friend bool operator==(const ColumnFacts&, const ColumnFacts&) = default;
 };
@@ -55,8 +58,9 @@ struct ReadCount
 };
 
 // Reads `rows` to its end and returns the facts of its fields, counting in `count` (when given) what
-// it could read. A row that cannot be read is passed over, and a failed move to the next row ends
-// the pass: copying the rows reports both.
-TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count = nullptr);
+// it could read; `alsoNote` sees each readable row too. A row that cannot be read is passed over, and
+// a failed move to the next row ends the pass: copying the rows reports both.
+TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count = nullptr,
+                       const std::function<void(const std::vector<db::Value>&)>& alsoNote = {});
 
 } // namespace convert

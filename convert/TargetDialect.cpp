@@ -117,6 +117,16 @@ TargetDialect::TargetDialect(bool sqlServer, int codePage, bool legacyLobTypes)
       m_encoding(sqlServer && codePage != Utf8CodePage ? encodingFor(codePage) : nullptr)
 {}
 
+bool TargetDialect::indexes(QStringView sqlType) const
+{
+    if (!m_sqlServer)
+        return true;
+    return !sqlType.endsWith(u"(MAX)", Qt::CaseInsensitive) &&
+           sqlType.compare(u"TEXT", Qt::CaseInsensitive) != 0 &&
+           sqlType.compare(u"NTEXT", Qt::CaseInsensitive) != 0 &&
+           sqlType.compare(u"IMAGE", Qt::CaseInsensitive) != 0;
+}
+
 TargetDialect TargetDialect::sqlServer(int codePage, QStringView collation)
 {
     return TargetDialect(true, codePage, takesLegacyLobTypes(collation));

@@ -63,6 +63,19 @@ public:
     // after statement and reports each one's outcome; the SQLite stand-in runs in this process.
     bool takesBatches() const { return m_sqlServer; }
 
+    // Keys and indexes. SQL Server adds a table's keys as constraints after its rows; the SQLite
+    // stand-in cannot add constraints to a table and takes unique indexes instead. Under SQL Server's
+    // default collations text compares without case and without trailing blanks, and a unique key
+    // holds one NULL at most (a primary key none); SQLite compares text as it is stored and never
+    // counts NULLs as equal.
+    bool keysAsUniqueIndexes() const { return !m_sqlServer; }
+    bool keyTextIgnoresCase() const { return m_sqlServer; }
+    bool keyTextIgnoresTrailingBlanks() const { return m_sqlServer; }
+    bool keyNullsCollide() const { return m_sqlServer; }
+    // Whether a column of type `sqlType` can be part of an index: SQL Server indexes no TEXT, NTEXT,
+    // IMAGE or (MAX) column.
+    bool indexes(QStringView sqlType) const;
+
     // How a text value is written: its literal pieces, the character a NUL becomes, the operator
     // that joins them.
     QStringView joinOperator() const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/IndexDefinition.h"
 #include "db/Value.h"
 
 #include <QString>
@@ -81,6 +82,8 @@ public:
     // What the rows read so far held that could not be read; nothing for most sources.
     virtual UnreadableValues unreadableValues() const { return {}; }
     virtual TextCodePage textCodePage() const { return {}; }
+    // The indexes the source defines on the set's table; none for most sources.
+    virtual TableIndexes indexes() { return {}; }
 
     // The current row's value of the field with that name, compared without regard to case.
     const Value& value(const QString& fieldName) const;

@@ -10,6 +10,8 @@ namespace db::foxpro {
 namespace {
 
 constexpr quint8 PathProperty = 1;
+constexpr quint8 PrimaryOrCandidateProperty = 17;
+constexpr quint8 PrimaryKeyProperty = 20;
 
 struct Columns
 {
@@ -102,7 +104,7 @@ std::vector<Object> readObjects(Table& table, const Columns& columns)
         object.name = trimmedText(table.decode(columns.objectName));
         // A damaged property memo spoils only its own table, which reports it when it is opened.
         try {
-            if (object.type == QLatin1String("Table"))
+            if (object.type == QLatin1String("Table") || object.type == QLatin1String("Index"))
                 object.properties = table.memoBytes(columns.property).toByteArray();
         } catch (const ValueError& error) {
             object.propertyProblem = QStringLiteral("record %1: %2.").arg(index + 1).arg(error.problem);
@@ -132,17 +134,25 @@ Container Container::read(Table& table)
         if (object.type != QLatin1String("Table"))
             continue;
         tableById[object.id] = container.tables.size();
-        container.tables.push_back(TableEntry{object.name,
-                                              table.decodeText(property(object.properties, PathProperty)),
-                                              {},
-                                              object.propertyProblem});
+        container.tables.push_back(
+            TableEntry{object.name,
+                       table.decodeText(property(object.properties, PathProperty)),
+                       {},
+                       object.propertyProblem,
+                       table.decodeText(property(object.properties, PrimaryKeyProperty)),
+                       {}});
     }
     // A table's fields are the Field objects it owns, in container order: the same order as the
     // table's own fields.
     for (const Object& object : objects) {
         const auto owner = tableById.find(object.parent);
-        if (object.type == QLatin1String("Field") && owner != tableById.end())
+        if (owner == tableById.end())
+            continue;
+        if (object.type == QLatin1String("Field"))
             container.tables[owner->second].fields.append(object.name);
+        if (object.type == QLatin1String("Index") &&
+            property(object.properties, PrimaryOrCandidateProperty) == "\x01")
+            container.tables[owner->second].keyTags.append(object.name);
     }
     return container;
 }

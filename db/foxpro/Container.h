@@ -15,10 +15,12 @@ struct Container
 {
     struct TableEntry
     {
-        QString name;       // OBJECTNAME as stored
-        QString path;       // property 1: the table's file, relative to the container's folder
-        QStringList fields; // the long names of its fields, in the table's field order
-        QString problem;    // why its properties cannot be read (then `path` is empty), or empty
+        QString name;        // OBJECTNAME as stored
+        QString path;        // property 1: the table's file, relative to the container's folder
+        QStringList fields;  // the long names of its fields, in the table's field order
+        QString problem;     // why its properties cannot be read (then `path` is empty), or empty
+        QString primaryKey;  // property 20: the tag of its primary key; empty when it has none
+        QStringList keyTags; // its live Index objects marked primary or candidate (property 17)
     };
 
     std::vector<TableEntry> tables; // live Table objects

@@ -144,7 +144,8 @@ std::unique_ptr<RecordSet> FoxProProvider::openFreeTable(const QString& name)
         throw DbError(QStringLiteral("%1: the files %2 would both become table %3, and SQL Server does not "
                                      "tell table names apart by letter case; rename all but one of them.")
                           .arg(m_dataSource, files.join(QStringLiteral(" and ")), name));
-    return std::make_unique<TableRecordSet>(Table::open(paths.first(), m_options), QStringList());
+    return std::make_unique<TableRecordSet>(Table::open(paths.first(), m_options), QStringList(),
+                                            IndexContext{name, std::nullopt});
 }
 
 std::unique_ptr<RecordSet> FoxProProvider::openContainerTable(const QString& name)
@@ -172,7 +173,9 @@ std::unique_ptr<RecordSet> FoxProProvider::openContainerTable(const QString& nam
     // Long names pair with the table's fields by position; when the counts differ the container
     // does not describe this file, and the header's names stand.
     const bool matching = std::size_t(entry->fields.size()) == table->visibleFields().size();
-    return std::make_unique<TableRecordSet>(std::move(table), matching ? entry->fields : QStringList());
+    return std::make_unique<TableRecordSet>(
+        std::move(table), matching ? entry->fields : QStringList(),
+        IndexContext{entry->name, ContainerKeys{entry->primaryKey, entry->keyTags}});
 }
 
 } // namespace

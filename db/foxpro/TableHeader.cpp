@@ -229,6 +229,7 @@ TableHeader readTableHeader(ByteSource& source)
     header.recordCount = le32(prefix + 4);
     header.headerLength = le16(prefix + 8);
     header.recordLength = le16(prefix + 10);
+    header.tableFlags = static_cast<quint8>(prefix[28]);
     header.codePageMark = static_cast<quint8>(prefix[29]);
     if (header.headerLength < PrefixSize + 1)
         refuse(source, QStringLiteral("the header length %1 is too small.").arg(header.headerLength));

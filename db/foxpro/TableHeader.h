@@ -35,9 +35,12 @@ struct TableHeader
     int headerLength = 0;
     int recordLength = 0;
     quint8 codePageMark = 0;
+    quint8 tableFlags = 0; // byte 28: 0x01 a structural index file (.cdx) goes with the table
     bool visualFoxPro = false;
     std::vector<FieldDescriptor> fields; // every descriptor, the hidden system fields included
     int nullFlagsField = -1;             // index of _NullFlags in `fields`, or -1
+
+    static constexpr quint8 StructuralIndexFlag = 0x01;
 
     bool needsMemoFile() const;
     // The fields a reader sees: all but Visual FoxPro's hidden system fields.

@@ -2,6 +2,8 @@
 
 #include "db/DbError.h"
 
+#include <QFileInfo>
+
 namespace db::foxpro {
 
 namespace {
@@ -14,8 +16,8 @@ DbError noCurrentRecord()
 
 } // namespace
 
-TableRecordSet::TableRecordSet(std::unique_ptr<Table> table, const QStringList& names)
-    : m_table(std::move(table))
+TableRecordSet::TableRecordSet(std::unique_ptr<Table> table, const QStringList& names, IndexContext context)
+    : m_table(std::move(table)), m_indexContext(std::move(context))
 {
     m_fields = m_table->columns(names);
     advanceFrom(0);
@@ -83,6 +85,15 @@ qint64 TableRecordSet::recordCount() const
         m_liveRecords = live;
     }
     return *m_liveRecords;
+}
+
+TableIndexes TableRecordSet::indexes()
+{
+    ExpressionScope scope{
+        m_indexContext.table, QFileInfo(m_table->fileName()).completeBaseName(), m_fields, {}};
+    for (int field : m_table->visibleFields())
+        scope.headerNames.append(m_table->fieldName(field));
+    return readStructuralIndex(*m_table, scope, m_indexContext.container);
 }
 
 void TableRecordSet::close()

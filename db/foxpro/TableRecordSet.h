@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/RecordSet.h"
+#include "db/foxpro/StructuralIndex.h"
 #include "db/foxpro/Table.h"
 
 #include <memory>
@@ -14,8 +15,9 @@ namespace db::foxpro {
 class TableRecordSet final : public RecordSet
 {
 public:
-    // `names` overrides the field names (a database container's long names), in field order.
-    TableRecordSet(std::unique_ptr<Table> table, const QStringList& names);
+    // `names` overrides the field names (a database container's long names), in field order;
+    // `context` tells where the table came from, for its indexes.
+    TableRecordSet(std::unique_ptr<Table> table, const QStringList& names, IndexContext context = {});
 
     const std::vector<Field>& fields() const override { return m_fields; }
     bool eof() const override { return m_atEnd; }
@@ -34,11 +36,14 @@ public:
     {
         return {m_table->codePage(), CodePage::originName(m_table->codePageOrigin())};
     }
+    // Read from the structural index file at each call.
+    TableIndexes indexes() override;
 
 private:
     void advanceFrom(quint32 index);
 
     std::unique_ptr<Table> m_table;
+    IndexContext m_indexContext;
     std::vector<Field> m_fields;
     std::vector<Value> m_values;
     QString m_error;    // why the current row cannot be read, or empty

@@ -269,6 +269,35 @@ private slots:
                     .err.contains(QLatin1String("--collation takes a collation name")));
     }
 
+    // Keys and indexes from the .cdx files: listed with what they become, and added after the rows.
+    void listsIndexesAndAddsThemAfterTheRows()
+    {
+        const QString northwind =
+            QStringLiteral(FERRANDINE_SHARED_DIR "/fixtures/real/VFPX-Samples/Northwind/northwind.dbc");
+        const Result listed = run({QStringLiteral("indexes"), northwind, QStringLiteral("OrderDetails")});
+        QCOMPARE(
+            listed.out.section(u'\n', 2, 2),
+            QStringLiteral(
+                "OrderDetails\tPRIMARYKEY\tprimary\tSTR(orderid)+STR(productid)\t\tALTER TABLE "
+                "[OrderDetails] ADD CONSTRAINT [PK_OrderDetails] PRIMARY KEY ([orderid],[productid])\t"));
+        QCOMPARE(listed.code, 0);
+        const Result sql =
+            run({QStringLiteral("sql"), northwind, QStringLiteral("Region"), QStringLiteral("--indexes")});
+        const QStringList lines = sql.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.first(),
+                 QStringLiteral(
+                     "CREATE TABLE [Region]([regionid] INT NOT NULL,[regiondescription] VARCHAR(8000));"));
+        QCOMPARE(lines.size(), 6); // the CREATE, four rows, the key
+        QCOMPARE(lines.last(),
+                 QStringLiteral("ALTER TABLE [Region] ADD CONSTRAINT [PK_Region] PRIMARY KEY ([regionid])"));
+        // The dates of the orders are TEXT in the designed mapping, and SQL Server indexes no TEXT.
+        const Result orders = run({QStringLiteral("indexes"), northwind, QStringLiteral("Orders")});
+        QVERIFY2(orders.out.contains(
+                     QLatin1String("not created\tregular index ORDERDATE (orderdate) is not created: "
+                                   "column orderdate is TEXT on the target")),
+                 qPrintable(orders.out));
+    }
+
     void failsCleanlyOnBadCommandLinesAndSources()
     {
         const Result missing = run({QStringLiteral("tables"), m_dir.filePath(QStringLiteral("nowhere"))});
