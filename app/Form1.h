@@ -46,6 +46,8 @@ public:
     // Advanced Options' "Create columns with SQL Server's own types", as stored; a stored text that
     // is no Boolean counts as not chosen.
     bool nativeTypes() const;
+    // Advanced Options' "Check every value after copying (reads each table back)", likewise.
+    bool verifyValues() const;
     QProgressBar& progressBar() { return *m_form.ProgressBar1; }
     void setBusyPointer(bool busy) { m_pointer.setBusy(busy); }
 

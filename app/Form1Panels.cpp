@@ -50,14 +50,28 @@ bool Form1::previewPerTable() const
     return m_form.Option2->isChecked();
 }
 
-bool Form1::nativeTypes() const
+namespace {
+
+// A stored Boolean of Advanced Options; a stored text that is no Boolean counts as false.
+bool storedChoice(const SettingsStore& settings, const SettingKey& key)
 {
     try {
-        return SettingConversion::toBoolean(QLatin1String(Setting::NativeTypes.name),
-                                            m_settings.read(Setting::NativeTypes));
+        return SettingConversion::toBoolean(QLatin1String(key.name), settings.read(key));
     } catch (const Failure&) {
         return false;
     }
+}
+
+} // namespace
+
+bool Form1::nativeTypes() const
+{
+    return storedChoice(m_settings, Setting::NativeTypes);
+}
+
+bool Form1::verifyValues() const
+{
+    return storedChoice(m_settings, Setting::VerifyValues);
 }
 
 // ---- FoxPro Login ----------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "app/Form1RunWindow.h"
 
 #include "app/Form1.h"
+#include "app/Form7.h"
 
 QObject* Form1RunWindow::runOwner()
 {
@@ -27,6 +28,11 @@ bool Form1RunWindow::nativeTypes() const
     return m_form.nativeTypes();
 }
 
+bool Form1RunWindow::verifyValues() const
+{
+    return m_form.verifyValues();
+}
+
 FoxProSource Form1RunWindow::foxProSource() const
 {
     return m_form.foxProSource();
@@ -50,6 +56,14 @@ void Form1RunWindow::setProgressValue(double percent)
 void Form1RunWindow::setProgressText(const QString& text)
 {
     m_form.progressBar().setFormat(text);
+}
+
+void Form1RunWindow::showRunReport(UiServices& ui, const RunReport& report)
+{
+    delete m_report;
+    m_report = new Form7(ui, report, &m_form);
+    m_report->setAttribute(Qt::WA_DeleteOnClose);
+    m_report->open();
 }
 
 Form1Conversion::Form1Conversion(Form1& form, UiServices& ui, SettingsStore& settings)

@@ -38,7 +38,7 @@ struct Measure
     qsizetype errors = 0;
 };
 
-Measure convert(const QString& folder, double latencyMs, int batchStatements)
+Measure convertOnce(const QString& folder, double latencyMs, int batchStatements)
 {
     FakeTdsServer server({QStringLiteral("--latency-ms"), QString::number(latencyMs)});
     if (!server.error().isEmpty())
@@ -97,9 +97,9 @@ int main(int argc, char** argv)
     for (const double latency : {0.0, 1.0}) {
         double perCall = 0;
         for (const int batch : {1, batched}) {
-            Measure m = convert(folder.path(), latency, batch);
+            Measure m = convertOnce(folder.path(), latency, batch);
             for (int round = 1; round < 3; ++round) {
-                const Measure again = convert(folder.path(), latency, batch);
+                const Measure again = convertOnce(folder.path(), latency, batch);
                 if (again.seconds < m.seconds)
                     m = again;
             }

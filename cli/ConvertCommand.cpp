@@ -6,6 +6,11 @@
 #include "convert/MemoProblems.h"
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
+#include "convert/StatementText.h"
+#include "convert/TableCheck.h"
+#include "convert/TableFacts.h"
+#include "convert/TypeMapping.h"
+#include "db/DbError.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,7 +34,9 @@ struct ConvertOptions
     bool overwrite = false;
     bool copyDamaged = false; // --damaged copy: overwrite with what a damaged table can give
     bool passwordFromStdin = false;
+    bool verify = false;
     QString types = QStringLiteral("design");
+    QStringList tables; // the arguments that are no option
 };
 
 std::optional<Encryption> encryptionLevel(const QString& value)
@@ -69,6 +76,14 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
         }
         if (option == QLatin1String("--trust-server-certificate")) {
             options.login.trustServerCertificate = true;
+            continue;
+        }
+        if (option == QLatin1String("--verify")) {
+            options.verify = true;
+            continue;
+        }
+        if (!option.startsWith(QLatin1String("--"))) {
+            options.tables << option;
             continue;
         }
         if (i + 1 >= arguments.size())
@@ -194,6 +209,7 @@ public:
     bool perFilePreview() const override { return false; }
     bool perTablePreview() const override { return false; }
     bool nativeTypes() const override { return m_options.types == QLatin1String("native"); }
+    bool verifyValues() const override { return m_options.verify; }
     FoxProSource foxProSource() const override { return m_options.source; }
     MSSQLLogin msSqlLogin() const override { return m_options.login; }
     void setBusyPointer(bool) override {}
@@ -262,7 +278,10 @@ public:
 int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
 {
     ConvertOptions options;
-    if (const std::optional<QString> wrong = parseOptions(arguments, options)) {
+    std::optional<QString> wrong = parseOptions(arguments, options);
+    if (!wrong && !options.tables.isEmpty())
+        wrong = QStringLiteral("unknown option: %1").arg(options.tables.first());
+    if (wrong) {
         streams.err.writeLine(QStringLiteral("ferrandine-cli convert: ") + *wrong);
         return 1;
     }
@@ -289,12 +308,21 @@ int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reade
                               QString(outcome.targetFailure).replace(u'\n', u' ')));
         return 1;
     }
-    for (const TableTally& tally : outcome.tables)
-        streams.out.writeLine(QStringLiteral("%1: %2 row(s) read, %3 statement(s) succeeded, %4 failed.")
+    bool differs = false;
+    for (const TableTally& tally : outcome.tables) {
+        const QString onTarget =
+            tally.rowsOnTarget < 0 ? QString() : QStringLiteral(", %1 on the target").arg(tally.rowsOnTarget);
+        streams.out.writeLine(QStringLiteral("%1: %2 row(s) read, %3 statement(s) succeeded, %4 failed%5.")
                                   .arg(tally.table)
                                   .arg(tally.rowsRead)
                                   .arg(tally.statementsSucceeded)
-                                  .arg(tally.statementsFailed));
+                                  .arg(tally.statementsFailed)
+                                  .arg(onTarget));
+        for (const QString& finding : convert::reportFindings(tally))
+            streams.out.writeLine(finding);
+        differs = differs || (tally.rowsOnTarget >= 0 && tally.rowsOnTarget != tally.rowsSent) ||
+                  (tally.check && !tally.check->matches());
+    }
     for (const QString& unreadable : outcome.unreadableMemos)
         streams.err.writeLine(QStringLiteral("ferrandine-cli convert: ") + unreadable);
     // No "Done" line after a lost connection: its box said where the run stopped.
@@ -304,7 +332,92 @@ int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reade
         QStringLiteral("Done: %1 table(s), %2 failed step(s).").arg(list2.size()).arg(outcome.failedSteps));
     if (outcome.failedSteps > 0)
         return 2;
-    return outcome.unreadableMemos.isEmpty() ? 0 : 1;
+    if (!outcome.unreadableMemos.isEmpty())
+        return 1;
+    return differs ? 3 : 0;
+}
+
+// Opens the source and the target of `options`, or says on the error stream why not.
+bool openBoth(const ConvertOptions& options, db::Connection& source, db::Connection& target, Streams& streams)
+{
+    try {
+        source.setCursorLocation(db::ConnectionOptions::UseClient);
+        source.open(Foxpro::connectionString(options.source, Foxpro::Collating::Machine));
+    } catch (const db::DbError& error) {
+        streams.err.writeLine(
+            QStringLiteral("ferrandine-cli verify: cannot open the FoxPro source %1: %2")
+                .arg(options.source.OptionDBC1 ? options.source.DBCPath1 : options.source.folder,
+                     error.description()));
+        return false;
+    }
+    try {
+        target.open(MSSQL::connectionString(options.login));
+    } catch (const db::DbError& error) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli verify: cannot connect to database %1 on %2: %3")
+                                  .arg(options.login.database, options.login.server,
+                                       QString(error.description()).replace(u'\n', u' ')));
+        return false;
+    }
+    return true;
+}
+
+// The check of one table already on the target: its column types as a run would have created them
+// from the source's values today, then the comparison.
+convert::TableCheckReport verifyTable(const QString& table, const ConvertOptions& options,
+                                      db::Connection& source, db::Connection& target,
+                                      const convert::TargetDialect& dialect)
+{
+    const QString query = convert::sourceQueryText(table);
+    std::unique_ptr<db::RecordSet> ahead = source.openRecordSet(query);
+    const convert::TableFacts facts = convert::gatherFacts(*ahead, dialect);
+    const bool native = options.types == QLatin1String("native");
+    const auto types = native ? convert::ColumnTypes::Native : convert::ColumnTypes::Design;
+    convert::TableCheckPlan plan{
+        table, {}, native ? &convert::ValueFormat::nativeTypes() : &convert::ValueFormat::system(), dialect};
+    for (std::size_t f = 0; f < ahead->fields().size(); ++f)
+        plan.columnTypes.push_back(
+            convert::mapColumnType(ahead->fields()[f], dialect, facts.at(f), types).sqlType);
+    return convert::checkTable(
+        plan, [&] { return source.openRecordSet(query); }, target);
+}
+
+int verify(const QStringList& arguments, const db::foxpro::ReaderOptions& reader, Streams& streams)
+{
+    ConvertOptions options;
+    if (const std::optional<QString> wrong = parseOptions(arguments, options)) {
+        streams.err.writeLine(QStringLiteral("ferrandine-cli verify: ") + *wrong);
+        return 1;
+    }
+    options.source.reader = reader;
+    options.login.password =
+        options.passwordFromStdin ? passwordFromStdin() : qEnvironmentVariable(PasswordVariable);
+    db::Connection source;
+    db::Connection target;
+    if (!openBoth(options, source, target, streams))
+        return 1;
+    const convert::TargetDialect dialect = convert::TargetDialect::ofConnection(target);
+    QStringList tables = options.tables;
+    if (tables.isEmpty()) {
+        ConsoleUi ui(streams, options);
+        Foxpro::AddTablesToFoxproListbox(ui, nullptr, options.source, tables);
+    }
+    int exitCode = 0;
+    for (const QString& table : tables) {
+        try {
+            const convert::TableCheckReport report = verifyTable(table, options, source, target, dialect);
+            TableTally tally{.table = table};
+            tally.check = report;
+            for (const QString& finding : convert::reportFindings(tally))
+                streams.out.writeLine(finding);
+            if (!report.matches() && exitCode == 0)
+                exitCode = 3;
+        } catch (const db::DbError& error) {
+            streams.err.writeLine(QStringLiteral("ferrandine-cli verify: %1: %2")
+                                      .arg(table, QString(error.description()).replace(u'\n', u' ')));
+            exitCode = 2;
+        }
+    }
+    return exitCode;
 }
 
 } // namespace
@@ -332,9 +445,26 @@ std::vector<Command> convertCommands()
              "      with one line per table: rows read, statements succeeded and failed.\n"
              "      Memo values that could not be read are left empty and reported, one line per table.\n"
              "      A connection lost mid-run ends the run with one line naming where it stopped.\n"
+             "      After each table the target's rows are counted; a count that is not the number of\n"
+             "      INSERTs that succeeded is one line. --verify also reads each table back and compares\n"
+             "      it with the source value by value (as verify does).\n"
              "      Exit code: 0 when every statement ran, 2 when some failed or the connection was lost,\n"
-             "      1 when nothing could start or memo values were left empty."),
+             "      1 when nothing could start or memo values were left empty, 3 when every statement ran\n"
+             "      but the target holds something else than was sent."),
          1, -1, convert},
+        {QStringLiteral("verify"),
+         QStringLiteral("SOURCE --server NAME [--port N | --local] --database NAME [--user NAME]\n"
+                        "      [--password-stdin] [--types design|native] [TABLE...]"),
+         QStringLiteral(
+             "Reads tables already loaded into the SQL Server database (by convert, or by a saved .sql\n"
+             "      script run elsewhere) and compares them with the source value by value, every table of\n"
+             "      the source or the TABLEs named. --types says which column types the load created.\n"
+             "      Rows are compared as multisets: a row the source holds twice must be there twice.\n"
+             "      Per table one line: rows read, rows on the target, and either \"every value the same\"\n"
+             "      or the rows missing, extra and the values that differ, with the first 5 differing rows.\n"
+             "      Exit code: 0 when every table matches, 3 when something differs, 2 when a table could\n"
+             "      not be read, 1 when the command line is wrong or nothing could be opened."),
+         1, -1, verify},
     };
 }
 

@@ -10,6 +10,7 @@
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
 #include "convert/StatementText.h"
+#include "convert/TableCheck.h"
 #include "convert/TableFacts.h"
 #include "convert/TableReplacement.h"
 #include "convert/TargetDialect.h"
@@ -43,19 +44,16 @@ QString groupedNumber(qint64 number)
     return digits;
 }
 
-// The run's closing message: "Done." when it went through, "Stopped." when the user left a preview
-// before its list had run; then the tables passed over at the user's word.
-QString runEndText(bool stopped, const QStringList& skipped)
-{
-    QString text = stopped ? QStringLiteral("Stopped.") : QStringLiteral("Done.");
-    if (!skipped.isEmpty())
-        text += QStringLiteral("\r\rNot copied: ") + skipped.join(QStringLiteral(", ")) + u'.';
-    return text;
-}
-
 constexpr int ClientCursor = 3;
 constexpr int ServerCursor = 2;
 constexpr int TimeoutSeconds = 5000;
+
+// How the INSERTs of a table created with `types` write its values.
+const convert::ValueFormat& formatOf(convert::ColumnTypes types)
+{
+    return types == convert::ColumnTypes::Native ? convert::ValueFormat::nativeTypes()
+                                                 : convert::ValueFormat::system();
+}
 
 } // namespace
 
@@ -77,7 +75,8 @@ private:
     // One table; false when the table loop is to end here (a per-table preview left otherwise than
     // by "Skip Table / Do Not Execute SQL").
     bool convertTable(int i);
-    void createTable();
+    // True when the CREATE TABLE ran (or was listed).
+    bool createTable();
     void copyRows();
     void readRows();
     // Sends the INSERTs collected for a batch, reports each failed one and moves the progress bar.
@@ -88,6 +87,11 @@ private:
     // One message after a table some of whose memo values could not be read.
     void reportUnreadableMemos();
     void endRun();
+    // The count after a table, and the value check when asked for, into the table's tally.
+    void proveTable(std::size_t tally, const convert::TableCheckPlan& plan);
+    // After a preview: proves the tables its list created when "Execute SQL" ran it to its end.
+    void proveListed();
+    RunReport report(const QString& firstLine) const { return {firstLine, tallies, m_skipped}; }
 
     // Appends to the preview list in preview mode, otherwise executes on the target (through
     // `direct` when given).
@@ -156,6 +160,10 @@ private:
     bool m_stopped = false;   // the user left a preview before its list had run
     bool m_listed = false;    // the preview's list holds statements
     QElapsedTimer m_rowShown; // since the row was last shown in the progress text
+    // What a check of the current table needs; set once its CREATE TABLE was written.
+    std::optional<convert::TableCheckPlan> plan;
+    // The tables whose CREATE TABLE went into the preview list since it was last shown.
+    std::vector<std::pair<std::size_t, convert::TableCheckPlan>> m_toProve;
 };
 
 RunOutcome RunSteps::run()
@@ -261,7 +269,7 @@ bool RunSteps::convertTable(int i)
         if (declined)
             m_skipped << QStringLiteral("%1 (its memo file is missing)").arg(t);
         else
-            tallies.push_back({t});
+            tallies.push_back({.table = t});
         s.run(406, [&] { m_window.setProgressText(QString()); });
         return true;
     }
@@ -277,7 +285,7 @@ bool RunSteps::convertTable(int i)
     if (s.test(172, [&] { return answer == No; })) {
         foxpro_rs.reset();
     } else {
-        tallies.push_back({t});
+        tallies.push_back({.table = t});
         if (s.test(174, [&] { return m_window.perTablePreview(); })) {
             s.run(176, [&] {
                 m_run.m_preview.clearStatements();
@@ -295,7 +303,7 @@ bool RunSteps::convertTable(int i)
                 MSSQL::RemoveTableFromListbox(existingTables, t.toLower());
             });
         }
-        createTable();
+        const bool created = createTable();
         reportUnreadableMemos();
         if (replacement.pending()) // dropped, and its CREATE never sent: put the old table back
             s.run(332, [&] { replacement.cancel(); });
@@ -304,9 +312,17 @@ bool RunSteps::convertTable(int i)
             tallies.back().rowsRead = rowCounter;
         if (abandoned())
             return false;
+        if (created && plan) {
+            if (m_window.previewMode())
+                m_toProve.emplace_back(tallies.size() - 1, *plan);
+            else
+                proveTable(tallies.size() - 1, *plan);
+        }
         s.run(396, [&] { m_state.SQLFormEndRun = true; });
         if (s.test(398, [&] { return m_window.previewMode() && m_window.perTablePreview(); })) {
+            m_state.SQLFormOK = false; // set again by an "Execute SQL" that runs the whole list
             s.run(402, [&] { m_run.m_preview.showModal(); });
+            proveListed();
             if (s.test(404, [&] { return m_state.SQLFormEndRun; })) {
                 m_stopped = m_listed;
                 return false;
@@ -333,17 +349,15 @@ bool RunSteps::askOverwrite()
         ConversionRun::damagedOverwriteTitle());
 }
 
-void RunSteps::createTable()
+bool RunSteps::createTable()
 {
     Steps& s = m_steps;
     s.run(194, [&] {
         createText.clear();
         inserts.reset();
+        plan.reset();
         types = m_window.nativeTypes() ? convert::ColumnTypes::Native : convert::ColumnTypes::Design;
-        inserts.emplace(t,
-                        types == convert::ColumnTypes::Native ? convert::ValueFormat::nativeTypes()
-                                                              : convert::ValueFormat::system(),
-                        dialect, tableFacts());
+        inserts.emplace(t, formatOf(types), dialect, tableFacts());
     });
     s.run(196, [&] { columnName.clear(); });
     s.run(198, [&] { rowCounter = 0; });
@@ -363,14 +377,20 @@ void RunSteps::createTable()
     }
     s.run(326, [&] {
         createText = convert::createTableText(t, recordSet().fields(), dialect, tableFacts(), types);
+        convert::TableCheckPlan checked{t, {}, &formatOf(types), dialect};
+        for (std::size_t f = 0; f < recordSet().fields().size(); ++f)
+            checked.columnTypes.push_back(
+                convert::mapColumnType(recordSet().fields()[f], dialect, tableFacts().at(f), types).sqlType);
+        plan = std::move(checked);
     });
     // A CREATE that could not be built is not sent, and a table the target would not create gets no
     // rows: they would go into whatever table of that name is there already, or fail one by one.
     if (abandoned() || createText.isEmpty() ||
         !dispatch(330, 332, createText, [&] { replacement.create(*m_state.mssql_conn, createText); }))
-        return;
+        return false;
     if (s.test(334, [&] { return !recordSet().eof() && !recordSet().bof(); }))
         copyRows();
+    return true;
 }
 
 void RunSteps::copyRows()
@@ -453,6 +473,8 @@ void RunSteps::reportUnreadableMemos()
         return;
     m_ui.showMessage(m_window.runOwner(), text);
     m_unreadableMemos << text;
+    if (!tallies.empty())
+        tallies.back().valuesLeftEmpty = foxpro_rs->unreadableValues().count;
 }
 
 bool RunSteps::openTable()
@@ -493,6 +515,7 @@ void RunSteps::endRun()
             windDown();
             return;
         }
+        proveListed();
         if (s.test(418, [&] { return !m_state.SQLFormOK; })) {
             m_stopped = m_listed;
             s.run(420, [&] { m_state.mssql_conn->close(); });
@@ -508,7 +531,9 @@ void RunSteps::endRun()
     s.run(434, [&] { m_window.setBusyPointer(false); });
     s.run(436, [&] { m_window.setProgressValue(0); });
     s.run(438, [&] { m_window.setProgressText(QStringLiteral("Progress Bar")); });
-    s.run(440, [&] { m_ui.showMessage(m_window.runOwner(), runEndText(m_stopped, m_skipped)); });
+    s.run(440, [&] {
+        m_window.showRunReport(m_ui, report(m_stopped ? RunReport::stoppedLine() : RunReport::doneLine()));
+    });
     s.run(442, [&] { m_run.IsConverting = false; });
 }
 
@@ -529,6 +554,7 @@ void RunSteps::windDown()
         m_window.setBusyPointer(false);
         m_window.setProgressValue(0);
         m_window.setProgressText(QStringLiteral("Progress Bar"));
+        m_window.showRunReport(m_ui, report(RunReport::lostLine()));
     }
     m_run.m_abandoned = false;
     m_run.IsConverting = false;
@@ -564,8 +590,11 @@ bool RunSteps::dispatch(int previewStep, int directStep, const QString& statemen
     // A statement the lost connection did not take is among those its box counts as not sent.
     if (m_state.targetLost)
         return false;
-    if (!tallies.empty())
+    if (!tallies.empty()) {
         ++(done ? tallies.back().statementsSucceeded : tallies.back().statementsFailed);
+        if (done && directStep == 388)
+            ++tallies.back().rowsSent;
+    }
     return done;
 }
 
@@ -582,6 +611,7 @@ void RunSteps::flushBatch()
     const auto failed = qint64(report->failures.size());
     tallies.back().statementsFailed += failed;
     tallies.back().statementsSucceeded += report->accounted - failed;
+    tallies.back().rowsSent += report->accounted - failed;
     if (report->lost) {
         reportLostConnection(388, report->lost->second, report->lost->first);
         return;
@@ -590,6 +620,53 @@ void RunSteps::flushBatch()
         m_window.setProgressValue(static_cast<double>(report->lastRow + 1) /
                                   static_cast<double>(rowCount + 1) * 100.0);
     });
+}
+
+void RunSteps::proveTable(std::size_t index, const convert::TableCheckPlan& checked)
+{
+    // A lost connection ends the run as it does for a statement; its box says what happened.
+    const auto onTarget = [&](const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const db::ConnectionLost&) {
+            m_state.targetLost = true;
+            throw;
+        }
+    };
+    TableTally& tally = tallies[index];
+    m_steps.run(393, [&] {
+        onTarget([&] { tally.rowsOnTarget = convert::countRows(*m_state.mssql_conn, checked.table); });
+        const QString difference =
+            convert::countDifferenceText(checked.table, tally.rowsSent, tally.rowsOnTarget);
+        if (!difference.isEmpty())
+            m_ui.showMessage(m_window.runOwner(), difference);
+    });
+    if (abandoned() || !m_window.verifyValues())
+        return;
+    m_window.setProgressText(QStringLiteral("Please wait.. Checking table ") + checked.table);
+    m_steps.run(395, [&] {
+        onTarget([&] {
+            tally.check = convert::checkTable(
+                checked, [&] { return convert::reopenSourceTable(*foxpro_conn, source, checked.table); },
+                *m_state.mssql_conn,
+                [&] {
+                    letEventsRun();
+                    return !abandoned();
+                });
+        });
+    });
+}
+
+void RunSteps::proveListed()
+{
+    if (m_state.SQLFormOK) {
+        for (const auto& [index, checked] : m_toProve) {
+            if (abandoned())
+                break;
+            proveTable(index, checked);
+        }
+    }
+    m_toProve.clear();
 }
 
 void RunSteps::reportLostConnection(int directStep, const QString& description, qint64 row)
@@ -631,6 +708,11 @@ ConversionRun::ConversionRun(RunWindow& window, SharedState& state, UiServices& 
     : m_window(window), m_state(state), m_ui(ui), m_preview(preview), m_datatypes(datatypes), List1(list1),
       List2(list2), m_eventIntervalMs(EventPump::DefaultIntervalMs)
 {}
+
+void RunWindow::showRunReport(UiServices& ui, const RunReport& report)
+{
+    ui.showMessage(runOwner(), convert::runEndText(report));
+}
 
 RunOutcome ConversionRun::start()
 {

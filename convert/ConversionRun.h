@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/RunReport.h"
 #include "db/Foxpro.h"
 #include "db/MSSQL.h"
 
@@ -33,6 +34,10 @@ public:
     // one. Asked at the start of each table.
     virtual bool nativeTypes() const { return false; }
 
+    // "Check every value after copying (reads each table back)": once a table is complete on the
+    // target, read it back and compare it with the source value by value. Asked after each table.
+    virtual bool verifyValues() const { return false; }
+
     virtual FoxProSource foxProSource() const = 0;
     virtual MSSQLLogin msSqlLogin() const = 0;
 
@@ -40,16 +45,10 @@ public:
     // 0 to 100, not rounded.
     virtual void setProgressValue(double percent) = 0;
     virtual void setProgressText(const QString& text) = 0;
-};
 
-// What became of one table the run converted: the rows read from the source, and the statements
-// that ran (or were listed, in preview mode) and that failed.
-struct TableTally
-{
-    QString table;
-    qint64 rowsRead = 0;
-    qint64 statementsSucceeded = 0;
-    qint64 statementsFailed = 0;
+    // The end of a run: by default its closing message (runEndText) in a message box with an OK
+    // button; the main window shows the whole report in its Run Report window.
+    virtual void showRunReport(UiServices& ui, const RunReport& report);
 };
 
 // What one call of start() did.
@@ -92,6 +91,13 @@ struct RunOutcome
 // - when a table's CREATE TABLE fails on the target, its rows are not sent either: they would land in
 //   a table the run did not create (one it was told not to touch, or one it failed to drop);
 // - a failed move to the next row ends that table's rows instead of reading the same row forever.
+// After a table's last statement ran (in direct mode), or after "Execute SQL" ran a list to its end
+// for every table the list created, the run asks the target how many rows the table holds (step 393)
+// and says so in one message when that is not the number of INSERTs that succeeded; on request it
+// then reads the table back and compares it with the source value by value (step 395, TableCheck).
+// Both go into the table's tally, and the run ends with a report of every table (showRunReport)
+// whose first line is the designed "Done.", or says that the connection to the server was lost.
+//
 // Memo files cost no more than their text: a table whose memo file is missing is copied without it
 // when the user agrees, and memo values a damaged memo file cannot give are left empty and reported in
 // one message after their table.

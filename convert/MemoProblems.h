@@ -31,6 +31,11 @@ struct SourceTable
 SourceTable openSourceTable(db::Connection& connection, const FoxProSource& source, const QString& table,
                             UiServices& ui, QObject* owner);
 
+// Opens `table` again as openSourceTable() did after a Yes: without its memo file when that is missing,
+// without asking.
+std::unique_ptr<db::RecordSet> reopenSourceTable(db::Connection& connection, const FoxProSource& source,
+                                                 const QString& table);
+
 // "3 memo values of table NAME could not be read and were left empty: records 17, 18, 40", or "" when
 // every value was read.
 QString unreadableMemoText(const QString& table, const db::UnreadableValues& unreadable);

@@ -67,6 +67,9 @@ private:
 // ``SELECT * FROM `t` ``: the query that opens a source table.
 QString sourceQueryText(const QString& table);
 
+// A table or column name as SQL Server statements write it: "[name]", every "]" in it doubled.
+QString bracketedName(const QString& name);
+
 // "DROP TABLE [t]". Here and in the other SQL Server statements a name goes between square brackets
 // with every "]" in it doubled, so that a name cannot end its identifier early.
 QString dropTableText(const QString& table);

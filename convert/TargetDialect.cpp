@@ -322,4 +322,34 @@ void TargetDialect::appendBinary(TextOut& out, const QByteArray& bytes) const
         out.push_back(u'\'');
 }
 
+QString TargetDialect::readBackItem(const QString& name, ReadBack kind) const
+{
+    if (!m_sqlServer) {
+        return kind == ReadBack::Binary
+                   ? QStringLiteral("CASE WHEN %1 IS NULL THEN NULL ELSE hex(%1) END").arg(name)
+                   : name;
+    }
+    int style = 0;
+    switch (kind) {
+    case ReadBack::Float:
+        style = 3;
+        break;
+    case ReadBack::Money:
+        style = 2;
+        break;
+    case ReadBack::Date:
+        style = 23;
+        break;
+    case ReadBack::DateTime:
+        style = 126;
+        break;
+    case ReadBack::Binary:
+        style = 1;
+        break;
+    default:
+        return QStringLiteral("CONVERT(NVARCHAR(MAX), %1)").arg(name);
+    }
+    return QStringLiteral("CONVERT(NVARCHAR(MAX), %1, %2)").arg(name).arg(style);
+}
+
 } // namespace convert

@@ -112,6 +112,25 @@ public:
     QString nativeType(NativeType type, int width, bool national) const;
     void appendBinary(TextOut& out, const QByteArray& bytes) const;
 
+    // What a column holds, as far as reading it back for a comparison goes.
+    enum class ReadBack
+    {
+        Text,
+        Number, // integers and exact decimals
+        Money,
+        Float,
+        Date,
+        DateTime,
+        Bit,
+        Binary
+    };
+    // The select item that reads the column `name` (bracketed) back as text in a form that does not
+    // depend on the server's language: on SQL Server CONVERT(NVARCHAR(MAX), [c], style) with the
+    // documented style (float 3: 17 digits, money 2: 4 decimals, date 23: yyyy-mm-dd, date-time
+    // 126: yyyy-mm-ddThh:mi:ss.mmm, binary 1: 0x and hex digits); on SQLite the column, and binary
+    // data as its hex digits.
+    QString readBackItem(const QString& name, ReadBack kind) const;
+
     friend bool operator==(const TargetDialect& a, const TargetDialect& b)
     {
         return a.m_sqlServer == b.m_sqlServer && a.m_codePage == b.m_codePage &&

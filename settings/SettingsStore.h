@@ -36,6 +36,8 @@ inline constexpr SettingKey MatchCase{"Match Case", "False"};
 inline constexpr SettingKey EveryOccurrence{"Every Occurrence", "False"};
 // Advanced Options' "Create columns with SQL Server's own types": "True" or "False".
 inline constexpr SettingKey NativeTypes{"Native Types", "False"};
+// Advanced Options' "Check every value after copying (reads each table back)": "True" or "False".
+inline constexpr SettingKey VerifyValues{"Verify Values", "False"};
 // The code page of source tables whose header names none: a code page number, or "guess".
 inline constexpr SettingKey SourceCodePage{"Source Code Page", "1252"};
 } // namespace Setting

@@ -21,6 +21,7 @@ Form6::Form6(UiServices& ui, SettingsStore& settings, SharedState& state, QWidge
     m_pointer.defaultOver({this, m_form.Frame2, m_form.Text1});
     connect(m_form.Text1, &QLineEdit::textChanged, this, &Form6::Text1_Change);
     connect(m_form.Check1, &QCheckBox::clicked, this, &Form6::Check1_Click);
+    connect(m_form.Check2, &QCheckBox::clicked, this, &Form6::Check2_Click);
     connect(m_form.PushButton5, &QPushButton::clicked, this, &Form6::PushButton5_Click);
     connect(m_form.PushButton1, &QPushButton::clicked, this, &Form6::PushButton1_Click);
     connect(m_form.PushButton2, &QPushButton::clicked, this, &Form6::PushButton2_Click);
@@ -64,6 +65,10 @@ void Form6::Form_Load()
                                                                m_settings.read(Setting::NativeTypes)));
     });
     s.run(114, [&] { fillCodePages(); });
+    s.run(116, [&] {
+        m_form.Check2->setChecked(SettingConversion::toBoolean(QLatin1String(Setting::VerifyValues.name),
+                                                               m_settings.read(Setting::VerifyValues)));
+    });
 }
 
 bool Form6::eventFilter(QObject* watched, QEvent* event)
@@ -81,6 +86,11 @@ void Form6::Text1_Change()
 void Form6::Check1_Click()
 {
     m_settings.write(Setting::NativeTypes, SettingConversion::fromBoolean(m_form.Check1->isChecked()));
+}
+
+void Form6::Check2_Click()
+{
+    m_settings.write(Setting::VerifyValues, SettingConversion::fromBoolean(m_form.Check2->isChecked()));
 }
 
 void Form6::PushButton5_Click()

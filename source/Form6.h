@@ -17,6 +17,8 @@ class UiServices;
 // source ("FoxproOption" "1"); Cancel makes the folder the source ("FoxproOption" "2"); closing
 // the window by its title bar (or Escape) changes neither. "Create columns with SQL Server's own
 // types" is stored the moment it changes ("Native Types"); the next table a run converts follows it.
+// So is "Check every value after copying (reads each table back)" ("Verify Values"), which the run
+// reads at the end of each table.
 class Form6 : public QDialog
 {
     Q_OBJECT
@@ -34,6 +36,7 @@ protected:
 private slots:
     void Text1_Change();
     void Check1_Click();
+    void Check2_Click();
     void Combo1_Change();
     void PushButton5_Click();
     void PushButton1_Click();

@@ -1,5 +1,6 @@
 #include "db/odbc/OdbcProvider.h"
 
+#include "db/AdoType.h"
 #include "db/DbError.h"
 #include "db/MemoryRecordSet.h"
 #include "db/odbc/DriverResolution.h"
@@ -7,6 +8,7 @@
 #include "db/odbc/OdbcHandle.h"
 
 #include <algorithm>
+#include <climits>
 #include <limits>
 #include <optional>
 
@@ -35,18 +37,24 @@ private:
     const Handle& m_statement;
 };
 
-// The text of one column of the current row; long values come in several pieces.
-QString columnText(const Handle& statement, SQLUSMALLINT column)
+// The value of one column of the current row as text, or nothing for NULL; long values come in
+// several pieces.
+std::optional<QString> columnValue(const Handle& statement, SQLUSMALLINT column)
 {
     QString text;
     SQLWCHAR buffer[256];
     constexpr qsizetype room = qsizetype(std::size(buffer)) - 1;
-    for (;;) {
+    for (bool first = true;; first = false) {
         SQLLEN indicator = 0;
         const SQLRETURN rc =
             SQLGetData(statement.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA || indicator == SQL_NULL_DATA)
+        if (rc == SQL_NO_DATA)
             break;
+        if (indicator == SQL_NULL_DATA) {
+            if (first)
+                return std::nullopt;
+            break;
+        }
         statement.check(rc, "SQLGetData");
         const bool whole = indicator != SQL_NO_TOTAL && qsizetype(indicator / sizeof(SQLWCHAR)) <= room;
         text += fromWide(buffer, whole ? qsizetype(indicator / sizeof(SQLWCHAR)) : room);
@@ -56,7 +64,107 @@ QString columnText(const Handle& statement, SQLUSMALLINT column)
     return text;
 }
 
-// A connection through the driver manager. One statement handle serves every statement in turn.
+// The text of one column of the current row; empty for NULL.
+QString columnText(const Handle& statement, SQLUSMALLINT column)
+{
+    return columnValue(statement, column).value_or(QString());
+}
+
+// The rows of a query, fetched one at a time on a statement handle of their own; every value is its
+// text (NULL stays NULL). The set must go before the connection that opened it.
+class OdbcRecordSet final : public RecordSet
+{
+public:
+    OdbcRecordSet(const Handle& connection, const QString& sql);
+
+    const std::vector<Field>& fields() const override { return m_fields; }
+    bool eof() const override { return m_eof; }
+    bool bof() const override { return m_eof && m_read == 0; }
+    const std::vector<Value>& values() const override;
+    void moveNext() override;
+    // The rows fetched so far: a query's rows are known only once they have all been read.
+    qint64 recordCount() const override { return m_read; }
+    void close() override { m_statement.reset(); }
+
+private:
+    void fetch();
+
+    const Handle& m_connection;
+    std::optional<Handle> m_statement;
+    std::vector<Field> m_fields;
+    std::vector<Value> m_values;
+    qint64 m_read = 0;
+    bool m_eof = false;
+};
+
+OdbcRecordSet::OdbcRecordSet(const Handle& connection, const QString& sql) : m_connection(connection)
+{
+    m_statement.emplace(SQL_HANDLE_STMT, connection.get());
+    const Handle& st = *m_statement;
+    try {
+        st.check(SQLExecDirectW(st.get(), wide(sql), wideLength(sql)), "SQLExecDirect");
+    } catch (const DbError& error) {
+        throwIfConnectionLost(m_connection, st, error);
+        throw;
+    }
+    SQLSMALLINT columns = 0;
+    st.check(SQLNumResultCols(st.get(), &columns), "SQLNumResultCols");
+    for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columns); ++c) {
+        SQLWCHAR name[256] = {};
+        SQLSMALLINT length = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        st.check(SQLDescribeColW(st.get(), c, name, SQLSMALLINT(std::size(name)), &length, &type, &size,
+                                 &digits, &nullable),
+                 "SQLDescribeCol");
+        m_fields.push_back({fromWide(name, std::min<qsizetype>(length, std::size(name) - 1)),
+                            AdoType::VarWChar, int(std::min<SQLULEN>(size, INT_MAX)), digits});
+    }
+    fetch();
+}
+
+const std::vector<Value>& OdbcRecordSet::values() const
+{
+    if (m_eof)
+        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    return m_values;
+}
+
+void OdbcRecordSet::moveNext()
+{
+    if (m_eof)
+        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    fetch();
+}
+
+void OdbcRecordSet::fetch()
+{
+    if (!m_statement)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    const Handle& st = *m_statement;
+    try {
+        const SQLRETURN rc = SQLFetch(st.get());
+        if (rc == SQL_NO_DATA) {
+            m_eof = true;
+            return;
+        }
+        st.check(rc, "SQLFetch");
+        m_values.clear();
+        for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(m_fields.size()); ++c) {
+            std::optional<QString> value = columnValue(st, c);
+            m_values.push_back(value ? Value(std::move(*value)) : Value());
+        }
+    } catch (const DbError& error) {
+        throwIfConnectionLost(m_connection, st, error);
+        throw;
+    }
+    ++m_read;
+}
+
+// A connection through the driver manager. One statement handle serves every statement in turn;
+// each record set has one of its own.
 class OdbcProvider final : public Provider
 {
 public:
@@ -175,10 +283,11 @@ BatchResult OdbcProvider::executeBatch(const QStringList& statements)
     return odbc::executeBatch(*m_connection, st, statements);
 }
 
-std::unique_ptr<RecordSet> OdbcProvider::openRecordSet(const QString&)
+std::unique_ptr<RecordSet> OdbcProvider::openRecordSet(const QString& sql)
 {
-    throw DbError(
-        QStringLiteral("Record sets are not available on an ODBC connection; only statements run there."));
+    if (!m_connected)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    return std::make_unique<OdbcRecordSet>(*m_connection, sql);
 }
 
 QString OdbcProvider::dbmsName()

@@ -89,15 +89,21 @@ void TestCliConvert::convertsEveryTable()
               DbfBuilder(0x03, 0).field("TITLE", 'C', title.size()).record({dos.encode(title)}).bytes());
     const Result result = convert({m_source, "--server", "db.example", "--port", "1500", "--database",
                                    m_dir->filePath("target.db"), "--user", "sa", "--password-stdin",
-                                   "--source-code-page", "guess"});
+                                   "--source-code-page", "guess", "--verify"});
     QCOMPARE(result.err, QString());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QString("dos: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
-                                 "dbase: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
-                                 "books: 1 row(s) read, 2 statement(s) succeeded, 0 failed.\n"
-                                 "beta: 1 row(s) read, 2 statement(s) succeeded, 0 failed.\n"
-                                 "alpha: 2 row(s) read, 3 statement(s) succeeded, 0 failed.\n"
-                                 "Done: 5 table(s), 0 failed step(s).\n"));
+    QCOMPARE(result.out,
+             QString("dos: 2 row(s) read, 3 statement(s) succeeded, 0 failed, 2 on the target.\n"
+                     "dos: 2 rows read, 2 on the target: every value the same\n"
+                     "dbase: 2 row(s) read, 3 statement(s) succeeded, 0 failed, 2 on the target.\n"
+                     "dbase: 2 rows read, 2 on the target: every value the same\n"
+                     "books: 1 row(s) read, 2 statement(s) succeeded, 0 failed, 1 on the target.\n"
+                     "books: 1 row read, 1 on the target: every value the same\n"
+                     "beta: 1 row(s) read, 2 statement(s) succeeded, 0 failed, 1 on the target.\n"
+                     "beta: 1 row read, 1 on the target: every value the same\n"
+                     "alpha: 2 row(s) read, 3 statement(s) succeeded, 0 failed, 2 on the target.\n"
+                     "alpha: 2 rows read, 2 on the target: every value the same\n"
+                     "Done: 5 table(s), 0 failed step(s).\n"));
     QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "books", "dbase", "dos"}));
     QCOMPARE(m_target->rows("books"), (std::vector<QStringList>{{title}}));
     for (const char* name : {"dos", "dbase"})

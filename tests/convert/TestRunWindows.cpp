@@ -9,10 +9,13 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -42,6 +45,8 @@ private:
     RecordingSettings m_settings;
     FakeUiServices m_ui;
     QString m_finalProgressText;
+    // The Run Report window the run left open: its first line, then each row's cells joined by "|".
+    QStringList m_report;
 };
 
 void TestRunWindows::init()
@@ -83,6 +88,17 @@ std::vector<int> TestRunWindows::startConverting(SettingsStore& settings, const 
     answer.start(10);
     form.findChild<QPushButton*>("PushButton7")->click();
     m_finalProgressText = form.findChild<QProgressBar*>("ProgressBar1")->format();
+    m_report.clear();
+    if (auto* report = form.findChild<QDialog*>("Form7")) {
+        m_report << report->findChild<QLabel*>("Label1")->text();
+        const auto* rows = report->findChild<QTableWidget*>("ListView1");
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < rows->columnCount(); ++column)
+                cells << rows->item(row, column)->text();
+            m_report << cells.join(u'|');
+        }
+    }
     return shown;
 }
 
@@ -97,7 +113,8 @@ void TestRunWindows::perTablePreviewSkipThenExecute()
     QCOMPARE(m_target->tables(), QStringList{"beta"});
     QCOMPARE(m_target->rows("beta").size(), std::size_t(2));
     QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join('\n')));
-    QCOMPARE(m_ui.messages(), QStringList{"Stopped."}); // alpha's list was left unrun
+    QCOMPARE(m_ui.messages(), QStringList());
+    QCOMPARE(m_report.value(0), QString("Stopped.")); // alpha's list was left unrun
     QCOMPARE(m_finalProgressText, QString("Progress Bar"));
 }
 
@@ -111,18 +128,23 @@ void TestRunWindows::perFilePreviewExecuted()
     QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "gamma"}));
     QCOMPARE(m_target->rows("alpha").size(), std::size_t(4));
     QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join('\n')));
-    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    QCOMPARE(m_ui.messages(), QStringList());
+    QCOMPARE(m_report.value(0), QString("Done."));
 }
 
 void TestRunWindows::directModeFromTheSettings()
 {
     m_settings.write(Setting::Check1, "0");
     m_settings.write(Setting::NativeTypes, "True");
+    m_settings.write(Setting::VerifyValues, "True");
     QVERIFY(startConverting({}).empty());
     QCOMPARE(m_target->tables(), (QStringList{"alpha", "beta", "gamma"}));
     // SQL Server's own types were chosen: logicals arrive as 1 and 0.
     QCOMPARE(m_target->rows("beta").front().last(), QString("1"));
-    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    QCOMPARE(m_ui.messages(), QStringList());
+    // Every table read back and found the same, then the totals.
+    QCOMPARE(m_report, (QStringList{"Done.", "gamma|0|1|0|0|0|0|0", "beta|2|3|0|2|6|0|0",
+                                    "alpha|4|5|0|4|12|0|0", "Total|6|9|0|6|18|0|0"}));
     QCOMPARE(m_finalProgressText, QString("Progress Bar"));
 }
 
@@ -140,8 +162,15 @@ void TestRunWindows::tryFolderConvertsTheSamples()
     QVERIFY(drivers.readAll().startsWith("[SQL Server]\n"));
 
     IniSettingsStore settings(tryFolder + "/config/Quenthal.ini");
+    settings.write(Setting::VerifyValues, "True");
     QVERIFY(startConverting(settings, {}).empty());
-    QCOMPARE(m_ui.messages(), QStringList{"Done."});
+    // The samples read back the same as they were sent.
+    QCOMPARE(m_report.size(), 5);
+    for (const QString& row : m_report.mid(1))
+        QVERIFY2(row.section(u'|', 6, 6) == "0" && row.section(u'|', 1, 1) == row.section(u'|', 4, 4),
+                 qPrintable(row));
+    QCOMPARE(m_ui.messages(), QStringList());
+    QCOMPARE(m_report.value(0), QString("Done."));
     // Every sample arrives, alltypes with its binary and general fields too: no error box.
     QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join("\n")));
     const TargetDatabase target(tryFolder + "/target.db");
