@@ -36,9 +36,11 @@ private slots:
     void commandLineErrors_data();
     void commandLineErrors();
     void targetThatCannotBeReached();
+    void verifyFindsWhatChangedBehindTheRun();
 
 private:
-    Result convert(const QStringList& options, const QByteArray& stdinText = Password.toUtf8() + "\n");
+    Result convert(const QStringList& options, const QByteArray& stdinText = Password.toUtf8() + "\n",
+                   const QString& command = QStringLiteral("convert"));
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_source;
@@ -60,10 +62,11 @@ void TestCliConvert::init()
     beta.save(m_source + "/beta.dbf");
 }
 
-Result TestCliConvert::convert(const QStringList& options, const QByteArray& stdinText)
+Result TestCliConvert::convert(const QStringList& options, const QByteArray& stdinText,
+                               const QString& command)
 {
     QProcess cli;
-    cli.start(QStringLiteral(FERRANDINE_BIN_DIR "/ferrandine-cli"), QStringList{"convert"} + options);
+    cli.start(QStringLiteral(FERRANDINE_BIN_DIR "/ferrandine-cli"), QStringList{command} + options);
     cli.write(stdinText);
     cli.closeWriteChannel();
     if (!cli.waitForFinished(60000))
@@ -132,10 +135,11 @@ void TestCliConvert::existingTableFollowsOverwrite()
     writeFile(m_source + "/cut.dbf", cut.bytes().chopped(5 + 1));
     m_target->exec("CREATE TABLE cut(ID INT); INSERT INTO cut VALUES(1),(2);");
     result = convert(options + QStringList{"--overwrite", "yes"});
-    QVERIFY2(result.out.contains(QRegularExpression("^The source table cut is damaged: only 1 of its 2 records can "
-                                                    "be read. Overwrite anyway\\? .*cut.dbf.* No \\(--damaged "
-                                                    "skip\\)$",
-                                                    QRegularExpression::MultilineOption)),
+    QVERIFY2(result.out.contains(
+                 QRegularExpression("^The source table cut is damaged: only 1 of its 2 records can "
+                                    "be read. Overwrite anyway\\? .*cut.dbf.* No \\(--damaged "
+                                    "skip\\)$",
+                                    QRegularExpression::MultilineOption)),
              qPrintable(result.out));
     QCOMPARE(m_target->rows("cut").size(), std::size_t(2));
     result = convert(options + QStringList{"--overwrite", "yes", "--damaged", "copy"});
@@ -219,6 +223,35 @@ void TestCliConvert::targetThatCannotBeReached()
     QCOMPARE(result.exitCode, 1);
     QVERIFY(result.err.contains("cannot connect to database"));
     QVERIFY(!result.err.contains(Password));
+}
+
+// verify on a table loaded earlier: clean, then with a row deleted, a row there twice and a value
+// altered behind the run's back, each reported exactly.
+void TestCliConvert::verifyFindsWhatChangedBehindTheRun()
+{
+    DbfTableWriter people({{"ID", 'I', 4}, {"NAME", 'C', 3}});
+    int id = 0;
+    for (const char* name : {"Ann", "Bob", "Cy", "Dee"})
+        people.addRow({QString::number(++id), name});
+    people.save(m_source + "/people.dbf");
+    const QStringList login{m_source,          "--server", "x", "--database", m_dir->filePath("target.db"),
+                            "--password-stdin"};
+    QCOMPARE(convert(login).exitCode, 0);
+    Result result = convert(login + QStringList{"people"}, Password.toUtf8() + "\n", "verify");
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.out, QString("people: 4 rows read, 4 on the target: every value the same\n"));
+    QCOMPARE(result.exitCode, 0);
+
+    m_target->exec("DELETE FROM people WHERE ID = 2; UPDATE people SET NAME = 'DEE' WHERE ID = 4;"
+                   "INSERT INTO people VALUES(3, 'Cy ');");
+    result = convert(login + QStringList{"people"}, Password.toUtf8() + "\n", "verify");
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.out,
+             QString("people: 4 rows read, 4 on the target: 1 missing, 1 extra, 1 value differs in 1 row\n"
+                     "people: record 4 (target row 3): name source \"Dee\", target \"DEE\"\n"
+                     "people: record 2 is missing on the target: id \"2\", name \"Bob\"\n"
+                     "people: target row 4 is not in the source: id \"3\", name \"Cy \"\n"));
+    QCOMPARE(result.exitCode, 3);
 }
 
 QTEST_GUILESS_MAIN(TestCliConvert)
