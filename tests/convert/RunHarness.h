@@ -21,6 +21,7 @@ public:
     bool perFilePreview() const override { return perFile; }
     bool perTablePreview() const override { return perTable; }
     bool nativeTypes() const override { return native; }
+    bool verifyValues() const override { return verify; }
     FoxProSource foxProSource() const override { return source; }
     MSSQLLogin msSqlLogin() const override { return login; }
     void setBusyPointer(bool busy) override { pointers.push_back(busy); }
@@ -31,6 +32,7 @@ public:
     bool perFile = false;
     bool perTable = false;
     bool native = false;
+    bool verify = false;
     FoxProSource source;
     MSSQLLogin login;
 

@@ -7,6 +7,7 @@
 #include "app/Form1.h"
 #include "convert/ConversionRun.h"
 #include "convert/StatementText.h"
+#include "db/Connection.h"
 #include "db/odbc/DriverResolution.h"
 #include "preview/StatementExecution.h"
 #include "preview/StatementListModel.h"
@@ -42,12 +43,13 @@ struct CliResult
     QString err;
 };
 
-CliResult convertWithCli(const QString& source, const MSSQLLogin& login)
+CliResult convertWithCli(const QString& source, const MSSQLLogin& login,
+                         const QString& command = QStringLiteral("convert"))
 {
     QProcess cli;
     cli.start(QStringLiteral(FERRANDINE_BIN_DIR "/ferrandine-cli"),
-              {"convert", source, "--server", login.server, "--port", login.port, "--database",
-               login.database, "--user", login.user, "--password-stdin"});
+              {command, source, "--server", login.server, "--port", login.port, "--database", login.database,
+               "--user", login.user, "--password-stdin"});
     cli.write("pw\n");
     cli.closeWriteChannel();
     if (!cli.waitForFinished(60000))
@@ -331,6 +333,40 @@ private slots:
         const int batches = int(server.log("batch").size());
         // The collation and code page queries, CREATE, 3 batches (+ the resend), the count.
         QCOMPARE(batches, option == "--abort-batch-regex" && failingRow < 6 ? 8 : 7);
+    }
+
+    // Into a server that stores what it is sent: the run's own check finds the table whole, and
+    // verify finds the text a script forced into a varchar column of a code page that cannot hold it.
+    void checkFindsWhatTheServerChanged()
+    {
+        QTemporaryDir source;
+        DbfBuilder greek(0x30, 0xCB); // code page 1253
+        greek.field("ID", 'I', 4).field("NAME", 'C', 5);
+        greek.record({le32(1), "\xD9mega"}).record({le32(2), "alpha"});
+        writeFile(source.filePath("forced.dbf"), greek.bytes());
+        FakeTdsServer server({"--store"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        m_window.verify = true;
+        const RunOutcome outcome = runInto(server, source.path());
+        QCOMPARE(outcome.tables.size(), std::size_t(1));
+        QCOMPARE(outcome.tables[0].rowsOnTarget, qint64(2));
+        QVERIFY(outcome.tables[0].check && outcome.tables[0].check->matches());
+        QCOMPARE(outcome.tables[0].check->valuesChecked, qint64(4));
+
+        db::Connection target;
+        target.open(MSSQL::connectionString(server.login()));
+        target.execute("DROP TABLE [forced]");
+        target.execute("CREATE TABLE [forced]([ID] INT,[NAME] VARCHAR(5))");
+        target.execute(QStringLiteral(
+            "INSERT INTO [forced] VALUES(1, '\u03A9mega'); INSERT INTO [forced] VALUES(2, 'alpha')"));
+        target.close();
+        const CliResult cli = convertWithCli(source.path(), server.login(), "verify");
+        QCOMPARE(cli.err, QString());
+        QCOMPARE(
+            cli.out,
+            QString("forced: 2 rows read, 2 on the target: 0 missing, 0 extra, 1 value differs in 1 row\n"
+                    "forced: record 1 (target row 1): name source \"\u03A9mega\", target \"?mega\"\n"));
+        QCOMPARE(cli.exitCode, 3);
     }
 
     // The server goes away mid-table: one box names where the run stopped, nothing is sent after,
