@@ -5,6 +5,7 @@
 #   docs/sql-preview.png                        the README's picture of the SQL Preview window, grown,
 #                                               after an Execute SQL into the SQLite stand-in of
 #                                               scripts/try.sh in which two lines failed
+#   docs/run-report.png                         the README's picture of the Run Report window
 #   app/companion/local-connection-example.jpg  opened by the SQL Server panel's "Help"
 #
 #   scripts/screenshots.sh [folder]
@@ -25,4 +26,5 @@ ODBCSYSINI="$try/odbc" ODBCINI="$try/odbc/odbc.ini" xvfb-run -a -s "-screen 0 12
     "$build/bin/ferrandine_screenshots" "$out" "$root/app/companion/local-connection-example.jpg"
 cp "$out/main-window.png" "$root/docs/"
 cp "$out/sql-preview-failed-lines.png" "$root/docs/sql-preview.png"
+cp "$out/run-report.png" "$root/docs/"
 ls "$out"

@@ -10,6 +10,7 @@
 // SQLite stand-in registered as "SQL Server", when the ODBC configuration in use has it), the DBC
 // source line, the choosers, the helps.
 #include "app/Form1.h"
+#include "app/Form7.h"
 #include "base/ProgramFiles.h"
 #include "convert/DatatypeRowsModel.h"
 #include "convert/SharedState.h"
@@ -157,6 +158,38 @@ void settle()
         QApplication::processEvents();
 }
 
+// The report of a run of the samples into a database whose code page has no Greek letters, with the
+// value check on: one customer's name was forced into a varchar column by a script.
+RunReport sampleRunReport()
+{
+    convert::TableCheckReport customers;
+    customers.rowsRead = customers.rowsOnTarget = 5;
+    customers.valuesChecked = 5 * 6;
+    customers.valuesDiffering = customers.rowsChanged = 1;
+    customers.firstDifferences.push_back(
+        {3,
+         3,
+         {{QStringLiteral("city"), QStringLiteral("\"\u0391\u03B8\u03AE\u03BD\u03B1          \""),
+           QStringLiteral("\"?????          \"")}},
+         {}});
+    convert::TableCheckReport orders;
+    orders.rowsRead = orders.rowsOnTarget = 3;
+    orders.valuesChecked = 3 * 6;
+    return {RunReport::doneLine(),
+            {{.table = QStringLiteral("orders"),
+              .rowsRead = 3,
+              .statementsSucceeded = 4,
+              .rowsSent = 3,
+              .rowsOnTarget = 3,
+              .check = orders},
+             {.table = QStringLiteral("customers"),
+              .rowsRead = 5,
+              .statementsSucceeded = 6,
+              .rowsSent = 5,
+              .rowsOnTarget = 5,
+              .check = customers}}};
+}
+
 // The screen around `window` and every tool tip, menu and dialog shown over it.
 QImage grabAround(QWidget& window)
 {
@@ -240,8 +273,12 @@ int main(int argc, char* argv[])
         {QStringLiteral("advanced-options"),
          [&] { return std::make_unique<Form6>(ui, settings, main.state(), &main); }},
         {QStringLiteral("sql-preview"),
-         [&] { return std::make_unique<Form2>(ui, settings, main.state(), statements, datatypes, errorLine, &main); }},
-        {QStringLiteral("find-and-replace"), [&] { return std::make_unique<Form3>(ui, settings, statements, &main); }},
+         [&] {
+             return std::make_unique<Form2>(ui, settings, main.state(), statements, datatypes, errorLine,
+                                            &main);
+         }},
+        {QStringLiteral("find-and-replace"),
+         [&] { return std::make_unique<Form3>(ui, settings, statements, &main); }},
         {QStringLiteral("edit-line"),
          [&] {
              auto edit = std::make_unique<Form4>(ui, settings, statements, &main);
@@ -251,6 +288,7 @@ int main(int argc, char* argv[])
          }},
         {QStringLiteral("datatypes-conversion"),
          [&] { return std::make_unique<Form5>(ui, datatypes, &main); }},
+        {QStringLiteral("run-report"), [&] { return std::make_unique<Form7>(ui, sampleRunReport(), &main); }},
     };
     bool ok = true;
     for (const auto& [name, make] : windows) {
@@ -323,10 +361,10 @@ int main(int argc, char* argv[])
          [&] {
              SharedState target;
              target.mssql_conn = std::make_unique<db::Connection>();
-             target.mssql_conn->open(MSSQL::connectionString(
-                 MSSQLLogin{QStringLiteral("localhost"), QStringLiteral("1433"),
-                            settingsFolder.filePath(QStringLiteral("target.db")), QStringLiteral("trial"),
-                            QString(), true}));
+             target.mssql_conn->open(
+                 MSSQL::connectionString(MSSQLLogin{QStringLiteral("localhost"), QStringLiteral("1433"),
+                                                    settingsFolder.filePath(QStringLiteral("target.db")),
+                                                    QStringLiteral("trial"), QString(), true}));
              // Two INSERTs name a table that does not exist.
              StatementListModel failing;
              failing.append(std::vector<QString>(statements.lines()));
