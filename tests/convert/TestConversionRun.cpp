@@ -28,6 +28,7 @@ private slots:
 
     void directModeCopiesEverySampleTable();
     void directModeProgressAndEnd();
+    void countAfterEveryTable();
     void nativeColumnTypes();
     void existingTableAnsweredYesAndNo();
     void rowRejectedByTheEngine();
@@ -156,6 +157,22 @@ void TestConversionRun::directModeProgressAndEnd()
     QVERIFY(!m_run->isConverting());
     QVERIFY(!m_state.mssql_conn->isOpen());
     QVERIFY(m_ui.eventPumps > 0);
+}
+
+// A row that arrives behind the run's back is found by the count after its table: one message.
+void TestConversionRun::countAfterEveryTable()
+{
+    writeThreeTables(m_source);
+    m_window.onProgressValue = [&](double percent) {
+        if (percent == 80) // alpha's third row
+            m_state.mssql_conn->execute("INSERT INTO [alpha] VALUES('9', 'extra', '1')");
+    };
+    const RunOutcome outcome = start();
+    QCOMPARE(outcome.tables.size(), std::size_t(3));
+    QCOMPARE(outcome.tables[1].rowsOnTarget, qint64(2));
+    QCOMPARE(outcome.tables[2].rowsSent, qint64(4));
+    QCOMPARE(outcome.tables[2].rowsOnTarget, qint64(5));
+    QCOMPARE(m_ui.messages(), (QStringList{"table alpha: 4 rows sent, 5 on the server", "Done."}));
 }
 
 void TestConversionRun::nativeColumnTypes()
