@@ -1,15 +1,16 @@
 // Direct mode into a SQL Server endpoint on loopback through FreeTDS: fake_tds_server.py with an
-// added latency per answer, one INSERT per call against batched INSERTs. Run by hand:
+// added latency per answer and per commit (--latency-ms X --commit-latency-ms X), one INSERT per call
+// (each committed on its own) against batched INSERTs (one transaction each). Run by hand:
 //
 //     build/bench/bench_batches [rows [statements per batch]]    (defaults: 5000 rows, 200)
 //
 // Each figure is the fastest of three runs, so that other programs on a busy machine weigh little.
-// Prints rows per second of each at 0 and 1 ms, the ratio, and this process's processor time, so that
-// what the fake server itself costs (a Python program, one statement after another) shows apart from
-// the run's own work.
+// Prints rows per second of each at 0 and 1 ms, the ratios (the batched run at 1 ms against 0 ms is
+// to stay within 2x), and this process's processor time, so that what the fake server itself costs
+// (a Python program, one statement after another) shows apart from the run's own work.
+#include "bench/CustomerTable.h"
 #include "convert/ConversionRun.h"
 #include "tests/convert/RunHarness.h"
-#include "tests/support/DbfTableWriter.h"
 #include "tests/support/FakeTdsServer.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/PrivateOdbcConfig.h"
@@ -40,7 +41,8 @@ struct Measure
 
 Measure convertOnce(const QString& folder, double latencyMs, int batchStatements)
 {
-    FakeTdsServer server({QStringLiteral("--latency-ms"), QString::number(latencyMs)});
+    FakeTdsServer server({QStringLiteral("--latency-ms"), QString::number(latencyMs),
+                          QStringLiteral("--commit-latency-ms"), QString::number(latencyMs)});
     if (!server.error().isEmpty())
         qFatal("%s", qPrintable(server.error()));
     FakeUiServices ui;
@@ -78,22 +80,12 @@ int main(int argc, char** argv)
         qFatal("no private ODBC configuration: %s", qPrintable(config.error()));
 
     QTemporaryDir folder;
-    DbfTableWriter table({{"ID", 'I', 4},
-                          {"NAME", 'C', 30},
-                          {"AMOUNT", 'N', 12, 2},
-                          {"BORN", 'D', 8},
-                          {"ACTIVE", 'L', 1},
-                          {"NOTE", 'C', 20}});
-    for (int i = 0; i < rows; ++i)
-        table.addRow({QString::number(i), QStringLiteral("Customer %1 O'Hara").arg(i),
-                      QString::number(i % 100000) + QStringLiteral(".25"),
-                      QDate(1950, 1, 1).addDays(i % 20000).toString(QStringLiteral("yyyyMMdd")),
-                      i % 2 ? QStringLiteral("T") : QStringLiteral("F"), QStringLiteral("note")});
-    table.save(folder.filePath(QStringLiteral("customers.dbf")));
+    writeCustomerTable(folder.filePath(QStringLiteral("customers.dbf")), rows);
 
-    std::printf("%d rows through FreeTDS into fake_tds_server.py\n", rows);
+    std::printf("%d rows through FreeTDS into fake_tds_server.py, latency per answer and per commit\n", rows);
     std::printf("%-10s %-14s %10s %12s %14s %8s\n", "latency", "statements", "seconds", "rows/s", "our CPU s",
                 "errors");
+    double batchedAtZero = 0;
     for (const double latency : {0.0, 1.0}) {
         double perCall = 0;
         for (const int batch : {1, batched}) {
@@ -117,9 +109,15 @@ int main(int argc, char** argv)
             std::printf("%-10s batched is %.1f times faster\n", "", perCall / m.seconds);
             // Batched without latency, the time left over from our own processor time is the fake
             // server's (and the driver's) work, statement by statement.
-            if (latency == 0.0)
+            if (latency == 0.0) {
+                batchedAtZero = m.seconds;
                 std::printf("%-10s the fake server spends about %.0f microseconds per statement\n", "",
                             (m.seconds - m.cpuSeconds) / rows * 1e6);
+            } else {
+                std::printf(
+                    "%-10s batched at %g ms takes %.2f times as long as at 0 ms (target: at most 2)\n", "",
+                    latency, m.seconds / batchedAtZero);
+            }
         }
     }
     return 0;

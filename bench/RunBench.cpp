@@ -7,6 +7,7 @@
 // letting window events run at every table, column, row and value costs.
 #include "base/EventPump.h"
 #include "base/HeadlessUiServices.h"
+#include "bench/CustomerTable.h"
 #include "convert/ConversionRun.h"
 #include "convert/SharedState.h"
 #include "convert/StatementPreview.h"
@@ -14,7 +15,6 @@
 #include "db/Connection.h"
 #include "tests/convert/RunHarness.h"
 #include "tests/convert/TargetDatabase.h"
-#include "tests/support/DbfTableWriter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,24 +42,6 @@ qint64 cpuMilliseconds()
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-void writeTable(const QString& path, int rows)
-{
-    DbfTableWriter table({{"ID", 'I', 4},
-                          {"NAME", 'C', 30},
-                          {"AMOUNT", 'N', 12, 2},
-                          {"BORN", 'D', 8},
-                          {"ACTIVE", 'L', 1},
-                          {"NOTE", 'C', 20}});
-    for (int i = 0; i < rows; ++i) {
-        table.addRow({QString::number(i), QStringLiteral("Customer %1 O'Hara").arg(i),
-                      QString::number(i % 100000) + QStringLiteral(".25"),
-                      QDate(1950, 1, 1).addDays(i % 20000).toString(QStringLiteral("yyyyMMdd")),
-                      i % 2 ? QStringLiteral("T") : QStringLiteral("F"),
-                      i % 7 ? QStringLiteral("note") : QString()});
-    }
-    table.save(path);
 }
 
 // The statements a direct-mode run executes for the table, built as the run builds them.
@@ -194,7 +176,7 @@ int main(int argc, char* argv[])
         registerSqliteAsSqlServer();
         const QString source = work.filePath(QStringLiteral("source"));
         QDir().mkpath(source);
-        writeTable(source + QStringLiteral("/big.dbf"), rows);
+        writeCustomerTable(source + QStringLiteral("/big.dbf"), rows);
 
         const qint64 readStarted = cpuMilliseconds();
         const std::vector<QString> statements = statementsOf(source, QStringLiteral("big"));

@@ -397,10 +397,9 @@ void RunSteps::copyRows()
 {
     m_steps.run(336, [&] {
         rowCount = recordSet().recordCount();
-        const int limit =
-            dialect.takesBatches() ? std::min(m_run.m_batchStatements, m_state.mssql_conn->batchLimit()) : 1;
+        const int limit = std::min(m_run.m_batchStatements, m_state.mssql_conn->batchLimit());
         if (!m_window.previewMode() && limit > 1)
-            batch.emplace(limit);
+            batch.emplace(limit, dialect.takesBatches());
     });
     readRows();
     if (!abandoned())
@@ -415,7 +414,7 @@ void RunSteps::readRows()
         s.run(338, [&] { letEventsRun(); });
         s.run(342, [&] { ++rowCounter; });
         showRowInProgress();
-        if (!batch) {
+        if (!batch || !dialect.takesBatches()) {
             s.run(344, [&] {
                 m_window.setProgressValue(static_cast<double>(rowCounter + 1) /
                                           static_cast<double>(rowCount + 1) * 100.0);
@@ -587,7 +586,7 @@ bool RunSteps::dispatch(int previewStep, int directStep, const QString& statemen
             }
         });
     }
-    // A statement the lost connection did not take is among those its box counts as not sent.
+    // A statement the lost connection did not take is among those its box counts as not stored.
     if (m_state.targetLost)
         return false;
     if (!tallies.empty()) {
@@ -606,16 +605,21 @@ void RunSteps::flushBatch()
     m_steps.run(388, [&] { report = batch->send(*m_state.mssql_conn); });
     if (!report)
         return;
-    for (const auto& [row, description] : report->failures)
-        m_steps.run(388, [&] { throw db::DbError(description); });
-    const auto failed = qint64(report->failures.size());
-    tallies.back().statementsFailed += failed;
-    tallies.back().statementsSucceeded += report->accounted - failed;
-    tallies.back().rowsSent += report->accounted - failed;
+    for (const convert::InsertBatch::Rows& failure : report->failures)
+        m_steps.run(388, [&] { throw db::DbError(failure.text(t)); });
+    if (report->unknown)
+        m_steps.run(388, [&] { throw db::DbError(report->unknown->text(t)); });
+    TableTally& tally = tallies.back();
+    tally.statementsFailed += report->failed;
+    tally.statementsSucceeded += report->stored;
+    tally.rowsSent += report->stored;
     if (report->lost) {
         reportLostConnection(388, report->lost->second, report->lost->first);
         return;
     }
+    // Statements that go one per call have moved the bar row by row.
+    if (!dialect.takesBatches())
+        return;
     m_steps.run(344, [&] {
         m_window.setProgressValue(static_cast<double>(report->lastRow + 1) /
                                   static_cast<double>(rowCount + 1) * 100.0);
@@ -695,7 +699,7 @@ void RunSteps::reportLostConnection(int directStep, const QString& description, 
     m_ui.reportFailure(
         m_window.runOwner(),
         QStringLiteral("The connection to the server was lost at table %1, %2: %3 statement(s) "
-                       "of that table were not sent, nor any of the %4 table(s) after it.\n")
+                       "of that table were not stored, nor any of the %4 table(s) after it.\n")
                 .arg(t, where)
                 .arg(notSent)
                 .arg(tableIndex) +

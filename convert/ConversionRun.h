@@ -72,7 +72,7 @@ struct RunOutcome
 // The conversion run behind "Start Converting": tests both connections, refills the two name lists
 // (List1: tables on the target, List2: source tables), then copies every source table, last listed
 // first: it asks before overwriting a table that exists, drops it, creates it with the mapped column
-// types and sends one INSERT per row. Without preview each statement runs on the target at once; in
+// types and sends one INSERT per row. Without preview the statements run on the target as they come; in
 // preview mode the statements are collected in the StatementPreview and the user executes them there,
 // after each table or once after all tables.
 //
@@ -80,10 +80,12 @@ struct RunOutcome
 // with the next step, so one bad row costs one box and the table keeps going. A table that cannot be
 // opened costs one box in plain words, and its later steps are not attempted.
 //
-// On a target that takes batches (SQL Server, as the target's dialect says), direct mode sends a table's
-// INSERTs several per round trip (see InsertBatch); each statement still gets its own box with its own
-// diagnostics, and the progress bar moves as each batch is accounted for. Four guards keep a failure from
-// turning into wrong data on the target:
+// Direct mode sends a table's INSERTs in transactions of a batch each (see InsertBatch), so that the
+// target commits once per batch; on a target that takes batches (SQL Server, as the target's dialect
+// says) a batch goes in one round trip and the progress bar moves as each batch is accounted for. Each
+// failed statement still gets its own box, which names its table and source row ("table T, row N: "
+// before the target's own description); rows whose outcome the target did not report get one box.
+// Four guards keep a failure from turning into wrong data on the target:
 // - a source table that cannot be opened is not dropped on the target, since nothing would replace it,
 //   and one that cannot be read whole is named in the overwrite question, before any DROP;
 // - a row whose values cannot all be read, or whose INSERT text could not be finished, is reported
@@ -103,7 +105,8 @@ struct RunOutcome
 // one message after their table.
 //
 // A statement that fails because the connection to the target is gone ends the run instead: one box
-// names the table and row where it stopped and how many statements were not sent, then the run winds
+// names the table and the first row not stored (the server rolls back the transaction it cut) and how
+// many statements were not stored, then the run winds
 // down as when the window closes, with the pointer and progress bar reset. The same holds when
 // "Execute SQL" of a preview loses the connection.
 //
@@ -137,8 +140,9 @@ public:
     // the windows responsive without dominating a large run; 0 lets them run at every point.
     void setEventInterval(int milliseconds) { m_eventIntervalMs = milliseconds; }
 
-    // The most INSERT statements sent together in direct mode, where the target takes batches (SQL
-    // Server); 1 sends each alone. The target's own bound applies too.
+    // The most INSERT statements sent together (in one transaction, and in one round trip where the
+    // target takes batches) in direct mode; 1 sends each alone, committed as it runs. The target's
+    // own bound applies too.
     void setBatchStatements(int statements) { m_batchStatements = statements; }
 
 private:

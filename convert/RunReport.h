@@ -16,7 +16,7 @@ struct TableTally
     qint64 rowsRead = 0;
     qint64 statementsSucceeded = 0;
     qint64 statementsFailed = 0;
-    // INSERTs that ran without failing (in preview mode: that were listed).
+    // INSERTs that ran without failing and were committed (in preview mode: that were listed).
     qint64 rowsSent = 0;
     // The rows the target holds once the table was sent or its list executed; -1 when not counted.
     qint64 rowsOnTarget = -1;

@@ -29,7 +29,10 @@ public:
     std::unique_ptr<RecordSet> openSchema(int schema);
     void execute(const QString& sql);
     int batchLimit() { return provider().batchLimit(); }
-    BatchResult executeBatch(const QStringList& statements) { return provider().executeBatch(statements); }
+    BatchResult executeBatch(const QStringList& statements, const QString& opening = {})
+    {
+        return provider().executeBatch(statements, opening);
+    }
     BatchResult executeEach(const QStringList& statements) { return provider().executeEach(statements); }
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql);
     QString dbmsName() { return provider().dbmsName(); }

@@ -4,6 +4,13 @@
 
 namespace db {
 
+BatchResult Provider::executeBatch(const QStringList& statements, const QString& opening)
+{
+    if (!opening.isEmpty())
+        execute(opening);
+    return executeEach(statements);
+}
+
 BatchResult Provider::executeEach(const QStringList& statements)
 {
     BatchResult result;
@@ -18,6 +25,7 @@ BatchResult Provider::executeEach(const QStringList& statements)
         }
         ++result.accounted;
     }
+    result.complete = true;
     return result;
 }
 

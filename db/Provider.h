@@ -24,8 +24,9 @@ struct ConnectionOptions
 };
 
 // What became of a batch of statements sent together: the outcome of each statement from the first is
-// known up to `accounted`; the server ran the others (from `accounted` on) only if this is the whole
-// batch. A batch ends early after a batch-aborting error or a lost connection.
+// known up to `accounted`. A batch ends early after a batch-aborting error or a lost connection; a
+// server that reports no outcome for some statements (it counts no rows) runs the batch to its end
+// and accounts for fewer.
 struct BatchResult
 {
     int accounted = 0;
@@ -33,6 +34,9 @@ struct BatchResult
     std::vector<std::pair<int, QString>> failures;
     // The connection was lost at statement `accounted`: nothing from there on ran.
     std::optional<QString> lost;
+    // The server ran the batch to its end: no error ended it early, and the statements from
+    // `accounted` on ran with their outcome unknown.
+    bool complete = false;
 };
 
 // What an open connection does; one implementation per kind of database (FoxPro files, ODBC).
@@ -48,9 +52,10 @@ public:
     // How many statements executeBatch() takes at most; 1 when it runs them one per call. Whether the
     // database behind runs such a batch statement by statement is for the caller to know.
     virtual int batchLimit() const { return 1; }
-    // Runs the statements in one round trip, one per line, and accounts for each. Throws only when
-    // nothing of the batch can be accounted for. By default: executeEach().
-    virtual BatchResult executeBatch(const QStringList& statements) { return executeEach(statements); }
+    // Runs the statements in one round trip, one per line, after `opening` (statements that yield no
+    // result of their own, such as settings), and accounts for each. Throws only when nothing of the
+    // batch ran. By default: `opening` alone, then executeEach().
+    virtual BatchResult executeBatch(const QStringList& statements, const QString& opening = {});
     // Runs the statements one per call, each outcome its own, until the connection is lost.
     BatchResult executeEach(const QStringList& statements);
     // Opens a record set over the result of a query.

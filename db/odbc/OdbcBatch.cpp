@@ -4,9 +4,24 @@
 
 namespace db::odbc {
 
-BatchResult executeBatch(const Handle& connection, const Handle& statement, const QStringList& statements)
+namespace {
+
+bool hasColumns(const Handle& statement)
 {
-    const QString text = QStringLiteral("SELECT 1;\n") + statements.join(QLatin1Char('\n'));
+    SQLSMALLINT columns = 0;
+    return SQL_SUCCEEDED(SQLNumResultCols(statement.get(), &columns)) && columns > 0;
+}
+
+} // namespace
+
+BatchResult executeBatch(const Handle& connection, const Handle& statement, const QStringList& statements,
+                         const QString& opening)
+{
+    // The statements are INSERTs, which yield no result set: the only one after the first is the mark.
+    // The mark's line starts with ';' so that no statement runs on into it.
+    const QString text = (opening.isEmpty() ? QString() : opening + QLatin1Char('\n')) +
+                         QStringLiteral("SELECT 1;\n") + statements.join(QLatin1Char('\n')) +
+                         QStringLiteral("\n;SELECT 2");
     BatchResult result;
     const SQLHSTMT st = statement.get();
     try {
@@ -29,6 +44,9 @@ BatchResult executeBatch(const Handle& connection, const Handle& statement, cons
             }
             if (result.accounted < count)
                 result.failures.emplace_back(result.accounted, description);
+        } else if (hasColumns(statement)) {
+            result.complete = true;
+            continue;
         }
         // A statement that yields more than one result (a trigger's own row counts) cannot be told
         // apart; the count stops at the batch's size.

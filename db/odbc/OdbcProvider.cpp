@@ -174,7 +174,7 @@ public:
     std::unique_ptr<RecordSet> openTablesSchema() override;
     void execute(const QString& sql) override;
     int batchLimit() const override { return BatchStatements; }
-    BatchResult executeBatch(const QStringList& statements) override;
+    BatchResult executeBatch(const QStringList& statements, const QString& opening) override;
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql) override;
     void close() override;
     QString dbmsName() override;
@@ -276,11 +276,11 @@ void OdbcProvider::execute(const QString& sql)
     }
 }
 
-BatchResult OdbcProvider::executeBatch(const QStringList& statements)
+BatchResult OdbcProvider::executeBatch(const QStringList& statements, const QString& opening)
 {
     const Handle& st = statement();
     CursorCloser closer(st);
-    return odbc::executeBatch(*m_connection, st, statements);
+    return odbc::executeBatch(*m_connection, st, statements, opening);
 }
 
 std::unique_ptr<RecordSet> OdbcProvider::openRecordSet(const QString& sql)

@@ -226,11 +226,15 @@ void TestConversionRun::rowRejectedByTheEngine()
                            "BEGIN SELECT RAISE(ABORT, 'row 3 refused'); END;");
         }
     };
-    QVERIFY(start().started);
+    const RunOutcome outcome = start();
+    QVERIFY(outcome.started);
     const QStringList errors = m_ui.errors();
     QCOMPARE(errors.size(), 1);
-    QVERIFY2(errors[0].contains("row 3 refused"), qPrintable(errors[0]));
+    QVERIFY2(errors[0].contains("table alpha, row 3: ") && errors[0].contains("row 3 refused"),
+             qPrintable(errors[0]));
     QVERIFY(errors[0].contains("Form1.PushButton7_Click at line 388"));
+    // The rows around it are committed with it in one transaction.
+    QCOMPARE(outcome.tables.back().rowsSent, qint64(3));
     QCOMPARE(m_target->rows("alpha").size(), std::size_t(3));
     QCOMPARE(m_target->rows("alpha").back().first(), QString("4"));
     QCOMPARE(m_ui.messages(), QStringList{"Done."});

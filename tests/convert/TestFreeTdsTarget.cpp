@@ -6,6 +6,7 @@
 // server, a refused login and a silent one each end as they should.
 #include "app/Form1.h"
 #include "convert/ConversionRun.h"
+#include "convert/InsertBatch.h"
 #include "convert/StatementText.h"
 #include "db/Connection.h"
 #include "db/odbc/DriverResolution.h"
@@ -83,6 +84,14 @@ class TestFreeTdsTarget : public QObject
     }
 
     QString notesFolder() const { return m_dir.filePath("notes"); }
+
+    // What SELECT COUNT(*) answers on the server, on a connection of its own.
+    static QString storedRows(const FakeTdsServer& server, const QString& table)
+    {
+        db::Connection connection;
+        connection.open(MSSQL::connectionString(server.login()));
+        return connection.queryValue(QStringLiteral("SELECT COUNT(*) FROM [%1]").arg(table));
+    }
 
     // The SQL batches the server received, each as one text.
     static QStringList batchesOf(const FakeTdsServer& server)
@@ -273,7 +282,8 @@ private slots:
         QVERIFY(!batches.join('\n').contains("INSERT INTO"));
     }
 
-    // A statement the server rejects costs its box; the rows after it are still sent.
+    // A statement the server rejects costs its box, which names its row, as the command line's line
+    // does; the rows after it are still sent.
     void rejectedStatementCostsOneBox()
     {
         FakeTdsServer server({"--fail-regex", "O''Neil"});
@@ -281,58 +291,143 @@ private slots:
         QVERIFY(runInto(server, m_dir.path()).started);
         const QStringList errors = m_ui.errors();
         QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors[0].contains("fail-regex") && errors[0].contains("at line 388"),
-                 qPrintable(errors[0]));
-        QCOMPARE(m_ui.messages(), QStringList{"Done."});
-        QCOMPARE(intoTable(server.statementsRun(), "alpha").size(), 4);
-    }
-
-    // A statement that fails in a batch, first, in the middle or last: its own box, and every row sent
-    // exactly once, also when the failure ends the rest of the batch on the server.
-    void failureInABatch_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<int>("failingRow");
-        QTest::addColumn<QString>("diagnostic");
-        for (const auto& [option, diagnostic] : {std::pair{"--fail-regex", "rejected by --fail-regex"},
-                                                 {"--abort-batch-regex", "Conversion failed"}}) {
-            for (const auto& [where, row] : {std::pair{"first", 4}, {"middle", 5}, {"last", 6}})
-                QTest::addRow("%s, %s", option, where) << option << row << diagnostic;
-        }
-    }
-
-    void failureInABatch()
-    {
-        QFETCH(QString, option);
-        QFETCH(int, failingRow);
-        QFETCH(QString, diagnostic);
-        QTemporaryDir source;
-        DbfTableWriter table({{"NAME", 'C', 2}});
-        QStringList expected;
-        for (int row = 1; row <= 7; ++row) {
-            table.addRow({QStringLiteral("R%1").arg(row)});
-            expected << QStringLiteral("INSERT INTO [rows] VALUES('R%1')").arg(row);
-        }
-        table.save(source.filePath("rows.dbf"));
-        FakeTdsServer server({option, QStringLiteral("'R%1'").arg(failingRow)});
-        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
-        m_run->setBatchStatements(3); // R1-R3, R4-R6, R7
-        const RunOutcome outcome = runInto(server, source.path());
-        QVERIFY(outcome.started);
-        QCOMPARE(outcome.tables.size(), std::size_t(1)); // the CREATE and 6 INSERTs ran, one failed
-        QCOMPARE(outcome.tables[0].statementsSucceeded, qint64(7));
-        QCOMPARE(outcome.tables[0].statementsFailed, qint64(1));
-        const QStringList errors = m_ui.errors();
-        QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors[0].contains(diagnostic) &&
-                     errors[0].contains(QStringLiteral("'R%1'").arg(failingRow)) &&
+        QVERIFY2(errors[0].contains("table alpha, row 1: ") && errors[0].contains("fail-regex") &&
                      errors[0].contains("at line 388"),
                  qPrintable(errors[0]));
         QCOMPARE(m_ui.messages(), QStringList{"Done."});
+        QCOMPARE(intoTable(server.statementsRun(), "alpha").size(), 4);
+
+        FakeTdsServer fresh({"--fail-regex", "O''Neil"});
+        const CliResult cli = convertWithCli(m_dir.path(), fresh.login());
+        QCOMPARE(cli.exitCode, 2);
+        QVERIFY2(cli.err.startsWith("step 388: table alpha, row 1: ") && cli.err.count('\n') == 1,
+                 qPrintable(cli.err));
+    }
+
+    // Seven rows in batches of three (R1-R3, R4-R6, R7), each batch one transaction: what the run
+    // reports stored is exactly what the server keeps, whatever happens to a batch, and no row is
+    // sent twice. A failing statement, first, in the middle or last in its batch, costs its own box
+    // naming its row, also when it ends the rest of the batch on the server; a server that counts no
+    // rows by default still reports every row; a connection lost before a COMMIT, or after the
+    // server answered part of a batch, leaves nothing of that transaction.
+    void batchOutcomes_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("failed");
+        QTest::addColumn<QStringList>("boxes");   // a pattern of what each box says
+        QTest::addColumn<QStringList>("inserts"); // the rows whose INSERT ran
+        const QStringList all{"R1", "R2", "R3", "R4", "R5", "R6", "R7"};
+        for (const auto& [option, diagnostic] : {std::pair{"--fail-regex", "rejected by --fail-regex"},
+                                                 {"--abort-batch-regex", "Conversion failed"}}) {
+            for (const auto& [where, row] : {std::pair{"first", 4}, {"middle", 5}, {"last", 6}}) {
+                QTest::addRow("%s, %s", option, where)
+                    << QStringList{option, QStringLiteral("'R%1'").arg(row)} << 6 << 1
+                    << QStringList{QStringLiteral("table rows, row %1: .*%2.*at line 388")
+                                       .arg(row)
+                                       .arg(diagnostic)}
+                    << all;
+            }
+        }
+        QTest::newRow("the server counts no rows")
+            << QStringList{"--nocount"} << 7 << 0 << QStringList() << all;
+        // The requests: the collation and code page queries, the CREATE, then each batch and its COMMIT.
+        QTest::newRow("lost before a COMMIT")
+            << QStringList{"--drop-after-batches", "6"} << 3 << 0
+            << QStringList{"lost at table rows, row 4: 4 statement\\(s\\) of that table were not stored"}
+            << QStringList{"R1", "R2", "R3", "R4", "R5", "R6"};
+        // R5 ends its batch; R4 is committed, and the request sending R6 and what follows goes unanswered.
+        QTest::newRow("lost part-way through a batch")
+            << QStringList{"--abort-batch-regex", "'R5'", "--drop-after-batches", "7"} << 4 << 1
+            << QStringList{"table rows, row 5: .*Conversion failed",
+                           "lost at table rows, row 6: 2 statement\\(s\\) of that table were not stored"}
+            << QStringList{"R1", "R2", "R3", "R4", "R5"};
+    }
+
+    void batchOutcomes()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, stored);
+        QFETCH(int, failed);
+        QFETCH(QStringList, boxes);
+        QFETCH(QStringList, inserts);
+        QTemporaryDir source;
+        DbfTableWriter table({{"NAME", 'C', 2}});
+        for (int row = 1; row <= 7; ++row)
+            table.addRow({QStringLiteral("R%1").arg(row)});
+        table.save(source.filePath("rows.dbf"));
+        FakeTdsServer server(options + QStringList{"--store"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        m_run->setBatchStatements(3);
+        const RunOutcome outcome = runInto(server, source.path());
+        QVERIFY(outcome.started);
+        QCOMPARE(outcome.tables.size(), std::size_t(1));
+        QCOMPARE(outcome.tables[0].rowsSent, qint64(stored));
+        QCOMPARE(outcome.tables[0].statementsFailed, qint64(failed));
+        const QStringList errors = m_ui.errors();
+        QCOMPARE(errors.size(), boxes.size());
+        for (qsizetype i = 0; i < boxes.size(); ++i) {
+            const QRegularExpression pattern(boxes[i], QRegularExpression::DotMatchesEverythingOption);
+            QVERIFY2(errors[i].contains(pattern), qPrintable(errors[i]));
+        }
+        QStringList expected;
+        for (const QString& row : std::as_const(inserts))
+            expected << QStringLiteral("INSERT INTO [rows] VALUES('%1')").arg(row);
         QCOMPARE(intoTable(server.statementsRun(), "rows"), expected);
-        const int batches = int(server.log("batch").size());
-        // The collation and code page queries, CREATE, 3 batches (+ the resend), the count.
-        QCOMPARE(batches, option == "--abort-batch-regex" && failingRow < 6 ? 8 : 7);
+        QCOMPARE(storedRows(server, "rows"), QString::number(stored));
+    }
+
+    // What a batch's results say of its statements, whatever their number: a line that counts nothing
+    // leaves its rows' outcome unknown (and they are not sent again); a line that counts twice does
+    // not push the count past the batch; a COMMIT that fails stores none of its rows.
+    void batchAccounting_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("statements"); // rows 1, 2, ...
+        QTest::addColumn<qint64>("stored");
+        QTest::addColumn<QString>("problem"); // how the one failure or unknown outcome starts
+        QTest::addColumn<QString>("kept");    // what the server holds
+        const QString one = QStringLiteral("INSERT INTO [t] VALUES(1)");
+        const QString two = QStringLiteral("INSERT INTO [t] VALUES(2)");
+        QTest::newRow("a line that counts nothing")
+            << QStringList() << QStringList{one, "SET NOCOUNT ON", two} << qint64(1)
+            << "table t, rows 2 to 3: outcome unknown: the server did not report what became of these 2 "
+               "INSERT statement(s); they were not sent again."
+            << "2";
+        QTest::newRow("a line that counts twice")
+            << QStringList() << QStringList{one + ' ' + two, one} << qint64(2) << QString() << "3";
+        QTest::newRow("a COMMIT that fails")
+            << QStringList{"--fail-regex", "^COMMIT"} << QStringList{one, two} << qint64(0)
+            << "table t, rows 1 to 2: not stored, the transaction could not be committed: "
+            << "0";
+    }
+
+    void batchAccounting()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, statements);
+        QFETCH(qint64, stored);
+        QFETCH(QString, problem);
+        QFETCH(QString, kept);
+        FakeTdsServer server(options + QStringList{"--store"});
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        db::Connection connection;
+        connection.open(MSSQL::connectionString(server.login()));
+        connection.execute("CREATE TABLE [t]([a] INT)");
+        convert::InsertBatch batch(10, true);
+        for (qsizetype i = 0; i < statements.size(); ++i)
+            batch.add(statements[i], i + 1);
+        const convert::InsertBatch::Report report = batch.send(connection);
+        QCOMPARE(report.stored, stored);
+        QStringList problems;
+        for (const convert::InsertBatch::Rows& rows : report.failures)
+            problems << rows.text("t");
+        if (report.unknown)
+            problems << report.unknown->text("t");
+        QCOMPARE(problems.size(), problem.isEmpty() ? 0 : 1);
+        if (!problem.isEmpty())
+            QVERIFY2(problems[0].startsWith(problem), qPrintable(problems[0]));
+        QCOMPARE(storedRows(server, "t"), kept);
     }
 
     // Into a server that stores what it is sent: the run's own check finds the table whole, and
@@ -374,9 +469,9 @@ private slots:
     void lostServerEndsTheRunOnce()
     {
         // The collation and code page queries, gamma's CREATE and count, beta's CREATE, its two rows
-        // in one batch and its count, alpha's CREATE; the batch of alpha's first two rows is the
-        // unanswered request.
-        FakeTdsServer server({"--drop-after-batches", "8"});
+        // in one batch, their COMMIT and its count, alpha's CREATE; the batch of alpha's first two
+        // rows is the unanswered request.
+        FakeTdsServer server({"--drop-after-batches", "9"});
         QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
         m_run->setBatchStatements(2);
         const RunOutcome outcome = runInto(server, m_dir.path());
@@ -385,7 +480,7 @@ private slots:
         QCOMPARE(errors.size(), 1);
         QVERIFY2(
             errors[0].contains("The connection to the server was lost at table alpha, row 1: 4 statement(s) "
-                               "of that table were not sent, nor any of the 0 table(s) after it."),
+                               "of that table were not stored, nor any of the 0 table(s) after it."),
             qPrintable(errors[0]));
         QCOMPARE(m_ui.messages(), QStringList{RunReport::lostLine()});
         QVERIFY(!m_run->isConverting());
@@ -400,7 +495,7 @@ private slots:
         QVERIFY(server.log().back().value("kind") != QLatin1String("batch"));
 
         // The command line, against a server that has not seen the tables yet.
-        FakeTdsServer fresh({"--drop-after-batches", "7"});
+        FakeTdsServer fresh({"--drop-after-batches", "8"});
         const CliResult cli = convertWithCli(m_dir.path(), fresh.login());
         QCOMPARE(cli.exitCode, 2);
         QCOMPARE(cli.err.count('\n'), 1);
