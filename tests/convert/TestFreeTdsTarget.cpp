@@ -20,6 +20,7 @@
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/PrivateOdbcConfig.h"
 #include "tests/support/RecordingSettings.h"
+#include "tests/support/SharedFiles.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -108,6 +109,7 @@ private slots:
         const QString driver = PrivateOdbcConfig::freeTdsDriverLibrary();
         if (driver.isEmpty())
             QSKIP("The FreeTDS ODBC driver (Debian package tdsodbc) is not installed.");
+        REQUIRE_SHARED("tools/fake_tds_server.py");
         m_config.emplace(std::vector<std::pair<QString, QString>>{{QStringLiteral("FreeTDS"), driver}});
         QVERIFY2(m_config->error().isEmpty(), qPrintable(m_config->error()));
         writeThreeTables(m_dir.path());

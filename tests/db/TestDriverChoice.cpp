@@ -6,6 +6,7 @@
 #include "db/odbc/DriverResolution.h"
 #include "tests/support/FakeTdsServer.h"
 #include "tests/support/PrivateOdbcConfig.h"
+#include "tests/support/SharedFiles.h"
 
 #include <QtTest>
 
@@ -31,6 +32,7 @@ private slots:
 
     void microsoftNameBeforeFreeTds()
     {
+        REQUIRE_SHARED("tools/fake_tds_server.py");
         FakeTdsServer server;
         QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
         const QString connectionString = MSSQL::connectionString(server.login());

@@ -7,6 +7,7 @@
 #include "db/foxpro/CodePage.h"
 #include "db/foxpro/Table.h"
 #include "db/foxpro/TableRecordSet.h"
+#include "tests/support/SharedFiles.h"
 
 #include <QDirIterator>
 #include <QHash>
@@ -22,7 +23,7 @@ using namespace db::foxpro;
 
 namespace {
 
-const QString FixtureRoot = QStringLiteral(FERRANDINE_SHARED_DIR "/fixtures/real");
+const QString FixtureRoot = SharedFiles::path(QStringLiteral("fixtures/real"));
 
 QJsonObject loadOracle(const QString& path)
 {
@@ -187,6 +188,7 @@ class TestFoxProFixtures : public QObject
 private slots:
     void initTestCase()
     {
+        REQUIRE_SHARED("fixtures/real");
         QDirIterator it(FixtureRoot, {QStringLiteral("*.oracle.json")}, QDir::Files,
                         QDirIterator::Subdirectories);
         while (it.hasNext())

@@ -1,5 +1,6 @@
 // The Foxpro module: its connection strings, the connection test and the table list.
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/SharedFiles.h"
 
 #include "db/Foxpro.h"
 
@@ -9,8 +10,8 @@
 namespace {
 
 const QString Northwind =
-    QStringLiteral(FERRANDINE_SHARED_DIR "/fixtures/real/VFPX-Samples/Northwind/northwind.dbc");
-const QString Samples = QStringLiteral(FERRANDINE_SHARED_DIR "/fixtures/real/VFPX-Samples/Solution/Db");
+    SharedFiles::path(QStringLiteral("fixtures/real/VFPX-Samples/Northwind/northwind.dbc"));
+const QString Samples = SharedFiles::path(QStringLiteral("fixtures/real/VFPX-Samples/Solution/Db"));
 
 FoxProSource folder(const QString& path)
 {
@@ -42,6 +43,7 @@ private slots:
 
     void connectionTestAnswersWithoutMessages()
     {
+        REQUIRE_SHARED("fixtures/real/VFPX-Samples");
         FakeUiServices ui;
         QTemporaryDir semicolon;
         QVERIFY(QDir(semicolon.path()).mkdir(QStringLiteral("a;b")));
@@ -59,6 +61,7 @@ private slots:
 
     void listsOnlyTheTablesOfAContainer()
     {
+        REQUIRE_SHARED("fixtures/real/VFPX-Samples");
         FakeUiServices ui;
         QStringList list{QStringLiteral("stale")};
         Foxpro::AddTablesToFoxproListbox(ui, nullptr, container(Northwind), list);
@@ -71,6 +74,7 @@ private slots:
 
     void listsTheFreeTablesOfAFolder()
     {
+        REQUIRE_SHARED("fixtures/real/VFPX-Samples");
         FakeUiServices ui;
         QStringList list;
         Foxpro::AddTablesToFoxproListbox(ui, nullptr, folder(Samples), list);

@@ -1,11 +1,13 @@
 #include "tests/support/FakeTdsServer.h"
 
+#include "tests/support/SharedFiles.h"
+
 #include <QFile>
 #include <QJsonDocument>
 
 FakeTdsServer::FakeTdsServer(const QStringList& options)
 {
-    const QString script = QStringLiteral(FERRANDINE_SHARED_DIR "/tools/fake_tds_server.py");
+    const QString script = SharedFiles::path(QStringLiteral("tools/fake_tds_server.py"));
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral("python3"),
                     QStringList{script, QStringLiteral("--port"), QStringLiteral("0"),
