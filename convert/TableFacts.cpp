@@ -1,5 +1,6 @@
 #include "convert/TableFacts.h"
 
+#include "db/AdoType.h"
 #include "db/DbError.h"
 
 #include <algorithm>
@@ -8,26 +9,46 @@ namespace convert {
 
 namespace {
 
-// A decimal's text is plain: an optional "-", digits, optionally "." and digits.
-void noteDecimal(QStringView text, ColumnFacts& facts)
+// Whether the values of a column of that type can carry a fact: text, or a number written in digits.
+bool mayHoldFacts(int adoType)
 {
-    facts.numberLength = std::max(facts.numberLength, int(text.size()));
-    if (text.startsWith(u'-'))
-        text = text.sliced(1);
-    qsizetype point = text.indexOf(u'.');
-    if (point < 0)
-        point = text.size();
-    qsizetype first = 0;
-    while (first < point && text[first] == u'0')
-        ++first;
-    qsizetype last = text.size();
-    while (last > point + 1 && text[last - 1] == u'0')
-        --last;
-    facts.integerDigits = std::max(facts.integerDigits, int(point - first));
-    facts.decimals = std::max(facts.decimals, int(std::max<qsizetype>(last - point - 1, 0)));
+    using namespace db::AdoType;
+    switch (adoType) {
+    case Char:
+    case WChar:
+    case VarChar:
+    case LongVarChar:
+    case VarWChar:
+    case LongVarWChar:
+    case Numeric:
+    case db::AdoType::Decimal:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
+
+std::vector<bool> columnsToLookAt(const db::RecordSet& rows, const TargetDialect& dialect)
+{
+    const std::vector<db::Field>& fields = rows.fields();
+    std::vector<bool> wanted(fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const int codePage = rows.textCodePageOf(i);
+        wanted[i] =
+            mayHoldFacts(fields[i].type) && (codePage == 0 || !dialect.holdsEveryCharacterOf(codePage));
+    }
+    return wanted;
+}
+
+void FactsGatherer::noteDigits(std::size_t column, const db::DecimalDigits& digits)
+{
+    ColumnFacts& facts = m_facts.at(column);
+    facts.integerDigits = std::max(facts.integerDigits, digits.integer);
+    facts.decimals = std::max(facts.decimals, digits.fraction);
+    facts.numberLength = std::max(facts.numberLength, digits.length);
+}
 
 void FactsGatherer::note(const std::vector<db::Value>& row)
 {
@@ -38,7 +59,7 @@ void FactsGatherer::note(const std::vector<db::Value>& row)
             if (!facts.beyondCodePage && !m_dialect.holdsAll(*text))
                 facts.beyondCodePage = true;
         } else if (const auto* decimal = std::get_if<db::Decimal>(&row[i])) {
-            noteDecimal(decimal->text, facts);
+            noteDigits(i, db::DecimalDigits::of(decimal->text));
         }
     }
 }
@@ -48,11 +69,24 @@ TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCo
 {
     ReadCount counted;
     FactsGatherer gatherer(dialect, rows.fields().size());
+    std::vector<std::size_t> digitsCounted; // numbers whose digits the set counts from their bytes
+    if (!alsoNote) {
+        std::vector<bool> decoded = columnsToLookAt(rows, dialect);
+        for (std::size_t i = 0; i < decoded.size(); ++i) {
+            if (decoded[i] && rows.countsDigitsOf(i)) {
+                decoded[i] = false;
+                digitsCounted.push_back(i);
+            }
+        }
+        rows.decodeOnly(decoded);
+    }
     while (!rows.eof()) {
         try {
             gatherer.note(rows.values());
             if (alsoNote)
                 alsoNote(rows.values());
+            for (const std::size_t column : digitsCounted)
+                gatherer.noteDigits(column, rows.numberDigits(column));
             ++counted.readable;
         } catch (const db::DbError& failure) {
             if (counted.firstProblem.isEmpty())

@@ -37,6 +37,7 @@ public:
     FactsGatherer(const TargetDialect& dialect, std::size_t columns) : m_dialect(dialect), m_facts(columns) {}
 
     void note(const std::vector<db::Value>& row);
+    void noteDigits(std::size_t column, const db::DecimalDigits& digits);
     const TableFacts& facts() const { return m_facts; }
 
 private:
@@ -57,9 +58,16 @@ struct ReadCount
     qint64 records() const { return readable + unreadable; }
 };
 
+// The columns whose values the facts pass must look at: numbers, and text whose code page the target
+// may not hold whole. The reader still decodes the others where decoding may fail, so that a row
+// that cannot be read is found.
+std::vector<bool> columnsToLookAt(const db::RecordSet& rows, const TargetDialect& dialect);
+
 // Reads `rows` to its end and returns the facts of its fields, counting in `count` (when given) what
-// it could read; `alsoNote` sees each readable row too. A row that cannot be read is passed over, and
-// a failed move to the next row ends the pass: copying the rows reports both.
+// it could read; `alsoNote` sees each readable row too, whole. Without `alsoNote` only the columns
+// columnsToLookAt() names are decoded, and the digits of numbers are counted from their stored
+// bytes where the set can. A row that cannot be read is passed over, and a failed move to the next
+// row ends the pass: copying the rows reports both.
 TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count = nullptr,
                        const std::function<void(const std::vector<db::Value>&)>& alsoNote = {});
 

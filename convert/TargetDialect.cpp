@@ -216,6 +216,21 @@ QByteArray TargetDialect::varcharBytes(QStringView text) const
     return bytes;
 }
 
+bool TargetDialect::holdsEveryCharacterOf(int codePage) const
+{
+    if (!m_encoding)
+        return true;
+    db::foxpro::CodePage page(codePage);
+    if (!page.singleByte())
+        return false; // a pair of bytes that is no character reads as one no code page holds
+    for (int byte = 0; byte < 256; ++byte) {
+        const char c = char(byte);
+        if (!holdsAll(page.decode(QByteArrayView(&c, 1))))
+            return false;
+    }
+    return true;
+}
+
 QStringView TargetDialect::joinOperator() const
 {
     return m_sqlServer ? u"+" : u"||";

@@ -57,6 +57,8 @@ public:
 
     // Whether a plain (varchar) literal keeps every character of `text`.
     bool holdsAll(QStringView text) const;
+    // Whether holdsAll() is true of every text a source decodes from `codePage`, whatever its bytes.
+    bool holdsEveryCharacterOf(int codePage) const;
     // Whether NVARCHAR columns and N'...' literals exist to carry text holdsAll() refuses.
     bool hasNationalText() const { return m_sqlServer; }
     // Whether a table's INSERTs are sent several to a round trip: SQL Server runs such a batch statement

@@ -84,6 +84,31 @@ public:
     virtual TextCodePage textCodePage() const { return {}; }
     // The indexes the source defines on the set's table; none for most sources.
     virtual TableIndexes indexes() { return {}; }
+    // The code page the text of `column` is decoded from; 0 where the column holds no decoded text or
+    // the source does not say.
+    virtual int textCodePageOf(std::size_t column) const
+    {
+        (void)column;
+        return 0;
+    }
+    // For a pass that needs only some columns: from the next move on, values() holds NULL in every
+    // column `wanted` leaves out, which the set then need not read at all. Sets whose values cost
+    // little to read may ignore it.
+    virtual void decodeOnly(const std::vector<bool>& wanted) { (void)wanted; }
+    // Whether numberDigits() answers for `column`: numbers the set keeps as digits it can count
+    // without decoding them.
+    virtual bool countsDigitsOf(std::size_t column) const
+    {
+        (void)column;
+        return false;
+    }
+    // The digits of the current row's number in `column`, where countsDigitsOf(); none for NULL.
+    // Throws DbError where values() would.
+    virtual DecimalDigits numberDigits(std::size_t column) const
+    {
+        (void)column;
+        return {};
+    }
 
     // The current row's value of the field with that name, compared without regard to case.
     const Value& value(const QString& fieldName) const;

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <algorithm>
 #include <variant>
 
 namespace db {
@@ -15,6 +16,35 @@ struct Decimal
 {
     QString text;
     friend bool operator==(const Decimal&, const Decimal&) = default;
+};
+
+// The digits of a decimal number: before its point (leading zeros not counted) and after it
+// (trailing zeros not counted), and the length of its plain text. "-12.340" has 2, 2 and 7; NULL
+// has none.
+struct DecimalDigits
+{
+    int integer = 0;
+    int fraction = 0;
+    int length = 0;
+
+    // Of a Decimal's plain text.
+    static DecimalDigits of(QStringView text)
+    {
+        const int length = int(text.size());
+        if (text.startsWith(u'-'))
+            text = text.sliced(1);
+        qsizetype point = text.indexOf(u'.');
+        if (point < 0)
+            point = text.size();
+        qsizetype first = 0;
+        while (first < point && text[first] == u'0')
+            ++first;
+        qsizetype last = text.size();
+        while (last > point + 1 && text[last - 1] == u'0')
+            --last;
+        return {int(point - first), int(std::max<qsizetype>(last - point - 1, 0)), length};
+    }
+    friend bool operator==(const DecimalDigits&, const DecimalDigits&) = default;
 };
 
 // A currency amount in ten-thousandths of the unit, as FoxPro stores it.

@@ -51,6 +51,8 @@ public:
     explicit CodePage(int number);
 
     int number() const { return m_number; }
+    // One byte a character: every byte decodes on its own.
+    bool singleByte() const { return !m_pairs; }
     QString decode(QByteArrayView bytes);
     // Decodes into `text`, reusing its storage when it has room: one string serves a field in every
     // record. Returns how many bytes were no character (each read as U+FFFD): 0 but for a lead byte of

@@ -137,6 +137,39 @@ void numericValue(QByteArrayView bytes, Value& value)
                  decimal->text);
 }
 
+std::optional<DecimalDigits> plainNumberDigits(QByteArrayView bytes)
+{
+    QByteArrayView text = trimmed(bytes);
+    if (text.isEmpty() || text.front() == '*' || text == QByteArrayView("."))
+        return DecimalDigits{}; // NULL, as numericValue() reads it
+    const bool negative = text.front() == '-';
+    if (text.front() == '+' || negative)
+        text = text.sliced(1);
+    qsizetype point = -1;
+    for (qsizetype pos = 0; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if ((c == '.' || c == ',') && point < 0)
+            point = pos;
+        else if (!isDigit(c))
+            return std::nullopt;
+    }
+    if (point < 0)
+        point = text.size();
+    qsizetype first = 0;
+    while (first < point && text[first] == '0')
+        ++first;
+    qsizetype last = text.size();
+    while (last > point + 1 && text[last - 1] == '0')
+        --last;
+    const qsizetype fraction = point < text.size() ? text.size() - point - 1 : 0;
+    if (point + fraction == 0)
+        return std::nullopt; // no digit at all
+    // The plain text keeps one zero before the point, and the fraction's digits as stored.
+    const qsizetype length =
+        (negative ? 1 : 0) + std::max<qsizetype>(point - first, 1) + (fraction > 0 ? 1 + fraction : 0);
+    return DecimalDigits{int(point - first), int(std::max<qsizetype>(last - point - 1, 0)), int(length)};
+}
+
 Value dateValue(QByteArrayView bytes)
 {
     const QByteArrayView text = trimmed(bytes);

@@ -4,6 +4,8 @@
 
 #include <QByteArrayView>
 
+#include <optional>
+
 namespace db::foxpro {
 
 // Decoding of the fixed-width field types from their stored bytes. A blank field (no value entered)
@@ -13,6 +15,9 @@ namespace db::foxpro {
 // N and F: ASCII digits, right-aligned, optional sign, "." (or ",") and exponent -> exact decimal text,
 // written into `value`, whose decimal text (from the previous record) is reused.
 void numericValue(QByteArrayView bytes, Value& value);
+// N and F: the digits numericValue() would give, counted from the bytes when they are plain (digits
+// around at most one "." or ",", or what reads as NULL); nothing when only decoding can tell.
+std::optional<DecimalDigits> plainNumberDigits(QByteArrayView bytes);
 // D: "YYYYMMDD".
 Value dateValue(QByteArrayView bytes);
 // T: Julian day number and milliseconds since midnight, two little-endian 32-bit integers.

@@ -180,18 +180,76 @@ bool Table::load(quint32 index)
     return true;
 }
 
-void Table::decodeVisible(std::vector<Value>& values)
+void Table::decodeVisible(std::vector<Value>& values, const std::vector<bool>& wanted)
 {
     values.resize(m_visible.size());
     for (std::size_t i = 0; i < m_visible.size(); ++i) {
+        if (i < wanted.size() && !wanted[i] && decodesWithoutFail(m_visible[i])) {
+            if (!isNull(values[i]))
+                values[i] = Value();
+            continue;
+        }
         try {
             decode(m_visible[i], values[i]);
         } catch (const ValueError& error) {
-            throw DbError(QStringLiteral("%1: record %2, field %3: %4.")
-                              .arg(fileName())
-                              .arg(qint64(m_loaded) + 1)
-                              .arg(fieldName(m_visible[i]), error.problem));
+            throw fieldError(m_visible[i], error);
         }
+    }
+}
+
+bool Table::decodesWithoutFail(int index) const
+{
+    const FieldDescriptor& field = m_header.fields[index];
+    switch (field.type) {
+    case 'C':
+    case 'V':
+        return true;
+    case 'N':
+    case 'F':
+        return plainNumberDigits(QByteArrayView(m_record.constData() + field.offset, field.length))
+            .has_value();
+    default:
+        return field.memoPointer;
+    }
+}
+
+DbError Table::fieldError(int index, const ValueError& error)
+{
+    return DbError(QStringLiteral("%1: record %2, field %3: %4.")
+                       .arg(fileName())
+                       .arg(qint64(m_loaded) + 1)
+                       .arg(fieldName(index), error.problem));
+}
+
+DecimalDigits Table::numberDigits(int index)
+{
+    const FieldDescriptor& field = m_header.fields.at(index);
+    if (isNullBitSet(field.nullBit))
+        return {};
+    const QByteArrayView bytes(m_record.constData() + field.offset, field.length);
+    if (const std::optional<DecimalDigits> plain = plainNumberDigits(bytes))
+        return *plain;
+    Value value;
+    try {
+        numericValue(bytes, value);
+    } catch (const ValueError& error) {
+        throw fieldError(index, error);
+    }
+    const auto* decimal = std::get_if<Decimal>(&value);
+    return decimal ? DecimalDigits::of(decimal->text) : DecimalDigits{};
+}
+
+int Table::textCodePageOf(int index) const
+{
+    const FieldDescriptor& field = m_header.fields.at(index);
+    switch (field.type) {
+    case 'C':
+    case 'V':
+        return field.binary ? m_binaryText.number() : m_codePage.number();
+    case 'M':
+        return field.binary ? 0 : m_codePage.number();
+    default:
+        return 0;
     }
 }
 

@@ -48,9 +48,15 @@ public:
     // follow, and wholeRecords() becomes `index`. Throws DbError when the record cannot be read.
     bool load(quint32 index);
     bool loadedIsDeleted() const { return m_record.at(0) == '*'; }
-    // Decodes the visible fields of the loaded record. Throws DbError naming the file, the record
-    // number (1-based) and the field when one cannot be decoded.
-    void decodeVisible(std::vector<Value>& values);
+    // Decodes the visible fields of the loaded record; those `wanted` leaves out (when it is not
+    // empty) are NULL, unread where reading them cannot fail. Throws DbError naming the file, the
+    // record number (1-based) and the field when one cannot be decoded.
+    void decodeVisible(std::vector<Value>& values, const std::vector<bool>& wanted = {});
+    // The digits of number field `index` (N or F) of the loaded record, counted from its bytes where
+    // they are plain; throws DbError as decodeVisible() would.
+    DecimalDigits numberDigits(int index);
+    // The record load() read last.
+    quint32 loaded() const { return m_loaded; }
     // Decodes one field of the loaded record; throws ValueError.
     Value decode(int index);
     // The same into `value`, reusing the storage of the text it holds.
@@ -62,6 +68,8 @@ public:
     const UnreadableValues& unreadableMemos() const { return m_unreadableMemos; }
     // The code page the table's text is read in, and where that choice came from.
     int codePage() const { return m_codePage.number(); }
+    // The code page field `index` holds its text in; 0 for fields that hold no text.
+    int textCodePageOf(int index) const;
     CodePage::Origin codePageOrigin() const { return m_codePageOrigin; }
     // Text in the table's code page.
     QString decodeText(QByteArrayView bytes) { return m_codePage.decode(bytes); }
@@ -70,6 +78,11 @@ private:
     // The code page of a table whose header names none: the user's, or guessed from its text.
     int unmarkedCodePage(const ReaderOptions& options);
     bool isNullBitSet(int bit) const;
+    // Whether decoding field `index` of the loaded record cannot fail: text, memos (an unreadable one
+    // is NULL) and numbers whose digits are plain.
+    bool decodesWithoutFail(int index) const;
+    // The error of field `index` of the loaded record, naming the file, the record and the field.
+    DbError fieldError(int index, const ValueError& error);
     void text(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
     void varying(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
     void memo(const FieldDescriptor& field, int index, Value& value);

@@ -35,10 +35,11 @@ void TableRecordSet::advanceFrom(quint32 index)
                 break;
             if (m_table->loadedIsDeleted())
                 continue;
-            m_table->decodeVisible(m_values);
+            m_table->decodeVisible(m_values, m_wanted);
         } catch (const DbError& failure) {
             m_error = failure.description();
         }
+        m_current = index;
         m_next = index + 1;
         return;
     }
@@ -71,6 +72,24 @@ void TableRecordSet::moveNext()
     if (m_atEnd)
         throw noCurrentRecord();
     advanceFrom(m_next);
+}
+
+bool TableRecordSet::countsDigitsOf(std::size_t column) const
+{
+    const char type = m_table->header().fields.at(m_table->visibleFields().at(column)).type;
+    return type == 'N' || type == 'F';
+}
+
+DecimalDigits TableRecordSet::numberDigits(std::size_t column) const
+{
+    if (m_atEnd)
+        throw noCurrentRecord();
+    if (!m_error.isEmpty())
+        throw DbError(m_error);
+    // Counting the records may have loaded others since.
+    if (m_table->loaded() != m_current)
+        m_table->load(m_current);
+    return m_table->numberDigits(m_table->visibleFields().at(column));
 }
 
 qint64 TableRecordSet::recordCount() const

@@ -38,6 +38,13 @@ public:
     }
     // Read from the structural index file at each call.
     TableIndexes indexes() override;
+    int textCodePageOf(std::size_t column) const override
+    {
+        return m_table->textCodePageOf(m_table->visibleFields().at(column));
+    }
+    void decodeOnly(const std::vector<bool>& wanted) override { m_wanted = wanted; }
+    bool countsDigitsOf(std::size_t column) const override;
+    DecimalDigits numberDigits(std::size_t column) const override;
 
 private:
     void advanceFrom(quint32 index);
@@ -46,8 +53,10 @@ private:
     IndexContext m_indexContext;
     std::vector<Field> m_fields;
     std::vector<Value> m_values;
-    QString m_error;    // why the current row cannot be read, or empty
-    quint32 m_next = 0; // the record to look at after the current one
+    std::vector<bool> m_wanted; // the visible fields to decode; every one when empty
+    QString m_error;            // why the current row cannot be read, or empty
+    quint32 m_current = 0;      // the record the cursor stands on
+    quint32 m_next = 0;         // the record to look at after the current one
     bool m_atEnd = false;
     bool m_empty = false;
     bool m_shortfallShown = false;

@@ -5,6 +5,8 @@
 #include "db/AdoType.h"
 #include "db/MemoryRecordSet.h"
 #include "db/foxpro/CodePage.h"
+#include "db/foxpro/TableRecordSet.h"
+#include "tests/support/DbfBuilder.h"
 
 #include <QFile>
 #include <QtTest>
@@ -207,6 +209,66 @@ private slots:
                 text += builder.text(row) + '\n';
         }
         compareWithGolden(text, "target-dialects.sql");
+    }
+
+    // The pass over a real table reads only what may carry a fact: Cyrillic text into a Cyrillic
+    // database needs no look, a field kept untranslated (read as Windows-1252) does, numbers always.
+    void factsPassLooksAtWhatTheTargetMayNotHold_data()
+    {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<bool>("nameBeyond");
+        QTest::addColumn<bool>("rawBeyond");
+        QTest::newRow("code page 1251") << 1251 << false << true;
+        QTest::newRow("code page 1252") << 1252 << true << false;
+        QTest::newRow("UTF-8") << int(TargetDialect::Utf8CodePage) << false << false;
+    }
+    void factsPassLooksAtWhatTheTargetMayNotHold()
+    {
+        QFETCH(int, codePage);
+        QFETCH(bool, nameBeyond);
+        QFETCH(bool, rawBeyond);
+        DbfBuilder dbf(0x30, 0xC9); // Windows-1251
+        dbf.field("NAME", 'C', 4)
+            .field("RAW", 'C', 2, 0, db::foxpro::FieldDescriptor::BinaryFlag)
+            .field("AMOUNT", 'N', 8, 2);
+        dbf.record({"\xC4\xEE\xEC", "\xE9", "  123.45"}).record({"abc", "x", " -0.5"});
+        db::foxpro::TableRecordSet rows(
+            std::make_unique<db::foxpro::Table>(
+                std::make_unique<db::foxpro::MemorySource>(QStringLiteral("t.dbf"), dbf.bytes()), nullptr,
+                db::foxpro::MemoFile::Style::Fpt),
+            {});
+        const TableFacts facts = gatherFacts(rows, TargetDialect::sqlServer(codePage));
+        QCOMPARE(facts.at(0).beyondCodePage, nameBeyond);
+        QCOMPARE(facts.at(1).beyondCodePage, rawBeyond);
+        QCOMPARE(facts.at(2), (ColumnFacts{false, 3, 2, 6}));
+    }
+
+    // The pass counts the digits of numbers from their bytes where they are plain: the facts must be
+    // those of the values a copy reads, whatever the bytes hold.
+    void numberDigitsFromBytesAgreeWithTheValues_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        for (const char* stored : {"  123.45", "-012.500", "    1,25", " 1.5E+2", "  -1e-3", "********",
+                                   "       .", "      +3", " 0.00012", "   -.5  ", "        ", "00000000"})
+            QTest::newRow(stored) << QByteArray(stored);
+    }
+    void numberDigitsFromBytesAgreeWithTheValues()
+    {
+        QFETCH(QByteArray, stored);
+        DbfBuilder dbf;
+        dbf.field("AMOUNT", 'N', 8, 3).record({stored});
+        const auto open = [&] {
+            return db::foxpro::TableRecordSet(
+                std::make_unique<db::foxpro::Table>(
+                    std::make_unique<db::foxpro::MemorySource>(QStringLiteral("t.dbf"), dbf.bytes()), nullptr,
+                    db::foxpro::MemoFile::Style::Fpt),
+                {});
+        };
+        auto counted = open();
+        auto decoded = open();
+        FactsGatherer fromValues(TargetDialect::sqlServer(), 1);
+        fromValues.note(decoded.values());
+        QCOMPARE(gatherFacts(counted, TargetDialect::sqlServer()).at(0), fromValues.facts().at(0));
     }
 
     // Joining pieces cuts a varchar at 8000 bytes of the database's code page (4000 UTF-16 units of
