@@ -38,6 +38,12 @@ QString helpText()
         "  --source-code-page N|guess\n"
         "      The code page of tables whose header names none (default 1252), or guess it from their\n"
         "      text. A table that names its code page is always read with it.\n"
+        "  --bad-values null|refuse\n"
+        "      A value that cannot be read (a date \"NotAYear\", a NaN) is left empty (NULL) and reported\n"
+        "      in one line after its table (the default), or refuses its whole record.\n"
+        "  --deleted skip|mark\n"
+        "      Records marked deleted are left out (the default), or read too, with one more column\n"
+        "      \"deleted\" at the end of every table: 1 for a deleted record, 0 for the others.\n"
         "\n"
         "Results go to standard output in UTF-8, errors to standard error, each naming the file and\n"
         "the problem. A record that cannot be read is reported and skipped, and the command goes on.\n"
@@ -45,16 +51,35 @@ QString helpText()
     return text;
 }
 
+// The reader's options that are one of two words: the option, its word for false and for true.
+struct Switch
+{
+    const char* option;
+    const char* no;
+    const char* yes;
+    bool db::foxpro::ReaderOptions::*chosen;
+};
+
+constexpr Switch Switches[] = {
+    {"--missing-memo", "refuse", "empty", &db::foxpro::ReaderOptions::emptyMissingMemos},
+    {"--bad-values", "null", "refuse", &db::foxpro::ReaderOptions::refuseBadValues},
+    {"--deleted", "skip", "mark", &db::foxpro::ReaderOptions::markDeleted},
+};
+
 // Takes the reader's options out of `arguments`; an error text when one is wrong.
 std::optional<QString> takeReaderOptions(QStringList& arguments, db::foxpro::ReaderOptions& reader)
 {
     for (qsizetype i = 0; i < arguments.size();) {
         const QString& option = arguments[i];
         const QString value = arguments.value(i + 1);
-        if (option == QLatin1String("--missing-memo")) {
-            if (value != QLatin1String("refuse") && value != QLatin1String("empty"))
-                return QStringLiteral("--missing-memo takes refuse or empty, not \"%1\"").arg(value);
-            reader.emptyMissingMemos = value == QLatin1String("empty");
+        const auto given = std::find_if(std::begin(Switches), std::end(Switches),
+                                        [&](const Switch& s) { return option == QLatin1String(s.option); });
+        if (given != std::end(Switches)) {
+            if (value != QLatin1String(given->no) && value != QLatin1String(given->yes))
+                return QStringLiteral("%1 takes %2 or %3, not \"%4\"")
+                    .arg(QLatin1String(given->option), QLatin1String(given->no), QLatin1String(given->yes),
+                         value);
+            reader.*(given->chosen) = value == QLatin1String(given->yes);
         } else if (option == QLatin1String("--source-code-page")) {
             try {
                 reader.unmarkedCodePage = db::foxpro::ReaderOptions::codePageChoice(value);

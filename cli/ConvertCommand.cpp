@@ -323,7 +323,7 @@ int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reade
         differs = differs || (tally.rowsOnTarget >= 0 && tally.rowsOnTarget != tally.rowsSent) ||
                   (tally.check && !tally.check->matches());
     }
-    for (const QString& unreadable : outcome.unreadableMemos)
+    for (const QString& unreadable : outcome.unreadableValues)
         streams.err.writeLine(QStringLiteral("ferrandine-cli convert: ") + unreadable);
     // No "Done" line after a lost connection: its box said where the run stopped.
     if (outcome.connectionLost)
@@ -332,7 +332,7 @@ int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reade
         QStringLiteral("Done: %1 table(s), %2 failed step(s).").arg(list2.size()).arg(outcome.failedSteps));
     if (outcome.failedSteps > 0)
         return 2;
-    if (!outcome.unreadableMemos.isEmpty())
+    if (!outcome.unreadableValues.isEmpty())
         return 1;
     return differs ? 3 : 0;
 }
@@ -426,9 +426,10 @@ std::vector<Command> convertCommands()
 {
     return {
         {QStringLiteral("convert"),
-         QStringLiteral("SOURCE --server NAME [--port N | --local] --database NAME [--user NAME]\n"
-                        "      [--password-stdin] [--overwrite yes|no] [--damaged skip|copy] [--types design|native]\n"
-                        "      [--encrypt optional|mandatory|strict] [--trust-server-certificate]"),
+         QStringLiteral(
+             "SOURCE --server NAME [--port N | --local] --database NAME [--user NAME]\n"
+             "      [--password-stdin] [--overwrite yes|no] [--damaged skip|copy] [--types design|native]\n"
+             "      [--encrypt optional|mandatory|strict] [--trust-server-certificate]"),
          QStringLiteral(
              "Copies every table of the source into the SQL Server database, executing each statement at\n"
              "      once, as \"Start Converting\" does without preview. The password is read from standard\n"

@@ -1,10 +1,10 @@
 #include "cli/Cli.h"
 
 #include "convert/IndexPlan.h"
-#include "convert/MemoProblems.h"
 #include "convert/StatementText.h"
 #include "convert/TableFacts.h"
 #include "convert/TypeMapping.h"
+#include "convert/UnreadableReport.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Foxpro.h"
@@ -47,7 +47,7 @@ int guarded(Streams& streams, const std::function<int()>& body)
 }
 
 // Reads every row of table `table`'s open record set; a row that cannot be read is reported and
-// skipped, memo values that could not be read are reported in one line after the rows.
+// skipped, values that could not be read as stored are reported in one line per kind after the rows.
 int eachRow(const QString& table, db::RecordSet& rows, Streams& streams,
             const std::function<void(const std::vector<db::Value>&)>& use)
 {
@@ -60,8 +60,7 @@ int eachRow(const QString& table, db::RecordSet& rows, Streams& streams,
             status = 1;
         }
     }
-    const QString unreadable = convert::unreadableMemoText(table, rows.unreadableValues());
-    if (!unreadable.isEmpty()) {
+    for (const QString& unreadable : convert::unreadableValueTexts(table, rows.unreadableValues())) {
         streams.err.writeLine(QStringLiteral("ferrandine-cli: ") + unreadable);
         status = 1;
     }

@@ -16,6 +16,7 @@
 #include "convert/TargetDialect.h"
 #include "convert/TargetNames.h"
 #include "convert/TypeMapping.h"
+#include "convert/UnreadableReport.h"
 #include "db/DbError.h"
 #include "db/RecordSet.h"
 
@@ -84,8 +85,8 @@ private:
     // The row's INSERT text, or nothing when a value could not be read.
     std::optional<QString> insertText();
     void closeRecordSet();
-    // One message after a table some of whose memo values could not be read.
-    void reportUnreadableMemos();
+    // One message after a table some of whose values could not be read as stored.
+    void reportUnreadableValues();
     void endRun();
     // The count after a table, and the value check when asked for, into the table's tally.
     void proveTable(std::size_t tally, const convert::TableCheckPlan& plan);
@@ -146,7 +147,7 @@ private:
     FoxProSource source;
     MSSQLLogin login;
     std::optional<convert::InsertBuilder> inserts;
-    QStringList m_unreadableMemos;
+    QStringList m_unreadableValues;
     // What the target is, asked once its connection is open.
     convert::TargetDialect dialect = convert::TargetDialect::sqlServer();
     std::optional<convert::TableFacts> facts;
@@ -193,7 +194,7 @@ RunOutcome RunSteps::run()
         windDown();
     else
         endRun();
-    return {true, s.failures(), m_unreadableMemos, std::move(tallies), {}, m_state.targetLost};
+    return {true, s.failures(), m_unreadableValues, std::move(tallies), {}, m_state.targetLost};
 }
 
 bool RunSteps::connectionsTested()
@@ -304,7 +305,7 @@ bool RunSteps::convertTable(int i)
             });
         }
         const bool created = createTable();
-        reportUnreadableMemos();
+        reportUnreadableValues();
         if (replacement.pending()) // dropped, and its CREATE never sent: put the old table back
             s.run(332, [&] { replacement.cancel(); });
         closeRecordSet();
@@ -464,16 +465,18 @@ db::RecordSet& RunSteps::recordSet()
     return *foxpro_rs;
 }
 
-void RunSteps::reportUnreadableMemos()
+void RunSteps::reportUnreadableValues()
 {
-    const QString text =
-        foxpro_rs ? convert::unreadableMemoText(t, foxpro_rs->unreadableValues()) : QString();
-    if (text.isEmpty() || abandoned())
+    const QStringList lines =
+        foxpro_rs ? convert::unreadableValueTexts(t, foxpro_rs->unreadableValues()) : QStringList();
+    if (lines.isEmpty() || abandoned())
         return;
-    m_ui.showMessage(m_window.runOwner(), text);
-    m_unreadableMemos << text;
-    if (!tallies.empty())
-        tallies.back().valuesLeftEmpty = foxpro_rs->unreadableValues().count;
+    m_ui.showMessage(m_window.runOwner(), lines.join(u'\n'));
+    m_unreadableValues << lines;
+    if (!tallies.empty()) {
+        const db::ValueProblems problems = foxpro_rs->unreadableValues();
+        tallies.back().valuesLeftEmpty = problems.memos.count + problems.values.count;
+    }
 }
 
 bool RunSteps::openTable()

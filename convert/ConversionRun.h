@@ -58,8 +58,8 @@ struct RunOutcome
     bool started = false;
     // Steps that failed and were reported in the error box.
     int failedSteps = 0;
-    // The messages about tables some of whose memo values could not be read (and were left empty).
-    QStringList unreadableMemos;
+    // The lines about tables some of whose values could not be read as stored (see UnreadableReport).
+    QStringList unreadableValues;
     // The tables the run took on, in the order it visited them; a table the user declined to
     // overwrite is not among them.
     std::vector<TableTally> tables;
@@ -100,9 +100,9 @@ struct RunOutcome
 // Both go into the table's tally, and the run ends with a report of every table (showRunReport)
 // whose first line is the designed "Done.", or says that the connection to the server was lost.
 //
-// Memo files cost no more than their text: a table whose memo file is missing is copied without it
-// when the user agrees, and memo values a damaged memo file cannot give are left empty and reported in
-// one message after their table.
+// A value costs no more than itself: a table whose memo file is missing is copied without its memo
+// text when the user agrees, and values the reader cannot give as stored (a damaged memo, a date
+// "NotAYear", a NaN) are left empty and reported in one message after their table.
 //
 // A statement that fails because the connection to the target is gone ends the run instead: one box
 // names the table and the first row not stored (the server rolls back the transaction it cut) and how

@@ -52,23 +52,4 @@ std::unique_ptr<db::RecordSet> reopenSourceTable(db::Connection& connection, con
     }
 }
 
-QString unreadableMemoText(const QString& table, const db::UnreadableValues& unreadable)
-{
-    if (unreadable.count == 0)
-        return {};
-    QStringList records;
-    for (const qint64 record : unreadable.firstRecords)
-        records << QString::number(record);
-    if (unreadable.records > qint64(unreadable.firstRecords.size()))
-        records << QStringLiteral("...");
-    const QString where = (unreadable.records == 1 ? QStringLiteral("record ") : QStringLiteral("records ")) +
-                          records.join(QStringLiteral(", "));
-    if (unreadable.count == 1)
-        return QStringLiteral("1 memo value of table %1 could not be read and was left empty: %2")
-            .arg(table, where);
-    return QStringLiteral("%1 memo values of table %2 could not be read and were left empty: %3")
-        .arg(unreadable.count)
-        .arg(table, where);
-}
-
 } // namespace convert

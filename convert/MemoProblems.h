@@ -11,7 +11,8 @@ class QObject;
 class UiServices;
 
 // What a conversion does about memo files: a missing one costs the table's memo text after the user
-// agrees, a damaged one the values it cannot give; either way the rest of the table is copied.
+// agrees, a damaged one the values it cannot give (see UnreadableReport); either way the rest of the
+// table is copied.
 namespace convert {
 
 // The title of the question asked when a table's memo file is missing.
@@ -35,9 +36,5 @@ SourceTable openSourceTable(db::Connection& connection, const FoxProSource& sour
 // without asking.
 std::unique_ptr<db::RecordSet> reopenSourceTable(db::Connection& connection, const FoxProSource& source,
                                                  const QString& table);
-
-// "3 memo values of table NAME could not be read and were left empty: records 17, 18, 40", or "" when
-// every value was read.
-QString unreadableMemoText(const QString& table, const db::UnreadableValues& unreadable);
 
 } // namespace convert

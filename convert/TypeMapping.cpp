@@ -184,6 +184,12 @@ convert::ColumnMapping convert::mapColumnType(int code, int width, int decimals,
 convert::ColumnMapping convert::mapColumnType(const db::Field& field, const TargetDialect& dialect,
                                               const ColumnFacts& facts, ColumnTypes types)
 {
+    if (field.deletedMark)
+        return {QStringLiteral("DELETED RECORDS"),
+                dialect.nativeType(TargetDialect::NativeType::Bit, 1, false),
+                field.name == QLatin1String("deleted")
+                    ? QStringLiteral("1 marks a deleted record")
+                    : QStringLiteral("1 marks a deleted record; a field is named deleted")};
     ColumnMapping mapping = mapColumnType(field.type, field.width, field.decimals, dialect, facts);
     if (types == ColumnTypes::Native) {
         if (const std::optional<TargetDialect::NativeType> native = nativeTypeOf(field.type))

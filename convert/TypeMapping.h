@@ -55,6 +55,8 @@ struct ColumnMapping
 //   cannot all hold becomes NVARCHAR(4000) (NVARCHAR(MAX) for a field wider than 4000) or
 //   NVARCHAR(MAX);
 // - TEXT is VARCHAR(MAX) where the target's collation refuses TEXT.
+// The column a reader adds to mark deleted records takes the match key "DELETED RECORDS" and BIT
+// (INTEGER on SQLite) in both mappings, with a note saying what 1 means.
 // With ColumnTypes::Native the match key stays, and the type is the server's own where it has one:
 // character fields VARCHAR(n) (NVARCHAR as above), memos VARCHAR(MAX), binary data VARBINARY(MAX),
 // currency MONEY, dates DATE, date-times DATETIME2(3), logicals BIT; numbers, integers and doubles

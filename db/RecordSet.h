@@ -16,21 +16,37 @@ struct Field
     int type = 0;
     int width = 0;
     int decimals = 0;
+    // The column a reader adds, on request, after a table's fields: 1 for a record marked deleted,
+    // 0 for the others.
+    bool deletedMark = false;
 };
 
-// Values a source could not read and gave as NULL instead (the text of a damaged memo file): how
-// many, in how many records, and the first few of those records (1-based).
+// Values of one kind a source could not read as stored and gave otherwise: how many, in how many
+// records, the first few of those records (1-based), and the first few values with their field and
+// what was stored, as a user may be shown it.
 struct UnreadableValues
 {
     static constexpr std::size_t ListedRecords = 5;
+    static constexpr std::size_t ListedValues = 5;
+
+    struct Listed
+    {
+        qint64 record = 0;
+        QString field;
+        QString stored;
+        friend bool operator==(const Listed&, const Listed&) = default;
+    };
 
     qint64 count = 0;
     qint64 records = 0;
     std::vector<qint64> firstRecords;
+    std::vector<Listed> firstValues;
 
     // Records come in increasing order.
-    void add(qint64 record)
+    void add(qint64 record, const QString& field = {}, const QString& stored = {})
     {
+        if (firstValues.size() < ListedValues)
+            firstValues.push_back({record, field, stored});
         ++count;
         if (records > 0 && m_lastRecord == record)
             return;
@@ -42,6 +58,14 @@ struct UnreadableValues
 
 private:
     qint64 m_lastRecord = 0;
+};
+
+// What the rows read so far held that could not be read as stored, by kind.
+struct ValueProblems
+{
+    UnreadableValues memos;      // memo values a damaged memo file could not give: NULL
+    UnreadableValues values;     // values that do not decode (a date "NotAYear", a NaN): NULL
+    UnreadableValues characters; // text with bytes that are no character of its code page: U+FFFD
 };
 
 // The code page a set's text is decoded from, and where that choice came from ("header", "user" or
@@ -80,7 +104,7 @@ public:
     virtual void close() = 0;
 
     // What the rows read so far held that could not be read; nothing for most sources.
-    virtual UnreadableValues unreadableValues() const { return {}; }
+    virtual ValueProblems unreadableValues() const { return {}; }
     virtual TextCodePage textCodePage() const { return {}; }
     // The indexes the source defines on the set's table; none for most sources.
     virtual TableIndexes indexes() { return {}; }

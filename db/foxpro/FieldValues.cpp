@@ -26,10 +26,26 @@ QByteArrayView trimmed(QByteArrayView bytes)
     return bytes;
 }
 
+// The stored text between quotes, without the blanks around it; a control character as \xNN, so
+// that the report stays on one line.
+QString quoted(QByteArrayView bytes)
+{
+    QString text = QStringLiteral("\"");
+    for (const char c : trimmed(bytes)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+        else
+            text += QChar(byte);
+    }
+    return text + u'"';
+}
+
 [[noreturn]] void invalid(const char* what, QByteArrayView bytes)
 {
     throw ValueError{
-        QStringLiteral("%1 \"%2\" is not valid").arg(QLatin1String(what), QString::fromLatin1(bytes))};
+        QStringLiteral("%1 \"%2\" is not valid").arg(QLatin1String(what), QString::fromLatin1(bytes)),
+        quoted(bytes)};
 }
 
 bool isDigit(char c)
@@ -96,11 +112,44 @@ int exponentOf(QByteArrayView text, QByteArrayView all)
     return negative ? -value : value;
 }
 
+// Some writers group the whole digits with commas: "1,200.00". Where every comma stands before a
+// point with decimals after it and the commas group the digits by three, `text` is copied into `out`
+// without them; otherwise it stays as it is, and a comma reads as a decimal comma.
+QByteArrayView withoutGrouping(QByteArrayView text, char (&out)[256])
+{
+    const qsizetype point = text.indexOf('.');
+    const qsizetype lastComma = text.lastIndexOf(',');
+    if (lastComma < 0 || point < lastComma || point + 1 == text.size() || !isDigit(text[point + 1]))
+        return text;
+    const qsizetype start = text.front() == '+' || text.front() == '-' ? 1 : 0;
+    qsizetype size = 0;
+    if (start == 1)
+        out[size++] = text.front();
+    qsizetype group = 0; // digits since the last comma, or since the start
+    for (qsizetype i = start; i < point; ++i) {
+        if (text[i] == ',') {
+            if (group == 0 || group > 3 || (i > start + group && group != 3))
+                return text;
+            group = 0;
+        } else if (isDigit(text[i])) {
+            out[size++] = text[i];
+            ++group;
+        } else {
+            return text;
+        }
+    }
+    if (group != 3)
+        return text;
+    std::memcpy(out + size, text.data() + point, std::size_t(text.size() - point));
+    return QByteArrayView(out, size + text.size() - point);
+}
+
 } // namespace
 
 void numericValue(QByteArrayView bytes, Value& value)
 {
-    const QByteArrayView text = trimmed(bytes);
+    char ungrouped[256]; // a field is at most 255 bytes wide
+    const QByteArrayView text = withoutGrouping(trimmed(bytes), ungrouped);
     // FoxPro 2.x and dBASE IV write an empty field with decimals as blanks around its point.
     if (text.isEmpty() || text.front() == '*' || text == QByteArrayView(".")) {
         value = {};
@@ -201,8 +250,11 @@ Value dateTimeValue(QByteArrayView bytes)
     const qint64 milliseconds = static_cast<qint32>(le32(bytes.data() + 4));
     if (day == 0)
         return {};
-    if (day < FirstJulianDay || day > LastJulianDay || milliseconds < 0 || milliseconds >= MillisecondsPerDay)
-        throw ValueError{QStringLiteral("date-time (day %1, %2 ms) is not valid").arg(day).arg(milliseconds)};
+    if (day < FirstJulianDay || day > LastJulianDay || milliseconds < 0 ||
+        milliseconds >= MillisecondsPerDay) {
+        const QString stored = QStringLiteral("day %1, %2 ms").arg(day).arg(milliseconds);
+        throw ValueError{QStringLiteral("date-time (%1) is not valid").arg(stored), stored};
+    }
     return QDateTime(QDate::fromJulianDay(day),
                      QTime::fromMSecsSinceStartOfDay(static_cast<int>(milliseconds)), Qt::UTC);
 }

@@ -12,7 +12,13 @@ namespace db::foxpro {
 // A problem with one stored value; the record reader adds the table, record and field to it.
 struct ValueError
 {
+    explicit ValueError(QString problem, QString stored = {})
+        : problem(std::move(problem)), stored(std::move(stored))
+    {}
+
     QString problem;
+    // What was stored, as a report of unreadable values shows it: "\"NotAYear\"", "NaN".
+    QString stored;
 };
 
 // The memo file of a table: .fpt (FoxPro, and .dct for a database container) or .dbt (dBASE).

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 
+#include <cmath>
 #include <cstring>
 
 namespace db::foxpro {
@@ -50,6 +51,14 @@ Value fixedWidthValue(char type, QByteArrayView bytes)
         const quint64 bits = le64(bytes.data());
         double number;
         std::memcpy(&number, &bits, sizeof number);
+        // Not-a-number and the infinities are no value a database column of numbers takes.
+        if (!std::isfinite(number)) {
+            const QString stored = std::isnan(number) ? QStringLiteral("NaN")
+                                   : number > 0       ? QStringLiteral("Infinity")
+                                                      : QStringLiteral("-Infinity");
+            throw ValueError{QStringLiteral("double %1 is not a number a database holds").arg(stored),
+                             stored};
+        }
         return number;
     }
     }
@@ -83,8 +92,10 @@ int adoTypeOf(const FieldDescriptor& field)
         return AdoType::Boolean;
     case 'Q':
         return AdoType::VarBinary;
+    case 'W':
+        return field.memoPointer ? AdoType::LongVarBinary : AdoType::WChar;
     default:
-        return AdoType::LongVarBinary; // G, P, W
+        return AdoType::LongVarBinary; // G, P
     }
 }
 
@@ -109,7 +120,8 @@ std::unique_ptr<Table> Table::open(const QString& path, const ReaderOptions& opt
 Table::Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> memo, MemoFile::Style memoStyle,
              const ReaderOptions& options)
     : m_source(std::move(source)), m_header(readTableHeader(*m_source)), m_visible(m_header.visibleFields()),
-      m_codePage(CodePage::numberForMark(m_header.codePageMark)), m_binaryText(WindowsLatin)
+      m_codePage(CodePage::numberForMark(m_header.codePageMark)), m_binaryText(WindowsLatin),
+      m_refuseBadValues(options.refuseBadValues), m_markDeleted(options.markDeleted)
 {
     if (m_header.needsMemoFile() && memo)
         m_memo.emplace(std::move(memo), memoStyle);
@@ -157,7 +169,7 @@ std::vector<Field> Table::columns(const QStringList& names)
     for (std::size_t i = 0; i < m_visible.size(); ++i) {
         const FieldDescriptor& f = m_header.fields[m_visible[i]];
         const QString name = i < std::size_t(names.size()) ? names[i] : fieldName(m_visible[i]).toLower();
-        result.push_back(Field{name, adoTypeOf(f), f.length, f.decimals});
+        result.push_back(Field{name, adoTypeOf(f), f.reportedWidth(), f.decimals});
     }
     return result;
 }
@@ -180,6 +192,7 @@ bool Table::load(quint32 index)
     return true;
 }
 
+// A value that does not decode costs that value only, unless the options refuse its record.
 void Table::decodeVisible(std::vector<Value>& values, const std::vector<bool>& wanted)
 {
     values.resize(m_visible.size());
@@ -192,13 +205,18 @@ void Table::decodeVisible(std::vector<Value>& values, const std::vector<bool>& w
         try {
             decode(m_visible[i], values[i]);
         } catch (const ValueError& error) {
-            throw fieldError(m_visible[i], error);
+            if (m_refuseBadValues)
+                throw fieldError(m_visible[i], error);
+            values[i] = {};
+            m_problems.values.add(qint64(m_loaded) + 1, fieldName(m_visible[i]), error.stored);
         }
     }
 }
 
 bool Table::decodesWithoutFail(int index) const
 {
+    if (!m_refuseBadValues)
+        return true; // a value that does not decode is NULL
     const FieldDescriptor& field = m_header.fields[index];
     switch (field.type) {
     case 'C':
@@ -233,7 +251,9 @@ DecimalDigits Table::numberDigits(int index)
     try {
         numericValue(bytes, value);
     } catch (const ValueError& error) {
-        throw fieldError(index, error);
+        if (m_refuseBadValues)
+            throw fieldError(index, error);
+        return {}; // NULL, as decodeVisible() gives it
     }
     const auto* decimal = std::get_if<Decimal>(&value);
     return decimal ? DecimalDigits::of(decimal->text) : DecimalDigits{};
@@ -284,6 +304,8 @@ void Table::decode(int index, Value& value)
         varying(field, bytes, value);
     else if (field.type == 'N' || field.type == 'F')
         numericValue(bytes, value);
+    else if (field.type == 'W')
+        wideText(bytes, value);
     else
         value = fixedWidthValue(field.type, bytes);
 }
@@ -294,7 +316,22 @@ void Table::text(const FieldDescriptor& field, QByteArrayView bytes, Value& valu
     QString* text = std::get_if<QString>(&value);
     if (!text)
         text = &value.emplace<QString>();
-    (field.binary ? m_binaryText : m_codePage).decode(bytes, *text);
+    if ((field.binary ? m_binaryText : m_codePage).decode(bytes, *text) > 0)
+        m_problems.characters.add(qint64(m_loaded) + 1, m_codePage.decode(field.name));
+}
+
+// W fields wider than a blob pointer hold UTF-16LE text, padded with NULs.
+void Table::wideText(QByteArrayView bytes, Value& value)
+{
+    QString* text = std::get_if<QString>(&value);
+    if (!text)
+        text = &value.emplace<QString>();
+    qsizetype units = bytes.size() / 2;
+    while (units > 0 && bytes[2 * units - 2] == 0 && bytes[2 * units - 1] == 0)
+        --units;
+    text->resize(units);
+    for (qsizetype i = 0; i < units; ++i)
+        (*text)[i] = QChar(char16_t(le16(bytes.data() + 2 * i)));
 }
 
 // V and Q fill their width unless their length bit is set; then the last byte holds the length.
@@ -321,7 +358,7 @@ void Table::memo(const FieldDescriptor& field, int index, Value& value)
     try {
         data = memoBytes(index);
     } catch (const ValueError&) {
-        m_unreadableMemos.add(qint64(m_loaded) + 1);
+        m_problems.memos.add(qint64(m_loaded) + 1);
         value = {};
         return;
     }

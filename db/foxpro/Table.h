@@ -48,12 +48,15 @@ public:
     // follow, and wholeRecords() becomes `index`. Throws DbError when the record cannot be read.
     bool load(quint32 index);
     bool loadedIsDeleted() const { return m_record.at(0) == '*'; }
-    // Decodes the visible fields of the loaded record; those `wanted` leaves out (when it is not
-    // empty) are NULL, unread where reading them cannot fail. Throws DbError naming the file, the
-    // record number (1-based) and the field when one cannot be decoded.
+    // Whether the options ask for deleted records too, marked in a column of their own.
+    bool marksDeleted() const { return m_markDeleted; }
+    // Decodes the visible fields of the loaded record. A field that cannot be decoded is NULL and
+    // counted among the problems, or, when the options refuse bad values, throws DbError naming the
+    // file, the record number (1-based) and the field. Fields `wanted` leaves out (when it is not
+    // empty) are NULL, unread, where reading them cannot fail.
     void decodeVisible(std::vector<Value>& values, const std::vector<bool>& wanted = {});
     // The digits of number field `index` (N or F) of the loaded record, counted from its bytes where
-    // they are plain; throws DbError as decodeVisible() would.
+    // they are plain; NULL or throws DbError as decodeVisible() would.
     DecimalDigits numberDigits(int index);
     // The record load() read last.
     quint32 loaded() const { return m_loaded; }
@@ -64,8 +67,9 @@ public:
     // The stored bytes of memo field `index` of the loaded record (empty for block 0), valid until the
     // next memo is read; throws ValueError.
     QByteArrayView memoBytes(int index);
-    // The memo values decoding could not read (a damaged memo file) and gave as NULL.
-    const UnreadableValues& unreadableMemos() const { return m_unreadableMemos; }
+    // What decoding could not read as stored: memo values of a damaged memo file and values that do
+    // not decode (given as NULL), text with bytes that are no character (given as U+FFFD).
+    const ValueProblems& problems() const { return m_problems; }
     // The code page the table's text is read in, and where that choice came from.
     int codePage() const { return m_codePage.number(); }
     // The code page field `index` holds its text in; 0 for fields that hold no text.
@@ -85,6 +89,7 @@ private:
     DbError fieldError(int index, const ValueError& error);
     void text(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
     void varying(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
+    void wideText(QByteArrayView bytes, Value& value);
     void memo(const FieldDescriptor& field, int index, Value& value);
 
     std::unique_ptr<ByteSource> m_source;
@@ -95,7 +100,9 @@ private:
     CodePage::Origin m_codePageOrigin = CodePage::Origin::Header;
     CodePage m_binaryText;  // untranslated (NOCPTRANS) C and V fields read as Windows-1252
     QByteArray m_memoSpill; // memo bytes that could not be viewed in place
-    UnreadableValues m_unreadableMemos;
+    bool m_refuseBadValues;
+    bool m_markDeleted;
+    ValueProblems m_problems;
     quint32 m_wholeRecords = 0;
     quint32 m_loaded = 0;
     QByteArray m_record;

@@ -90,10 +90,14 @@ QString checkType(FieldDescriptor& field, bool visualFoxPro)
     case 'B':
         field.memoPointer = !visualFoxPro; // dBASE: a binary memo; Visual FoxPro: a double
         return visualFoxPro ? wantLength({8}) : wantLength({10});
+    case 'W':
+        // A blob's 4-byte pointer; some writers keep UTF-16LE text of a fixed width in W fields
+        // instead (seen in a real table with fields 64 bytes wide).
+        field.memoPointer = field.length == 4;
+        return field.length > 4 && field.length % 2 == 0 ? QString() : wantLength({4});
     case 'M':
     case 'G':
     case 'P':
-    case 'W':
         field.memoPointer = true;
         return wantLength({4, 10});
     case '0':

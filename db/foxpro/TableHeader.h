@@ -22,6 +22,9 @@ struct FieldDescriptor
     bool binary = false;      // Visual FoxPro's NOCPTRANS flag on a C, V or M field: bytes, not text
     bool memoPointer = false; // M, G, P, W (and B in dBASE tables): a block number in the memo file
 
+    // The width a reader reports: bytes, but characters for W fields holding text (two bytes each).
+    int reportedWidth() const { return type == 'W' && !memoPointer ? length / 2 : length; }
+
     static constexpr quint8 SystemFlag = 0x01;
     static constexpr quint8 NullableFlag = 0x02;
     static constexpr quint8 BinaryFlag = 0x04;

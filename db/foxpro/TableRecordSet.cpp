@@ -1,5 +1,6 @@
 #include "db/foxpro/TableRecordSet.h"
 
+#include "db/AdoType.h"
 #include "db/DbError.h"
 
 #include <QFileInfo>
@@ -14,12 +15,28 @@ DbError noCurrentRecord()
                                   "Requested operation requires a current record."));
 }
 
+// The column that marks deleted records, named so that no field has its name.
+Field deletedColumn(const std::vector<Field>& fields)
+{
+    const auto taken = [&](const QString& name) {
+        return std::any_of(fields.begin(), fields.end(), [&](const Field& field) {
+            return field.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+    };
+    QString name = QStringLiteral("deleted");
+    for (int suffix = 1; taken(name); ++suffix)
+        name = QStringLiteral("deleted_%1").arg(suffix);
+    return Field{name, AdoType::Integer, 1, 0, true};
+}
+
 } // namespace
 
 TableRecordSet::TableRecordSet(std::unique_ptr<Table> table, const QStringList& names, IndexContext context)
-    : m_table(std::move(table)), m_indexContext(std::move(context))
+    : m_table(std::move(table)), m_indexContext(std::move(context)), m_markDeleted(m_table->marksDeleted())
 {
     m_fields = m_table->columns(names);
+    if (m_markDeleted)
+        m_fields.push_back(deletedColumn(m_fields));
     advanceFrom(0);
     m_empty = m_atEnd;
 }
@@ -33,9 +50,12 @@ void TableRecordSet::advanceFrom(quint32 index)
         try {
             if (!m_table->load(index))
                 break;
-            if (m_table->loadedIsDeleted())
+            const bool deleted = m_table->loadedIsDeleted();
+            if (deleted && !m_markDeleted)
                 continue;
             m_table->decodeVisible(m_values, m_wanted);
+            if (m_markDeleted)
+                m_values.emplace_back(qint32(deleted ? 1 : 0));
         } catch (const DbError& failure) {
             m_error = failure.description();
         }
@@ -76,7 +96,10 @@ void TableRecordSet::moveNext()
 
 bool TableRecordSet::countsDigitsOf(std::size_t column) const
 {
-    const char type = m_table->header().fields.at(m_table->visibleFields().at(column)).type;
+    const std::vector<int>& visible = m_table->visibleFields();
+    if (column >= visible.size())
+        return false; // the column that marks deleted records
+    const char type = m_table->header().fields.at(visible[column]).type;
     return type == 'N' || type == 'F';
 }
 
@@ -99,7 +122,7 @@ qint64 TableRecordSet::recordCount() const
         for (quint32 index = 0; index < m_table->wholeRecords(); ++index) {
             if (!m_table->load(index))
                 break;
-            live += m_table->loadedIsDeleted() ? 0 : 1;
+            live += m_table->loadedIsDeleted() && !m_markDeleted ? 0 : 1;
         }
         m_liveRecords = live;
     }

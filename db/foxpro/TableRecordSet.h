@@ -9,7 +9,10 @@
 
 namespace db::foxpro {
 
-// The live records of one table, in file order, decoded one at a time. Deleted records are skipped.
+// The live records of one table, in file order, decoded one at a time. Deleted records are skipped,
+// unless the table's options mark them: then every record is read, and one more column after the
+// fields, "deleted" (or "deleted_1", ... where a field has that name), holds 1 for a deleted record
+// and 0 for the others.
 // When the header counts more records than the file holds, the set ends on one more row whose values
 // cannot be read: reading it raises the error that reports the shortfall.
 class TableRecordSet final : public RecordSet
@@ -24,23 +27,25 @@ public:
     bool bof() const override { return m_empty; }
     const std::vector<Value>& values() const override;
     void moveNext() override;
-    // The live records the file holds (the shortfall row is not one of them).
+    // The records the file holds that the set reads (the shortfall row is not one of them).
     qint64 recordCount() const override;
     qint64 missingRecords() const override
     {
         return qint64(m_table->header().recordCount) - m_table->wholeRecords();
     }
     void close() override;
-    UnreadableValues unreadableValues() const override { return m_table->unreadableMemos(); }
+    ValueProblems unreadableValues() const override { return m_table->problems(); }
     TextCodePage textCodePage() const override
     {
         return {m_table->codePage(), CodePage::originName(m_table->codePageOrigin())};
     }
     // Read from the structural index file at each call.
     TableIndexes indexes() override;
+    // The column that marks deleted records, after the fields, holds no text.
     int textCodePageOf(std::size_t column) const override
     {
-        return m_table->textCodePageOf(m_table->visibleFields().at(column));
+        const std::vector<int>& visible = m_table->visibleFields();
+        return column < visible.size() ? m_table->textCodePageOf(visible[column]) : 0;
     }
     void decodeOnly(const std::vector<bool>& wanted) override { m_wanted = wanted; }
     bool countsDigitsOf(std::size_t column) const override;
@@ -57,6 +62,7 @@ private:
     QString m_error;            // why the current row cannot be read, or empty
     quint32 m_current = 0;      // the record the cursor stands on
     quint32 m_next = 0;         // the record to look at after the current one
+    bool m_markDeleted;
     bool m_atEnd = false;
     bool m_empty = false;
     bool m_shortfallShown = false;

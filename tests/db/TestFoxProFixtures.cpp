@@ -151,9 +151,24 @@ private:
     int m_ourCodePage;
 };
 
-bool hasInvalidCell(const QJsonArray& record)
+// Cells the oracle could not read that this reader reads all the same, by "file:record:column": a
+// number written with a thousands separator.
+const QHash<QString, QString> ReadAnyway = {
+    {QStringLiteral("php-xbase/socios.dbf:2:SALARIO"), QStringLiteral("1200.00")},
+};
+
+// What this reader gives for a cell the oracle could not read: W text wider than a blob pointer is
+// UTF-16LE without its NUL padding; a value that does not decode is NULL.
+QJsonValue readAnyway(const QString& cell, const FieldDescriptor& field, const QJsonObject& invalid)
 {
-    return std::any_of(record.begin(), record.end(), [](const QJsonValue& v) { return v.isObject(); });
+    if (ReadAnyway.contains(cell))
+        return ReadAnyway.value(cell);
+    if (field.type != 'W' || field.memoPointer)
+        return QJsonValue::Null;
+    QByteArray bytes = QByteArray::fromHex(invalid[QStringLiteral("invalid")].toString().toLatin1());
+    while (bytes.endsWith(QByteArray(2, '\0')))
+        bytes.chop(2);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
 }
 
 bool memoFileMissing(const QJsonObject& oracle)
@@ -171,7 +186,9 @@ QString refusalReason(const QJsonObject& oracle)
         return oracle[QStringLiteral("memo_error")].toString();
     const QStringList notes = oracle[QStringLiteral("notes")].toObject().keys();
     for (const QString& note : notes) {
-        if (note.startsWith(QLatin1String("unsupported_type_")))
+        // W fields wider than a blob pointer hold text, which this reader reads.
+        if (note.startsWith(QLatin1String("unsupported_type_")) &&
+            note != QLatin1String("unsupported_type_W"))
             return note;
     }
     if (oracle[QStringLiteral("columns")].toArray().isEmpty())
@@ -232,6 +249,7 @@ private slots:
         }
 
         const QJsonArray expected = oracle[QStringLiteral("records")].toArray();
+        qint64 unreadable = 0;
         QCOMPARE(records.recordCount(), qint64(expected.size()));
         for (int r = 0; r < expected.size(); ++r) {
             QVERIFY2(!records.eof(), qPrintable(QStringLiteral("ends before oracle record %1").arg(r + 1)));
@@ -241,26 +259,28 @@ private slots:
                 if (table.header().fields[visible[c]].memoPointer)
                     cells[c] = QJsonValue::Null;
             }
-            if (hasInvalidCell(cells)) {
-                QVERIFY_THROWS_EXCEPTION(DbError, records.values());
-                try {
-                    records.values();
-                } catch (const DbError& error) {
-                    QVERIFY2(error.description().startsWith(file + QStringLiteral(": record ")),
-                             qPrintable(error.description()));
-                }
-            } else {
-                const std::vector<Value>& values = records.values();
-                for (int c = 0; c < cells.size(); ++c) {
-                    const QString problem =
-                        comparer.compare(values[c], table.header().fields[visible[c]], cells[c]);
-                    QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("record %1 field %2: %3")
-                                                               .arg(r + 1)
-                                                               .arg(columns[c].toString(), problem)));
-                }
+            // The record arrives; what the oracle could not read is NULL and counted, or read anyway.
+            for (int c = 0; c < cells.size(); ++c) {
+                if (!cells[c].isObject())
+                    continue;
+                const QString cell = QStringLiteral("%1:%2:%3")
+                                         .arg(oracle[QStringLiteral("file")].toString())
+                                         .arg(r + 1)
+                                         .arg(columns[c].toString());
+                cells[c] = readAnyway(cell, table.header().fields[visible[c]], cells[c].toObject());
+                unreadable += cells[c].isNull() ? 1 : 0;
+            }
+            const std::vector<Value>& values = records.values();
+            for (int c = 0; c < cells.size(); ++c) {
+                const QString problem =
+                    comparer.compare(values[c], table.header().fields[visible[c]], cells[c]);
+                QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("record %1 field %2: %3")
+                                                           .arg(r + 1)
+                                                           .arg(columns[c].toString(), problem)));
             }
             records.moveNext();
         }
+        QCOMPARE(records.unreadableValues().values.count, unreadable);
         if (oracle[QStringLiteral("notes")].toObject().contains(QStringLiteral("records_truncated_at"))) {
             QVERIFY(!records.eof());
             QVERIFY_THROWS_EXCEPTION(DbError, records.values());

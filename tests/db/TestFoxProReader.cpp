@@ -85,10 +85,11 @@ private:
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    std::unique_ptr<RecordSet> open(const QString& table)
+    // `pairs`: the reader's own pairs of the connection string, "Bad Values=refuse;" and the like.
+    std::unique_ptr<RecordSet> open(const QString& table, const QString& pairs = {})
     {
         m_connection = std::make_unique<Connection>();
-        m_connection->open(source(m_dir.path()));
+        m_connection->open(source(m_dir.path()) + pairs);
         return m_connection->openRecordSet(QStringLiteral("SELECT * FROM `%1`").arg(table));
     }
 
@@ -124,13 +125,15 @@ private slots:
             .field("PICTURE", 'W', 4)
             .field("SHORT", 'V', 10)
             .field("BYTES", 'Q', 6)
+            .field("LABEL", 'W', 8) // wider than a blob pointer: UTF-16LE text, NUL padded
             .field("_NullFlags", '0', 1, 0, 0x05);
         double score = -2.5e-3;
         QByteArray scoreBytes(reinterpret_cast<const char*>(&score), 8);
         table.record({"Zo\xEB", "a\x81", "  -12.50", " 1.5E+2", le32(quint32(-7)), scoreBytes,
                       le64(quint64(-123456)), "20130503", dateTimeBytes(May3rd2013, 60380123), "t",
                       le32(text), le32(blob), QByteArray("abc       ", 9) + '\x03',
-                      QByteArray("\x01\x02\x00\x00\x00", 5) + '\x02', QByteArray(1, '\x03')});
+                      QByteArray("\x01\x02\x00\x00\x00", 5) + '\x02',
+                      QByteArray("\xA9\x03\xE9\x00\0\0\0\0", 8), QByteArray(1, '\x03')});
         writeFile(path("every.dbf"), table.bytes());
 
         auto rs = open(QStringLiteral("EVERY"));
@@ -138,7 +141,7 @@ private slots:
                                         AdoType::Numeric,  AdoType::Integer,     AdoType::Double,
                                         AdoType::Currency, AdoType::DBDate,      AdoType::DBTimeStamp,
                                         AdoType::Boolean,  AdoType::LongVarChar, AdoType::LongVarBinary,
-                                        AdoType::VarChar,  AdoType::VarBinary};
+                                        AdoType::VarChar,  AdoType::VarBinary,   AdoType::WChar};
         QCOMPARE(rs->fields().size(), codes.size());
         for (std::size_t i = 0; i < codes.size(); ++i)
             QCOMPARE(rs->fields()[i].type, codes[i]);
@@ -161,6 +164,8 @@ private slots:
         QCOMPARE(std::get<QByteArray>(v[11]), QByteArray("\x00\x01\xFF", 3));
         QCOMPARE(std::get<QString>(v[12]), QStringLiteral("abc")); // the length byte counts
         QCOMPARE(std::get<QByteArray>(v[13]), QByteArray("\x01\x02", 2));
+        QCOMPARE(std::get<QString>(v[14]), QStringLiteral("Ωé"));
+        QCOMPARE(rs->fields()[14].width, 4); // characters
         QCOMPARE(rs->recordCount(), 1);
     }
 
@@ -189,8 +194,17 @@ private slots:
         QCOMPARE(std::get<QString>(rs->values()[3]), QString()); // length byte 0: an empty value
     }
 
+    // A value that does not decode is NULL and counted, its record read; "Bad Values=refuse" refuses
+    // the record instead, naming it.
+    void blankValuesAreNullAndBadValuesNameTheirRecord_data()
+    {
+        QTest::addColumn<bool>("refuse");
+        QTest::newRow("bad values null") << false;
+        QTest::newRow("bad values refused") << true;
+    }
     void blankValuesAreNullAndBadValuesNameTheirRecord()
     {
+        QFETCH(bool, refuse);
         DbfBuilder table(0x30);
         // Fields of no width (Z, I, Y, M) hold nothing: columns of NULLs; the table still reads.
         table.field("N", 'N', 5, 1)
@@ -213,7 +227,7 @@ private slots:
         table.record({"", "", "", QByteArray(8, '\0'), "x", none, none, none, none});
         table.record({"-.5", "1e2", "20240229", dateTimeBytes(May3rd2013, 0), "y", none, none, none, none});
         writeFile(path("blanks.dbf"), table.bytes());
-        auto rs = open(QStringLiteral("blanks"));
+        auto rs = open(QStringLiteral("blanks"), refuse ? QStringLiteral("Bad Values=refuse;") : QString());
         QCOMPARE(rs->recordCount(), 7);
         for (int row = 0; row < 2; ++row) {
             for (const Value& value : rs->values())
@@ -223,12 +237,23 @@ private slots:
         const QStringList problems = {
             QStringLiteral("record 4, field N"), QStringLiteral("record 5, field D"),
             QStringLiteral("record 6, field T"), QStringLiteral("record 7, field L")};
-        for (const QString& problem : problems) {
+        const std::size_t bad[] = {0, 2, 3, 4};
+        for (int row = 0; row < 4; ++row) {
             const QString error = errorOf([&] { rs->values(); });
-            QVERIFY2(error.startsWith(path("blanks.dbf") + QStringLiteral(": ") + problem),
-                     qPrintable(error));
-            rs->moveNext(); // the bad row is passed over
+            if (refuse)
+                QVERIFY2(error.startsWith(path("blanks.dbf") + QStringLiteral(": ") + problems[row]),
+                         qPrintable(error));
+            else
+                QVERIFY(error.isEmpty() && isNull(rs->values()[bad[row]]));
+            rs->moveNext(); // a refused row is passed over
         }
+        using Listed = UnreadableValues::Listed;
+        const std::vector<Listed> listed = refuse ? std::vector<Listed>()
+                                                  : std::vector<Listed>{{4, "N", "\"12a\""},
+                                                                        {5, "D", "\"2024O101\""},
+                                                                        {6, "T", "day 2456416, 86400000 ms"},
+                                                                        {7, "L", "\"x\""}};
+        QCOMPARE(rs->unreadableValues().values.firstValues, listed);
         QCOMPARE(std::get<Decimal>(rs->values()[0]).text, QStringLiteral("-0.5"));
         QCOMPARE(std::get<Decimal>(rs->values()[1]).text, QStringLiteral("100"));
         QCOMPARE(std::get<QDate>(rs->values()[2]), QDate(2024, 2, 29));
@@ -238,6 +263,30 @@ private slots:
         QCOMPARE(rs->fields()[5].width, 0);
         rs->moveNext();
         QVERIFY(rs->eof());
+    }
+
+    // Deleted records are left out, or with "Deleted=mark" read too, with one more column telling
+    // them, named so that no field has its name.
+    void deletedRecordsAreSkippedOrMarked()
+    {
+        DbfBuilder table(0x30);
+        table.field("ID", 'N', 1).field("DELETED", 'C', 1);
+        table.record({"1", "a"}, true).record({"2", "b"}).record({"3", "c"}, true).record({"4", "d"});
+        table.record({"5", "e"}, true);
+        writeFile(path("gone.dbf"), table.bytes());
+        auto skipped = open(QStringLiteral("gone"));
+        QCOMPARE(skipped->recordCount(), 2);
+        QCOMPARE(skipped->fields().size(), std::size_t(2));
+        QCOMPARE(std::get<Decimal>(skipped->values()[0]).text, QStringLiteral("2"));
+        auto marked = open(QStringLiteral("gone"), QStringLiteral("Deleted=mark;"));
+        QCOMPARE(marked->recordCount(), 5);
+        QCOMPARE(marked->fields().back().name, QStringLiteral("deleted_1"));
+        QVERIFY(marked->fields().back().deletedMark);
+        QStringList seen;
+        for (; !marked->eof(); marked->moveNext())
+            seen << std::get<Decimal>(marked->values()[0]).text + u':' +
+                        QString::number(std::get<qint32>(marked->values()[2]));
+        QCOMPARE(seen, (QStringList{"1:1", "2:0", "3:1", "4:0", "5:1"}));
     }
 
     void refusesDamagedHeaders_data()
@@ -273,6 +322,8 @@ private slots:
         QTest::newRow("date of 10 bytes")
             << DbfBuilder().field("WHEN", 'D', 10).bytes() << "type D is 10 bytes";
         QTest::newRow("integer of 2 bytes") << DbfBuilder().field("I", 'I', 2).bytes() << "type I is 2 bytes";
+        QTest::newRow("W text of an odd width")
+            << DbfBuilder().field("W", 'W', 9).bytes() << "type W is 9 bytes";
         QTest::newRow("system field outside Visual FoxPro")
             << DbfBuilder(0x03).field("X", '0', 1).bytes() << "has type '0'";
         QTest::newRow("memo file missing")
@@ -377,8 +428,8 @@ private slots:
             rs->moveNext();
         }
         QCOMPARE(std::get<QString>(rs->values()[1]), QString());
-        QCOMPARE(rs->unreadableValues().count, 2);
-        QCOMPARE(rs->unreadableValues().firstRecords, (std::vector<qint64>{1, 2}));
+        QCOMPARE(rs->unreadableValues().memos.count, 2);
+        QCOMPARE(rs->unreadableValues().memos.firstRecords, (std::vector<qint64>{1, 2}));
     }
 
     void readsDBaseMemosAndTenDigitPointers()
