@@ -48,6 +48,8 @@ public:
     bool nativeTypes() const;
     // Advanced Options' "Check every value after copying (reads each table back)", likewise.
     bool verifyValues() const;
+    // Advanced Options' "Create keys and indexes from the .cdx files", as stored.
+    bool createIndexes() const;
     QProgressBar& progressBar() { return *m_form.ProgressBar1; }
     void setBusyPointer(bool busy) { m_pointer.setBusy(busy); }
 

@@ -74,6 +74,11 @@ bool Form1::verifyValues() const
     return storedChoice(m_settings, Setting::VerifyValues);
 }
 
+bool Form1::createIndexes() const
+{
+    return storedChoice(m_settings, Setting::CreateIndexes);
+}
+
 // ---- FoxPro Login ----------------------------------------------------------------------------
 
 // Any non-empty folder makes the folder the source; emptying the box leaves the source as it was.

@@ -33,6 +33,11 @@ bool Form1RunWindow::verifyValues() const
     return m_form.verifyValues();
 }
 
+bool Form1RunWindow::createIndexes() const
+{
+    return m_form.createIndexes();
+}
+
 FoxProSource Form1RunWindow::foxProSource() const
 {
     return m_form.foxProSource();

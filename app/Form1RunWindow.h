@@ -22,6 +22,7 @@ public:
     bool perTablePreview() const override;
     bool nativeTypes() const override;
     bool verifyValues() const override;
+    bool createIndexes() const override;
     FoxProSource foxProSource() const override;
     MSSQLLogin msSqlLogin() const override;
     void setBusyPointer(bool busy) override;

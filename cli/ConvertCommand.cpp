@@ -35,6 +35,7 @@ struct ConvertOptions
     bool copyDamaged = false; // --damaged copy: overwrite with what a damaged table can give
     bool passwordFromStdin = false;
     bool verify = false;
+    bool indexes = false;
     QString types = QStringLiteral("design");
     QStringList tables; // the arguments that are no option
 };
@@ -72,6 +73,10 @@ std::optional<QString> parseOptions(const QStringList& arguments, ConvertOptions
         }
         if (option == QLatin1String("--password-stdin")) {
             options.passwordFromStdin = true;
+            continue;
+        }
+        if (option == QLatin1String("--indexes")) {
+            options.indexes = true;
             continue;
         }
         if (option == QLatin1String("--trust-server-certificate")) {
@@ -210,6 +215,7 @@ public:
     bool perTablePreview() const override { return false; }
     bool nativeTypes() const override { return m_options.types == QLatin1String("native"); }
     bool verifyValues() const override { return m_options.verify; }
+    bool createIndexes() const override { return m_options.indexes; }
     FoxProSource foxProSource() const override { return m_options.source; }
     MSSQLLogin msSqlLogin() const override { return m_options.login; }
     void setBusyPointer(bool) override {}
@@ -312,12 +318,18 @@ int convert(const QStringList& arguments, const db::foxpro::ReaderOptions& reade
     for (const TableTally& tally : outcome.tables) {
         const QString onTarget =
             tally.rowsOnTarget < 0 ? QString() : QStringLiteral(", %1 on the target").arg(tally.rowsOnTarget);
-        streams.out.writeLine(QStringLiteral("%1: %2 row(s) read, %3 statement(s) succeeded, %4 failed%5.")
+        const QString indexes = options.indexes
+                                    ? QStringLiteral("; %1 key(s) and %2 index(es) created, %3 not created")
+                                          .arg(tally.keysCreated)
+                                          .arg(tally.indexesCreated)
+                                          .arg(tally.indexesSkipped)
+                                    : QString();
+        streams.out.writeLine(QStringLiteral("%1: %2 row(s) read, %3 statement(s) succeeded, %4 failed%5%6.")
                                   .arg(tally.table)
                                   .arg(tally.rowsRead)
                                   .arg(tally.statementsSucceeded)
                                   .arg(tally.statementsFailed)
-                                  .arg(onTarget));
+                                  .arg(onTarget, indexes));
         for (const QString& finding : convert::reportFindings(tally))
             streams.out.writeLine(finding);
         differs = differs || (tally.rowsOnTarget >= 0 && tally.rowsOnTarget != tally.rowsSent) ||
@@ -429,7 +441,7 @@ std::vector<Command> convertCommands()
          QStringLiteral(
              "SOURCE --server NAME [--port N | --local] --database NAME [--user NAME]\n"
              "      [--password-stdin] [--overwrite yes|no] [--damaged skip|copy] [--types design|native]\n"
-             "      [--encrypt optional|mandatory|strict] [--trust-server-certificate]"),
+             "      [--encrypt optional|mandatory|strict] [--trust-server-certificate] [--indexes]"),
          QStringLiteral(
              "Copies every table of the source into the SQL Server database, executing each statement at\n"
              "      once, as \"Start Converting\" does without preview. The password is read from standard\n"
@@ -438,12 +450,14 @@ std::vector<Command> convertCommands()
              "      A table that exists on the target is replaced with --overwrite yes and left alone\n"
              "      otherwise; a source table some of whose records cannot be read replaces it only with\n"
              "      --damaged copy as well. --types native creates SQL Server's own column types (as sql\n"
-             "      does).\n"
+             "      does). --indexes creates each table's keys and indexes from its .cdx file after its\n"
+             "      rows (as the indexes command lists them).\n"
              "      --encrypt optional (the default) encrypts when the server requires it, without checking\n"
              "      its certificate; mandatory always encrypts and checks the certificate unless\n"
              "      --trust-server-certificate is given; strict always encrypts and checks it.\n"
              "      Each failed step is one line \"step N: description\" on standard error; the run ends\n"
-             "      with one line per table: rows read, statements succeeded and failed.\n"
+             "      with one line per table: rows read, statements succeeded and failed (with --indexes,\n"
+             "      keys and indexes created and not created; what they lost follows).\n"
              "      Memo values that could not be read are left empty and reported, one line per table.\n"
              "      A connection lost mid-run ends the run with one line naming where it stopped.\n"
              "      After each table the target's rows are counted; a count that is not the number of\n"

@@ -5,6 +5,7 @@
 #include "base/Steps.h"
 #include "base/UiServices.h"
 #include "convert/DatatypeList.h"
+#include "convert/IndexPlan.h"
 #include "convert/InsertBatch.h"
 #include "convert/MemoProblems.h"
 #include "convert/SharedState.h"
@@ -79,6 +80,9 @@ private:
     // True when the CREATE TABLE ran (or was listed).
     bool createTable();
     void copyRows();
+    // The table's keys and indexes, after its rows (steps 460 to 464), and the report's lines on what
+    // they lost or why some were not created.
+    void createIndexes();
     void readRows();
     // Sends the INSERTs collected for a batch, reports each failed one and moves the progress bar.
     void flushBatch();
@@ -152,6 +156,10 @@ private:
     convert::TargetDialect dialect = convert::TargetDialect::sqlServer();
     std::optional<convert::TableFacts> facts;
     convert::ReadCount readCount; // the current table's, from the pass before its CREATE TABLE
+    // With keys and indexes asked for: what the pass before the CREATE TABLE finds under the table's
+    // keys, then the plan made of it.
+    std::optional<convert::KeyGatherer> keys;
+    std::optional<convert::IndexPlan> indexPlan;
     convert::ColumnTypes types = convert::ColumnTypes::Design; // the current table's
     convert::TableReplacement replacement;
     std::vector<TableTally> tallies; // the last one is the current table's
@@ -359,6 +367,9 @@ bool RunSteps::createTable()
         plan.reset();
         types = m_window.nativeTypes() ? convert::ColumnTypes::Native : convert::ColumnTypes::Design;
         inserts.emplace(t, formatOf(types), dialect, tableFacts());
+        if (keys) // the plan may declare the primary key's columns NOT NULL
+            indexPlan = keys->plan(t, recordSet().fields(), *facts, types);
+        keys.reset();
     });
     s.run(196, [&] { columnName.clear(); });
     s.run(198, [&] { rowCounter = 0; });
@@ -391,7 +402,25 @@ bool RunSteps::createTable()
         return false;
     if (s.test(334, [&] { return !recordSet().eof() && !recordSet().bof(); }))
         copyRows();
+    createIndexes();
     return true;
+}
+
+void RunSteps::createIndexes()
+{
+    if (!indexPlan || abandoned())
+        return;
+    TableTally& tally = tallies.back();
+    for (const convert::PlannedIndex& planned : indexPlan->indexes) {
+        if (abandoned())
+            return;
+        if (planned.statement.isEmpty() || !dispatch(462, 464, planned.statement))
+            ++tally.indexesSkipped;
+        else
+            ++(planned.becomes == convert::PlannedIndex::Becomes::Index ? tally.indexesCreated
+                                                                        : tally.keysCreated);
+    }
+    tally.indexNotes = indexPlan->report(t);
 }
 
 void RunSteps::copyRows()
@@ -483,11 +512,18 @@ bool RunSteps::openTable()
 {
     facts.reset();
     readCount = {};
+    keys.reset();
+    indexPlan.reset();
     convert::SourceTable table = convert::openSourceTable(*foxpro_conn, source, t, m_ui, m_window.runOwner());
     if (!table.rows)
         return false;
     foxpro_rs = std::move(table.rows);
-    facts = convert::gatherFacts(*table.ahead, dialect, &readCount);
+    std::function<void(const std::vector<db::Value>&)> noteKeys;
+    if (m_window.createIndexes()) {
+        keys.emplace(dialect, foxpro_rs->indexes());
+        noteKeys = [&](const std::vector<db::Value>& row) { keys->note(row); };
+    }
+    facts = convert::gatherFacts(*table.ahead, dialect, &readCount, noteKeys);
     return true;
 }
 

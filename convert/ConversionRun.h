@@ -33,6 +33,9 @@ public:
     // "Create columns with SQL Server's own types": the native column mapping instead of the designed
     // one. Asked at the start of each table.
     virtual bool nativeTypes() const { return false; }
+    // "Create keys and indexes from the .cdx files": each table's keys and indexes follow its rows.
+    // Asked when each table is opened.
+    virtual bool createIndexes() const { return false; }
 
     // "Check every value after copying (reads each table back)": once a table is complete on the
     // target, read it back and compare it with the source value by value. Asked after each table.

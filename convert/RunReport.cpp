@@ -76,7 +76,7 @@ QStringList reportFindings(const TableTally& tally)
         for (const QString& line : differenceLines(*tally.check))
             findings << tally.table + QStringLiteral(": ") + line;
     }
-    return findings;
+    return findings + tally.indexNotes;
 }
 
 QString skippedText(const RunReport& report)

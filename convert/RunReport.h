@@ -24,6 +24,12 @@ struct TableTally
     qint64 valuesLeftEmpty = 0;
     // The value-by-value check, when it was asked for and done.
     std::optional<convert::TableCheckReport> check = std::nullopt;
+    // With keys and indexes asked for: those created (listed, in preview mode), those not created, and
+    // what they lost or why they were not created (one line each, starting with the table's name).
+    int keysCreated = 0;
+    int indexesCreated = 0;
+    int indexesSkipped = 0;
+    QStringList indexNotes = {};
 };
 
 // The end of a run as the Run Report window shows it and the command line prints it.
@@ -49,8 +55,8 @@ QStringList reportRow(const TableTally& tally);
 TableTally reportTotals(const std::vector<TableTally>& tables);
 
 // What a table's figures do not show: the count that disagrees, the check's summary and its first
-// differing rows, each line starting with the table's name; nothing for a table without a count or
-// check.
+// differing rows, what its keys and indexes lost, each line starting with the table's name; nothing
+// for a table without a count, check or index notes.
 QStringList reportFindings(const TableTally& tally);
 
 // "Not copied: T1 (why), T2 (why).", or "" when no table was passed over.

@@ -38,6 +38,8 @@ inline constexpr SettingKey EveryOccurrence{"Every Occurrence", "False"};
 inline constexpr SettingKey NativeTypes{"Native Types", "False"};
 // Advanced Options' "Check every value after copying (reads each table back)": "True" or "False".
 inline constexpr SettingKey VerifyValues{"Verify Values", "False"};
+// Advanced Options' "Create keys and indexes from the .cdx files": "True" or "False".
+inline constexpr SettingKey CreateIndexes{"Create Indexes", "False"};
 // The code page of source tables whose header names none: a code page number, or "guess".
 inline constexpr SettingKey SourceCodePage{"Source Code Page", "1252"};
 } // namespace Setting

@@ -22,6 +22,7 @@ Form6::Form6(UiServices& ui, SettingsStore& settings, SharedState& state, QWidge
     connect(m_form.Text1, &QLineEdit::textChanged, this, &Form6::Text1_Change);
     connect(m_form.Check1, &QCheckBox::clicked, this, &Form6::Check1_Click);
     connect(m_form.Check2, &QCheckBox::clicked, this, &Form6::Check2_Click);
+    connect(m_form.Check3, &QCheckBox::clicked, this, &Form6::Check3_Click);
     connect(m_form.PushButton5, &QPushButton::clicked, this, &Form6::PushButton5_Click);
     connect(m_form.PushButton1, &QPushButton::clicked, this, &Form6::PushButton1_Click);
     connect(m_form.PushButton2, &QPushButton::clicked, this, &Form6::PushButton2_Click);
@@ -69,6 +70,10 @@ void Form6::Form_Load()
         m_form.Check2->setChecked(SettingConversion::toBoolean(QLatin1String(Setting::VerifyValues.name),
                                                                m_settings.read(Setting::VerifyValues)));
     });
+    s.run(118, [&] {
+        m_form.Check3->setChecked(SettingConversion::toBoolean(QLatin1String(Setting::CreateIndexes.name),
+                                                               m_settings.read(Setting::CreateIndexes)));
+    });
 }
 
 bool Form6::eventFilter(QObject* watched, QEvent* event)
@@ -91,6 +96,11 @@ void Form6::Check1_Click()
 void Form6::Check2_Click()
 {
     m_settings.write(Setting::VerifyValues, SettingConversion::fromBoolean(m_form.Check2->isChecked()));
+}
+
+void Form6::Check3_Click()
+{
+    m_settings.write(Setting::CreateIndexes, SettingConversion::fromBoolean(m_form.Check3->isChecked()));
 }
 
 void Form6::PushButton5_Click()

@@ -19,6 +19,7 @@ class UiServices;
 // types" is stored the moment it changes ("Native Types"); the next table a run converts follows it.
 // So is "Check every value after copying (reads each table back)" ("Verify Values"), which the run
 // reads at the end of each table.
+// "Create keys and indexes from the .cdx files" ("Create Indexes") too, read when each table opens.
 class Form6 : public QDialog
 {
     Q_OBJECT
@@ -37,6 +38,7 @@ private slots:
     void Text1_Change();
     void Check1_Click();
     void Check2_Click();
+    void Check3_Click();
     void Combo1_Change();
     void PushButton5_Click();
     void PushButton1_Click();

@@ -1,6 +1,7 @@
 #include "tests/convert/RunHarness.h"
 
 #include "base/Failure.h"
+#include "tests/support/DbfBuilder.h"
 #include "tests/support/DbfTableWriter.h"
 
 void ScriptedRunWindow::setProgressValue(double percent)
@@ -67,4 +68,25 @@ void writeThreeTables(const QString& folder)
 
     DbfTableWriter gamma({{"N", 'N', 5}});
     gamma.save(folder + "/gamma.dbf");
+}
+
+void writeKeyedTable(const QString& folder)
+{
+    QByteArray table = DbfBuilder()
+                           .field("ID", 'N', 4)
+                           .field("CODE", 'C', 4)
+                           .field("NUM", 'N', 4)
+                           .field("NAME", 'C', 8)
+                           .record({"1", "a", "10", "x"})
+                           .record({"2", "A", "20", "y"})
+                           .record({"3", "b", "30", "z"})
+                           .record({"3", "c", "40", "w"})
+                           .bytes();
+    table[28] = 0x01; // a structural index file goes with the table
+    writeFile(folder + "/keyed.dbf", table);
+    writeFile(folder + "/keyed.cdx", cdxFile({{"ID", "id", {}, 0x64, false},
+                                              {"CODE", "code", {}, 0x64, false},
+                                              {"NUM", "STR(num)", {}, 0x64, false},
+                                              {"NAME", "UPPER(name)", {}, 0x60, true},
+                                              {"SOUND", "SOUNDEX(name)", {}, 0x60, false}}));
 }

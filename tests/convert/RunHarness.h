@@ -22,6 +22,7 @@ public:
     bool perTablePreview() const override { return perTable; }
     bool nativeTypes() const override { return native; }
     bool verifyValues() const override { return verify; }
+    bool createIndexes() const override { return indexes; }
     FoxProSource foxProSource() const override { return source; }
     MSSQLLogin msSqlLogin() const override { return login; }
     void setBusyPointer(bool busy) override { pointers.push_back(busy); }
@@ -33,6 +34,7 @@ public:
     bool perTable = false;
     bool native = false;
     bool verify = false;
+    bool indexes = false;
     FoxProSource source;
     MSSQLLogin login;
 
@@ -90,3 +92,8 @@ public:
 // fractions, dates, logicals, blank values. They are listed alpha, beta, gamma; the run visits them
 // from the last listed to the first. gamma has no rows.
 void writeThreeTables(const QString& folder);
+
+// A free table "keyed" with a structural index file: ID repeats a value under a candidate tag, CODE
+// holds "a" and "A" under another, NUM is unique under a third; NAME has a descending regular tag
+// and a tag without column form (SOUNDEX).
+void writeKeyedTable(const QString& folder);

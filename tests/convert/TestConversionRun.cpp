@@ -30,6 +30,8 @@ private slots:
     void directModeProgressAndEnd();
     void countAfterEveryTable();
     void nativeColumnTypes();
+    void keysAndIndexesFollowTheRows();
+    void previewListsIndexesAfterTheRows();
     void existingTableAnsweredYesAndNo();
     void rowRejectedByTheEngine();
     void unreadableRowIsReportedAndNotSent_data();
@@ -194,6 +196,51 @@ void TestConversionRun::nativeColumnTypes()
     QCOMPARE(m_target->rows("beta"),
              (std::vector<QStringList>{{"B1  ", "2021-08-31", "1"}, {"B2  ", "1999-12-31", "0"}}));
     compareWithSource(m_source, {"alpha"});
+}
+
+// The SQLite stand-in takes keys as unique indexes; it tells "a" from "A". The repeated ID costs its
+// key, not a row.
+void TestConversionRun::keysAndIndexesFollowTheRows()
+{
+    writeKeyedTable(m_source);
+    m_window.indexes = true;
+    const RunOutcome outcome = start();
+    QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join("\n")));
+    QCOMPARE(m_target->rows("keyed").size(), std::size_t(4));
+    QStringList indexes;
+    for (const QStringList& row : m_target->rows("sqlite_master")) {
+        if (row[0] == "index")
+            indexes << row[4];
+    }
+    QCOMPARE(indexes, (QStringList{"CREATE INDEX [IX_keyed_ID] ON [keyed]([id])",
+                                   "CREATE UNIQUE INDEX [UQ_keyed_CODE] ON [keyed]([code])",
+                                   "CREATE UNIQUE INDEX [UQ_keyed_NUM] ON [keyed]([num])",
+                                   "CREATE INDEX [IX_keyed_NAME] ON [keyed]([name] DESC)"}));
+    const TableTally& tally = outcome.tables.front();
+    QCOMPARE((std::vector<int>{tally.keysCreated, tally.indexesCreated, tally.indexesSkipped}),
+             (std::vector<int>{2, 2, 1}));
+    const QStringList notes{
+        "keyed: key ID (id): 1 row(s) repeat the key of an earlier row as the target compares them; a plain "
+        "index is created instead",
+        "keyed: regular index SOUND (SOUNDEX(name)) is not created: SOUNDEX() has no column form"};
+    QCOMPARE(tally.indexNotes, notes);
+    QCOMPARE(convert::reportFindings(tally), notes);
+}
+
+void TestConversionRun::previewListsIndexesAfterTheRows()
+{
+    writeKeyedTable(m_source);
+    m_window.indexes = true;
+    m_window.preview = true;
+    m_window.perFile = true;
+    m_preview->answers = {Answer::Back};
+    QVERIFY(start().started);
+    const QStringList listed = m_preview->shown.front();
+    QCOMPARE(listed.size(), 9); // CREATE, four INSERTs, four indexes
+    QVERIFY(listed[4].startsWith("INSERT INTO [keyed]"));
+    QCOMPARE(listed[5], "CREATE INDEX [IX_keyed_ID] ON [keyed]([id])");
+    QCOMPARE(listed[8], "CREATE INDEX [IX_keyed_NAME] ON [keyed]([name] DESC)");
+    QVERIFY(m_target->tables().isEmpty());
 }
 
 void TestConversionRun::existingTableAnsweredYesAndNo()

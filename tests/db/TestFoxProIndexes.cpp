@@ -16,72 +16,9 @@ namespace {
 
 const QString FixtureRoot = QStringLiteral(FERRANDINE_SHARED_DIR "/fixtures/real");
 
-struct TagSpec
-{
-    QByteArray name;
-    QByteArray key;
-    QByteArray filter;
-    quint8 options = 0x60;
-    bool descending = false;
-};
-
-QByteArray le16(quint16 value)
-{
-    return QByteArray(1, char(value & 0xFF)) + char(value >> 8);
-}
-
 void put(QByteArray& bytes, qsizetype at, const QByteArray& what)
 {
     bytes.replace(at, what.size(), what);
-}
-
-// A 1024-byte tag header whose keys start at `root`.
-QByteArray tagHeader(quint32 root, int keyLength, const TagSpec& tag)
-{
-    QByteArray h(1024, '\0');
-    put(h, 0, ::le32(root));
-    put(h, 12, le16(quint16(keyLength)));
-    h[14] = char(tag.options);
-    h[15] = 1;
-    put(h, 502, le16(tag.descending ? 1 : 0));
-    put(h, 504, le16(quint16(tag.key.size() + 1)));
-    put(h, 506, le16(quint16(tag.filter.size() + 1)));
-    put(h, 508, le16(0));
-    put(h, 510, le16(quint16(tag.key.size() + 1)));
-    put(h, 512, tag.key + '\0' + tag.filter + '\0');
-    return h;
-}
-
-// A compound index file as Visual FoxPro lays it out: the tag list's header at 0, its one leaf at
-// 0x400, then each tag's header (its key pages are not needed and left empty).
-QByteArray cdxFile(const std::vector<TagSpec>& tags)
-{
-    QByteArray file = tagHeader(0x400, 10, {{}, {}, {}, 0xE0, false});
-    QByteArray leaf(512, '\0');
-    put(leaf, 0, le16(3));
-    put(leaf, 2, le16(quint16(tags.size())));
-    put(leaf, 4, ::le32(0xFFFFFFFF));
-    put(leaf, 8, ::le32(0xFFFFFFFF));
-    put(leaf, 14, ::le32(0x00FFFFFF));
-    leaf[18] = 0x0F;
-    leaf[19] = 0x0F;
-    leaf[20] = 24;
-    leaf[21] = 4;
-    leaf[22] = 4;
-    leaf[23] = 4;
-    int end = 512;
-    for (std::size_t i = 0; i < tags.size(); ++i) {
-        const quint32 offset = 0x600 + quint32(i) * 0x400;
-        const QByteArray name = tags[i].name.left(10);
-        const quint32 trail = quint32(10 - name.size());
-        put(leaf, 24 + qsizetype(i) * 4, ::le32(offset | (trail << 28)));
-        end -= int(name.size());
-        put(leaf, end, name);
-    }
-    file += leaf;
-    for (const TagSpec& tag : tags)
-        file += tagHeader(0x200, 10, tag) + QByteArray(0, '\0');
-    return file + QByteArray(512, '\0');
 }
 
 std::unique_ptr<RecordSet> openTable(Connection& connection, const QString& source, const QString& table)
@@ -356,7 +293,7 @@ private slots:
         QTest::newRow("tag header cut off")
             << good.left(0x700) << "tag ID has its header at offset 1536, outside the file";
         QByteArray loop = good;
-        put(loop, 0x400 + 8, ::le32(0x400));
+        put(loop, 0x400 + 8, le32(0x400));
         QTest::newRow("leaf pointing at itself") << loop << "the tag list is damaged (a node at offset 1024)";
         QByteArray wideEntries = good;
         wideEntries[0x400 + 23] = 40;
@@ -392,9 +329,9 @@ private slots:
     {
         writeTable();
         // One compact index: its own header at 0, no tag list.
-        TagSpec single{{}, "name", {}, 0x20, false};
+        CdxTag single{{}, "name", {}, 0x20, false};
         writeFile(m_dir.filePath(QStringLiteral("t.cdx")),
-                  tagHeader(0x400, 10, single) + QByteArray(512, '\0'));
+                  cdxTagHeader(0x400, single) + QByteArray(512, '\0'));
         Connection connection;
         const auto rows = openTable(connection, m_dir.path(), QStringLiteral("t"));
         const TableIndexes indexes = rows->indexes();

@@ -99,17 +99,32 @@ private slots:
         QCOMPARE(m_settings->writesOf(Setting::DBCFile), QStringList({"/", "/a"}));
     }
 
-    void nativeTypesChoiceIsStoredAtOnce()
+    void checkBoxChoiceIsStoredAtOnce_data()
     {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("own types") << "Check1" << QString::fromLatin1(Setting::NativeTypes.name);
+        QTest::newRow("check every value") << "Check2" << QString::fromLatin1(Setting::VerifyValues.name);
+        QTest::newRow("keys and indexes") << "Check3" << QString::fromLatin1(Setting::CreateIndexes.name);
+    }
+
+    void checkBoxChoiceIsStoredAtOnce()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, key);
+        const SettingKey& setting = box == "Check1"   ? Setting::NativeTypes
+                                    : box == "Check2" ? Setting::VerifyValues
+                                                      : Setting::CreateIndexes;
+        QCOMPARE(QString::fromLatin1(setting.name), key);
         {
             Form6 form(*m_ui, *m_settings, m_state);
-            auto* check = form.findChild<QCheckBox*>(QStringLiteral("Check1"));
+            auto* check = form.findChild<QCheckBox*>(box);
             QVERIFY(!check->isChecked());
             QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(4, check->height() / 2));
-            QCOMPARE(m_settings->writesOf(Setting::NativeTypes), QStringList({"True"}));
+            QCOMPARE(m_settings->writesOf(setting), QStringList({"True"}));
         }
         Form6 again(*m_ui, *m_settings, m_state);
-        QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("Check1"))->isChecked());
+        QVERIFY(again.findChild<QCheckBox*>(box)->isChecked());
         QVERIFY(m_ui->errors().isEmpty());
     }
 

@@ -109,3 +109,63 @@ void writeFile(const QString& path, const QByteArray& bytes)
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
 }
+
+namespace {
+
+void put(QByteArray& bytes, qsizetype at, const QByteArray& what)
+{
+    bytes.replace(at, what.size(), what);
+}
+
+} // namespace
+
+QByteArray le16(quint16 value)
+{
+    return QByteArray(1, char(value & 0xFF)) + char(value >> 8);
+}
+
+QByteArray cdxTagHeader(quint32 root, const CdxTag& tag)
+{
+    QByteArray h(1024, '\0');
+    put(h, 0, le32(root));
+    put(h, 12, le16(10));
+    h[14] = char(tag.options);
+    h[15] = 1;
+    put(h, 502, le16(tag.descending ? 1 : 0));
+    put(h, 504, le16(quint16(tag.key.size() + 1)));
+    put(h, 506, le16(quint16(tag.filter.size() + 1)));
+    put(h, 510, le16(quint16(tag.key.size() + 1)));
+    put(h, 512, tag.key + '\0' + tag.filter + '\0');
+    return h;
+}
+
+QByteArray cdxFile(const std::vector<CdxTag>& tags)
+{
+    QByteArray file = cdxTagHeader(0x400, {{}, {}, {}, 0xE0, false});
+    // One leaf: 4-byte entries of 24 bits of header offset, 4 of shared bytes (none), 4 of blanks cut.
+    QByteArray leaf(512, '\0');
+    put(leaf, 0, le16(3));
+    put(leaf, 2, le16(quint16(tags.size())));
+    put(leaf, 4, le32(0xFFFFFFFF));
+    put(leaf, 8, le32(0xFFFFFFFF));
+    put(leaf, 14, le32(0x00FFFFFF));
+    leaf[18] = 0x0F;
+    leaf[19] = 0x0F;
+    leaf[20] = 24;
+    leaf[21] = 4;
+    leaf[22] = 4;
+    leaf[23] = 4;
+    int end = 512;
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        const quint32 offset = 0x600 + quint32(i) * 0x400;
+        const QByteArray name = tags[i].name.left(10);
+        const quint32 trail = quint32(10 - name.size());
+        put(leaf, 24 + qsizetype(i) * 4, le32(offset | (trail << 28)));
+        end -= int(name.size());
+        put(leaf, end, name);
+    }
+    file += leaf;
+    for (const CdxTag& tag : tags)
+        file += cdxTagHeader(0x200, tag);
+    return file + QByteArray(512, '\0');
+}

@@ -51,6 +51,24 @@ private:
     QByteArray m_bytes;
 };
 
+// A tag of a structural index file (.cdx): its name, key and FOR expressions, option byte
+// (0x60 regular, +0x01 unique, +0x04 candidate, +0x08 FOR) and direction.
+struct CdxTag
+{
+    QByteArray name;
+    QByteArray key;
+    QByteArray filter;
+    quint8 options = 0x60;
+    bool descending = false;
+};
+
+// The 1024-byte header of a tag whose keys start at `root`.
+QByteArray cdxTagHeader(quint32 root, const CdxTag& tag);
+// A compound index file as Visual FoxPro lays it out: the tag list's header at 0, its one leaf at
+// 0x400, then each tag's header from 0x600 on (their key pages are not needed and left empty).
+QByteArray cdxFile(const std::vector<CdxTag>& tags);
+
+QByteArray le16(quint16 value);
 QByteArray le32(quint32 value);
 QByteArray le64(quint64 value);
 // A T field: Julian day number and milliseconds since midnight.
