@@ -1,5 +1,6 @@
 // ferrandine-cli's commands on a small table written byte by byte.
 #include "tests/support/DbfBuilder.h"
+#include "tests/support/SharedFiles.h"
 
 #include "cli/Cli.h"
 
@@ -351,8 +352,9 @@ private slots:
     // Keys and indexes from the .cdx files: listed with what they become, and added after the rows.
     void listsIndexesAndAddsThemAfterTheRows()
     {
+        REQUIRE_SHARED("fixtures/real/VFPX-Samples");
         const QString northwind =
-            QStringLiteral(FERRANDINE_SHARED_DIR "/fixtures/real/VFPX-Samples/Northwind/northwind.dbc");
+            SharedFiles::path(QStringLiteral("fixtures/real/VFPX-Samples/Northwind/northwind.dbc"));
         const Result listed = run({QStringLiteral("indexes"), northwind, QStringLiteral("OrderDetails")});
         QCOMPARE(
             listed.out.section(u'\n', 2, 2),

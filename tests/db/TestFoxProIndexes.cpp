@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/foxpro/KeyExpression.h"
 #include "tests/support/DbfBuilder.h"
+#include "tests/support/SharedFiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,7 +15,7 @@ using namespace db::foxpro;
 
 namespace {
 
-const QString FixtureRoot = QStringLiteral(FERRANDINE_SHARED_DIR "/fixtures/real");
+const QString FixtureRoot = SharedFiles::path(QStringLiteral("fixtures/real"));
 
 void put(QByteArray& bytes, qsizetype at, const QByteArray& what)
 {
@@ -94,6 +95,7 @@ private:
 private slots:
     void everyTagOfRealContainers_data()
     {
+        REQUIRE_SHARED("fixtures/real");
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("table");
         QTest::addColumn<QStringList>("tags");
