@@ -20,12 +20,23 @@ QString checkValue(const QAbstractButton& box)
     return box.isChecked() ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+// A stored Boolean of Advanced Options; a stored text that is no Boolean counts as false.
+bool storedChoice(const SettingsStore& settings, const SettingKey& key)
+{
+    try {
+        return SettingConversion::toBoolean(QLatin1String(key.name), settings.read(key));
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
 } // namespace
 
 FoxProSource Form1::foxProSource() const
 {
     db::foxpro::ReaderOptions reader;
     reader.unmarkedCodePage = Form6::storedCodePageChoice(m_settings);
+    reader.markDeleted = storedChoice(m_settings, Setting::CopyDeleted);
     return FoxProSource{m_state.OptionDBC1, m_state.DBCPath1, m_form.Text2->text(), reader};
 }
 
@@ -49,20 +60,6 @@ bool Form1::previewPerTable() const
 {
     return m_form.Option2->isChecked();
 }
-
-namespace {
-
-// A stored Boolean of Advanced Options; a stored text that is no Boolean counts as false.
-bool storedChoice(const SettingsStore& settings, const SettingKey& key)
-{
-    try {
-        return SettingConversion::toBoolean(QLatin1String(key.name), settings.read(key));
-    } catch (const Failure&) {
-        return false;
-    }
-}
-
-} // namespace
 
 bool Form1::nativeTypes() const
 {

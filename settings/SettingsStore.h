@@ -40,6 +40,8 @@ inline constexpr SettingKey NativeTypes{"Native Types", "False"};
 inline constexpr SettingKey VerifyValues{"Verify Values", "False"};
 // Advanced Options' "Create keys and indexes from the .cdx files": "True" or "False".
 inline constexpr SettingKey CreateIndexes{"Create Indexes", "False"};
+// Advanced Options' "Copy deleted records too, marked in a column": "True" or "False".
+inline constexpr SettingKey CopyDeleted{"Copy Deleted", "False"};
 // The code page of source tables whose header names none: a code page number, or "guess".
 inline constexpr SettingKey SourceCodePage{"Source Code Page", "1252"};
 } // namespace Setting

@@ -23,6 +23,7 @@ Form6::Form6(UiServices& ui, SettingsStore& settings, SharedState& state, QWidge
     connect(m_form.Check1, &QCheckBox::clicked, this, &Form6::Check1_Click);
     connect(m_form.Check2, &QCheckBox::clicked, this, &Form6::Check2_Click);
     connect(m_form.Check3, &QCheckBox::clicked, this, &Form6::Check3_Click);
+    connect(m_form.Check4, &QCheckBox::clicked, this, &Form6::Check4_Click);
     connect(m_form.PushButton5, &QPushButton::clicked, this, &Form6::PushButton5_Click);
     connect(m_form.PushButton1, &QPushButton::clicked, this, &Form6::PushButton1_Click);
     connect(m_form.PushButton2, &QPushButton::clicked, this, &Form6::PushButton2_Click);
@@ -61,19 +62,11 @@ void Form6::Form_Load()
     Steps s(m_ui, this, QStringLiteral("Form6.Form_Load"));
     WindowSetup::setUpWindow(s, *this, {}, m_pointer, {.caption = 0});
     s.run(110, [&] { m_form.Text1->setText(m_settings.read(Setting::DBCFile)); });
-    s.run(112, [&] {
-        m_form.Check1->setChecked(SettingConversion::toBoolean(QLatin1String(Setting::NativeTypes.name),
-                                                               m_settings.read(Setting::NativeTypes)));
-    });
+    s.run(112, [&] { loadChoice(*m_form.Check1, Setting::NativeTypes); });
     s.run(114, [&] { fillCodePages(); });
-    s.run(116, [&] {
-        m_form.Check2->setChecked(SettingConversion::toBoolean(QLatin1String(Setting::VerifyValues.name),
-                                                               m_settings.read(Setting::VerifyValues)));
-    });
-    s.run(118, [&] {
-        m_form.Check3->setChecked(SettingConversion::toBoolean(QLatin1String(Setting::CreateIndexes.name),
-                                                               m_settings.read(Setting::CreateIndexes)));
-    });
+    s.run(116, [&] { loadChoice(*m_form.Check2, Setting::VerifyValues); });
+    s.run(118, [&] { loadChoice(*m_form.Check3, Setting::CreateIndexes); });
+    s.run(120, [&] { loadChoice(*m_form.Check4, Setting::CopyDeleted); });
 }
 
 bool Form6::eventFilter(QObject* watched, QEvent* event)
@@ -88,19 +81,34 @@ void Form6::Text1_Change()
     m_settings.write(Setting::DBCFile, m_form.Text1->text());
 }
 
+void Form6::loadChoice(QCheckBox& box, const SettingKey& key)
+{
+    box.setChecked(SettingConversion::toBoolean(QLatin1String(key.name), m_settings.read(key)));
+}
+
+void Form6::storeChoice(const QCheckBox& box, const SettingKey& key)
+{
+    m_settings.write(key, SettingConversion::fromBoolean(box.isChecked()));
+}
+
 void Form6::Check1_Click()
 {
-    m_settings.write(Setting::NativeTypes, SettingConversion::fromBoolean(m_form.Check1->isChecked()));
+    storeChoice(*m_form.Check1, Setting::NativeTypes);
 }
 
 void Form6::Check2_Click()
 {
-    m_settings.write(Setting::VerifyValues, SettingConversion::fromBoolean(m_form.Check2->isChecked()));
+    storeChoice(*m_form.Check2, Setting::VerifyValues);
 }
 
 void Form6::Check3_Click()
 {
-    m_settings.write(Setting::CreateIndexes, SettingConversion::fromBoolean(m_form.Check3->isChecked()));
+    storeChoice(*m_form.Check3, Setting::CreateIndexes);
+}
+
+void Form6::Check4_Click()
+{
+    storeChoice(*m_form.Check4, Setting::CopyDeleted);
 }
 
 void Form6::PushButton5_Click()

@@ -5,7 +5,9 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class SettingsStore;
+struct SettingKey;
 struct SharedState;
 class UiServices;
 
@@ -19,7 +21,8 @@ class UiServices;
 // types" is stored the moment it changes ("Native Types"); the next table a run converts follows it.
 // So is "Check every value after copying (reads each table back)" ("Verify Values"), which the run
 // reads at the end of each table.
-// "Create keys and indexes from the .cdx files" ("Create Indexes") too, read when each table opens.
+// "Create keys and indexes from the .cdx files" ("Create Indexes") too, read when each table opens,
+// and "Copy deleted records too, marked in a column" ("Copy Deleted"), read when a run starts.
 class Form6 : public QDialog
 {
     Q_OBJECT
@@ -39,6 +42,7 @@ private slots:
     void Check1_Click();
     void Check2_Click();
     void Check3_Click();
+    void Check4_Click();
     void Combo1_Change();
     void PushButton5_Click();
     void PushButton1_Click();
@@ -47,6 +51,8 @@ private slots:
 private:
     void Form_Load();
     void fillCodePages();
+    void loadChoice(QCheckBox& box, const SettingKey& key);
+    void storeChoice(const QCheckBox& box, const SettingKey& key);
 
     UiServices& m_ui;
     SettingsStore& m_settings;

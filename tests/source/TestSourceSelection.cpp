@@ -106,6 +106,7 @@ private slots:
         QTest::newRow("own types") << "Check1" << QString::fromLatin1(Setting::NativeTypes.name);
         QTest::newRow("check every value") << "Check2" << QString::fromLatin1(Setting::VerifyValues.name);
         QTest::newRow("keys and indexes") << "Check3" << QString::fromLatin1(Setting::CreateIndexes.name);
+        QTest::newRow("deleted records") << "Check4" << QString::fromLatin1(Setting::CopyDeleted.name);
     }
 
     void checkBoxChoiceIsStoredAtOnce()
@@ -114,7 +115,8 @@ private slots:
         QFETCH(QString, key);
         const SettingKey& setting = box == "Check1"   ? Setting::NativeTypes
                                     : box == "Check2" ? Setting::VerifyValues
-                                                      : Setting::CreateIndexes;
+                                    : box == "Check3" ? Setting::CreateIndexes
+                                                      : Setting::CopyDeleted;
         QCOMPARE(QString::fromLatin1(setting.name), key);
         {
             Form6 form(*m_ui, *m_settings, m_state);
@@ -129,7 +131,7 @@ private slots:
     }
 
     // The choice lists every code page the reader knows and the guess; it is stored at once and read
-    // afresh whenever the main window describes the source to a run.
+    // afresh whenever the main window describes the source to a run, as "Copy Deleted" is.
     void codePageChoiceIsStored()
     {
         Form1 window(*m_ui, *m_settings, nullptr, [] { return 1; });
@@ -147,6 +149,9 @@ private slots:
         QCOMPARE(combo(again)->currentText(), QStringLiteral("Guess from the text"));
         m_settings->write(Setting::SourceCodePage, QStringLiteral("65001")); // no code page the reader knows
         QCOMPARE(window.foxProSource().reader.unmarkedCodePage, 1252);
+        QVERIFY(!window.foxProSource().reader.markDeleted);
+        m_settings->write(Setting::CopyDeleted, QStringLiteral("True"));
+        QVERIFY(window.foxProSource().reader.markDeleted);
         QVERIFY(m_ui->errors().isEmpty());
     }
 
