@@ -32,6 +32,12 @@
 
 namespace {
 
+// The collations a storing server is run with: the default, the single-byte pages whose undefined
+// bytes differ, an East Asian page, and two whose TEXT columns the server refuses.
+constexpr const char* storedCollations[] = {"SQL_Latin1_General_CP1_CI_AS", "Greek_CI_AS", "Hebrew_CI_AS",
+                                            "Lithuanian_CI_AS", "Chinese_PRC_CI_AS",
+                                            "Latin1_General_100_CI_AS_SC_UTF8", "Japanese_XJIS_140_CI_AS"};
+
 // The statements of `table` among `statements`.
 QStringList intoTable(const QStringList& statements, const QString& table)
 {
@@ -103,6 +109,24 @@ class TestFreeTdsTarget : public QObject
         return batches;
     }
 
+    // Every table the run took on was checked value for value and holds what the source holds.
+    static void verifyEveryTableMatches(const RunOutcome& outcome)
+    {
+        QVERIFY(!outcome.tables.empty());
+        for (const TableTally& table : outcome.tables) {
+            QVERIFY2(table.check, qPrintable(table.table));
+            QVERIFY2(table.check->matches() && table.check->rowsOnTarget == table.rowsRead,
+                     qPrintable(QStringLiteral("%1: %2 read, %3 on the target, %4 changed, first: %5")
+                                    .arg(table.table)
+                                    .arg(table.check->rowsRead)
+                                    .arg(table.check->rowsOnTarget)
+                                    .arg(table.check->rowsChanged)
+                                    .arg(table.check->firstDifferences.empty()
+                                             ? QString()
+                                             : table.check->firstDifferences.front().values.front().target)));
+        }
+    }
+
 private slots:
     void initTestCase()
     {
@@ -144,20 +168,32 @@ private slots:
         m_state.mssql_conn.reset();
     }
 
-    // Every sample table arrives whole: one CREATE TABLE and one INSERT per source row.
+    // Every sample table arrives whole, value for value as the run's check reads it back, on a server
+    // of each collation and on one that counts no rows: one CREATE TABLE and one INSERT per source row.
+    void wholeRunOfTheSamples_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        for (const char* collation : storedCollations)
+            QTest::newRow(collation) << QStringList{"--collation", collation};
+        QTest::newRow("the server counts no rows") << QStringList{"--nocount"};
+    }
+
     void wholeRunOfTheSamples()
     {
-        FakeTdsServer server;
+        QFETCH(QStringList, options);
+        FakeTdsServer server(options + QStringList{"--store"});
         QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
-        QVERIFY(runInto(server, samplesFolder()).started);
+        m_window.verify = true;
+        const RunOutcome outcome = runInto(server, samplesFolder());
+        QVERIFY(outcome.started);
         QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join("\n")));
-        QCOMPARE(m_ui.messages(), QStringList{"Done."});
         const QStringList run = server.statementsRun();
         QVERIFY(!m_list2.isEmpty());
         for (const QString& table : std::as_const(m_list2)) {
             QCOMPARE(run.filter(QStringLiteral("CREATE TABLE [%1](").arg(table)).size(), 1);
             QCOMPARE(intoTable(run, table).size(), qsizetype(readSourceTable(samplesFolder(), table).size()));
         }
+        verifyEveryTableMatches(outcome);
     }
 
     // Text the database's code page cannot hold goes as national text; the memo's backslash-breaks
@@ -206,7 +242,8 @@ private slots:
         QTest::newRow("SQL_Latin1_General_CP1_CI_AS")
             << "SQL_Latin1_General_CP1_CI_AS"
             << "([name] NVARCHAR(4000),[note] NVARCHAR(MAX),[chain] TEXT," + big + "TEXT);";
-        QTest::newRow("Greek_CI_AS") << "Greek_CI_AS"
+        for (const char* collation : {"Greek_CI_AS", "Hebrew_CI_AS", "Lithuanian_CI_AS"})
+            QTest::newRow(collation) << collation
                                      << "([name] NVARCHAR(4000),[note] NVARCHAR(MAX),[chain] TEXT," + big +
                                             "TEXT);";
         QTest::newRow("Chinese_PRC_CI_AS")
@@ -242,11 +279,34 @@ private slots:
         DbfBuilder greek(0x30, 0xCB); // code page 1253
         greek.field("NOTE", 'M', 4).record({le32(athens)});
         writeFile(source.filePath("greek.dbf"), greek.bytes());
+        // Hebrew (1255) and Baltic (1257) text, each in a name and a memo of many backslash-breaks;
+        // Cyrillic (1251) with a NUL, not-a-number and an infinity.
+        for (const auto& [table, languageDriver, name] :
+             {std::tuple{"hebrew", 0x7D, QByteArray("\xF9\xEC\xE5\xED")},
+              {"baltic", 0xCC, QByteArray("M\xFCller Stra\xDF" "e \xD0iauli\xF8")}}) {
+            FptBuilder notes;
+            const quint32 note = notes.memo((name + "\\\r\n").repeated(40));
+            writeFile(source.filePath(QString(table) + ".fpt"), notes.bytes());
+            DbfBuilder dbf(0x30, quint8(languageDriver));
+            dbf.field("NAME", 'C', 24).field("NOTE", 'M', 4).record({name, le32(note)});
+            writeFile(source.filePath(QString(table) + ".dbf"), dbf.bytes());
+        }
+        DbfBuilder cyrillic(0x30, 0xC9);
+        cyrillic.field("NAME", 'C', 7).field("RATE", 'B', 8, 2);
+        cyrillic.record({QByteArray("\xC4\xEE\xEC\0ok", 6), le64(0x7FF8000000000000)})
+            .record({"\xC4\xEE\xEC", le64(0xFFF0000000000000)});
+        writeFile(source.filePath("cyrillic.dbf"), cyrillic.bytes());
 
         FakeTdsServer server({"--store", "--collation", collation});
         QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
-        QVERIFY(runInto(server, source.path()).started);
+        m_window.verify = true;
+        const RunOutcome outcome = runInto(server, source.path());
+        QVERIFY(outcome.started);
         QVERIFY2(m_ui.errors().isEmpty(), qPrintable(m_ui.errors().join('\n')));
+        verifyEveryTableMatches(outcome);
+        QCOMPARE(m_ui.messages().filter("could not be read"),
+                 QStringList{"2 values of table cyrillic could not be read and were left empty: "
+                             "record 1 (RATE: NaN), record 2 (RATE: -Infinity)"});
         QVERIFY2(batchesOf(server).contains("CREATE TABLE [world]" + create),
                  qPrintable(batchesOf(server).join('\n')));
 
@@ -263,6 +323,10 @@ private slots:
         QCOMPARE(stored("day"), convert::ValueFormat::system().text(QDate(2021, 8, 31)));
         QCOMPARE(target.queryValue("SELECT COUNT(*) FROM [world] WHERE [pic] IS NULL"), QStringLiteral("1"));
         QCOMPARE(target.queryValue("SELECT [note] FROM [greek]"), QStringLiteral("Αθήνα\\\r\n").repeated(40));
+        QCOMPARE(target.queryValue("SELECT [note] FROM [hebrew]"), QStringLiteral("שלום\\\r\n").repeated(40));
+        QCOMPARE(target.queryValue("SELECT [name] FROM [baltic]"),
+                 QStringLiteral("Müller Straße Šiaulių").leftJustified(24));
+        QCOMPARE(target.queryValue("SELECT COUNT(*) FROM [cyrillic] WHERE [rate] IS NULL"), QStringLiteral("2"));
     }
 
     // Keys and indexes follow the rows. SQL Server compares "a" and "A" as one key: that key and the
