@@ -38,6 +38,10 @@ QString keyText(const db::Value& value, const TargetDialect& dialect)
             --end;
         text.truncate(end);
     }
+    if (dialect.keyTextIgnoresAccents()) {
+        text = text.normalized(QString::NormalizationForm_D);
+        text.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
+    }
     return dialect.keyTextIgnoresCase() ? text.toCaseFolded() : text;
 }
 

@@ -77,6 +77,15 @@ bool takesLegacyLobTypes(QStringView collation)
     return !refused.match(collation).hasMatch();
 }
 
+// Whether the collation's name has `flag` among its parts: Latin1_General_100_CS_AS_SC has CS and AS.
+bool hasFlag(QStringView collation, QStringView flag)
+{
+    for (const QStringView part : collation.tokenize(u'_'))
+        if (part.compare(flag, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 // The language prefixes of SQL Server's Windows collations and the code page of their varchar data;
 // the first prefix a name starts with decides.
 struct CollationCodePage
@@ -112,8 +121,10 @@ const QString CodePageQuery = QStringLiteral(
 
 } // namespace
 
-TargetDialect::TargetDialect(bool sqlServer, int codePage, bool legacyLobTypes)
-    : m_sqlServer(sqlServer), m_codePage(codePage), m_legacyLobTypes(legacyLobTypes),
+TargetDialect::TargetDialect(bool sqlServer, int codePage, QStringView collation)
+    : m_sqlServer(sqlServer), m_codePage(codePage), m_legacyLobTypes(takesLegacyLobTypes(collation)),
+      m_caseSensitive(hasFlag(collation, u"CS") || hasFlag(collation, u"BIN") || hasFlag(collation, u"BIN2")),
+      m_accentInsensitive(hasFlag(collation, u"AI")),
       m_encoding(sqlServer && codePage != Utf8CodePage ? encodingFor(codePage) : nullptr)
 {}
 
@@ -129,12 +140,12 @@ bool TargetDialect::indexes(QStringView sqlType) const
 
 TargetDialect TargetDialect::sqlServer(int codePage, QStringView collation)
 {
-    return TargetDialect(true, codePage, takesLegacyLobTypes(collation));
+    return TargetDialect(true, codePage, collation);
 }
 
 TargetDialect TargetDialect::sqlite()
 {
-    return TargetDialect(false, Utf8CodePage, true);
+    return TargetDialect(false, Utf8CodePage, {});
 }
 
 int TargetDialect::codePageOfCollation(QStringView collation)

@@ -66,12 +66,14 @@ public:
     bool takesBatches() const { return m_sqlServer; }
 
     // Keys and indexes. SQL Server adds a table's keys as constraints after its rows; the SQLite
-    // stand-in cannot add constraints to a table and takes unique indexes instead. Under SQL Server's
-    // default collations text compares without case and without trailing blanks, and a unique key
-    // holds one NULL at most (a primary key none); SQLite compares text as it is stored and never
+    // stand-in cannot add constraints to a table and takes unique indexes instead. SQL Server compares
+    // text without trailing blanks, without case unless the collation is a case-sensitive (_CS) or
+    // binary (_BIN, _BIN2) one, and without accents where it is accent-insensitive (_AI); a unique key
+    // holds one NULL at most (a primary key none). SQLite compares text as it is stored and never
     // counts NULLs as equal.
     bool keysAsUniqueIndexes() const { return !m_sqlServer; }
-    bool keyTextIgnoresCase() const { return m_sqlServer; }
+    bool keyTextIgnoresCase() const { return m_sqlServer && !m_caseSensitive; }
+    bool keyTextIgnoresAccents() const { return m_sqlServer && m_accentInsensitive; }
     bool keyTextIgnoresTrailingBlanks() const { return m_sqlServer; }
     bool keyNullsCollide() const { return m_sqlServer; }
     // Whether a column of type `sqlType` can be part of an index: SQL Server indexes no TEXT, NTEXT,
@@ -136,7 +138,8 @@ public:
     friend bool operator==(const TargetDialect& a, const TargetDialect& b)
     {
         return a.m_sqlServer == b.m_sqlServer && a.m_codePage == b.m_codePage &&
-               a.m_legacyLobTypes == b.m_legacyLobTypes;
+               a.m_legacyLobTypes == b.m_legacyLobTypes && a.m_caseSensitive == b.m_caseSensitive &&
+               a.m_accentInsensitive == b.m_accentInsensitive;
     }
 
     // For each character of the Basic Multilingual Plane its bytes in the code page: one byte, or a
@@ -144,7 +147,7 @@ public:
     using Encoding = std::vector<quint16>;
 
 private:
-    TargetDialect(bool sqlServer, int codePage, bool legacyLobTypes);
+    TargetDialect(bool sqlServer, int codePage, QStringView collation);
 
     // The bytes of `text` as varchar of the code page; a character it does not hold becomes "?".
     QByteArray varcharBytes(QStringView text) const;
@@ -152,6 +155,8 @@ private:
     bool m_sqlServer;
     int m_codePage;
     bool m_legacyLobTypes; // TEXT columns are taken
+    bool m_caseSensitive;
+    bool m_accentInsensitive;
     // Null when the code page holds every character (UTF-8, and SQLite).
     std::shared_ptr<const Encoding> m_encoding;
 };

@@ -79,7 +79,7 @@ void writeKeyedTable(const QString& folder)
                            .field("NAME", 'C', 8)
                            .record({"1", "a", "10", "x"})
                            .record({"2", "A", "20", "y"})
-                           .record({"3", "b", "30", "z"})
+                           .record({"3", "\xE1", "30", "z"})
                            .record({"3", "c", "40", "w"})
                            .bytes();
     table[28] = 0x01; // a structural index file goes with the table
