@@ -36,16 +36,24 @@ TargetDialect::Encoding encodingOf(int codePage)
     std::bitset<0x10000> defined;
     for (const QChar c : decoder.characters())
         defined.set(c.unicode());
+    // Converters disagree on the private-use characters of the East Asian pages and on their single
+    // bytes above 0x7F (Windows reads 0x80 of 936 as the euro sign, other converters as nothing, and
+    // 0x80 of 949 and 950 as U+0080): text holding them goes as national text, which keeps it whatever
+    // the server's converter. The single bytes of 932 are half-width katakana every converter knows.
+    const bool doubleByte = isDoubleByte(codePage);
     const auto note = [&](QByteArrayView sequence, quint16 code) {
         const QString text = decoder.decode(sequence);
-        if (text.size() == 1 && defined.test(text.at(0).unicode()) && bytes[text.at(0).unicode()] == 0)
+        if (text.size() != 1 || (doubleByte && text.at(0).category() == QChar::Other_PrivateUse))
+            return;
+        if (defined.test(text.at(0).unicode()) && bytes[text.at(0).unicode()] == 0)
             bytes[text.at(0).unicode()] = code;
     };
-    for (int byte = 0x80; byte < 0x100; ++byte) {
+    const int lastSingleByte = doubleByte && codePage != 932 ? 0x80 : 0x100;
+    for (int byte = 0x80; byte < lastSingleByte; ++byte) {
         const char one = char(byte);
         note(QByteArrayView(&one, 1), quint16(byte));
     }
-    if (isDoubleByte(codePage)) {
+    if (doubleByte) {
         for (int lead = 0x81; lead < 0xFF; ++lead) {
             for (int trail = 0x40; trail < 0xFF; ++trail) {
                 const char pair[2] = {char(lead), char(trail)};

@@ -327,7 +327,9 @@ private slots:
         QTest::newRow("1252") << 1252 << QStringLiteral("Zoë €ÿ") << QStringLiteral("ā");
         QTest::newRow("1251") << 1251 << QStringLiteral("Привет №") << QStringLiteral("é");
         QTest::newRow("1250") << 1250 << QStringLiteral("Łódź") << QStringLiteral("ñ");
-        QTest::newRow("936") << 936 << QStringLiteral("中文 Ж") << QStringLiteral("ก한");
+        QTest::newRow("936") << 936 << QStringLiteral("中文 Ж") << QStringLiteral("ก한€\uE4C6");
+        QTest::newRow("932") << 932 << QStringLiteral("日本ｶﾀｶﾅ") << QStringLiteral("\uF8F0");
+        QTest::newRow("949") << 949 << QStringLiteral("한국어") << QStringLiteral("\u0080");
         QTest::newRow("Unicode-only collation: ASCII") << 0 << QStringLiteral("abc") << QStringLiteral("é");
         QTest::newRow("unknown code page: ASCII") << 4242 << QStringLiteral("abc") << QStringLiteral("é");
         QTest::newRow("a lone surrogate") << 1252 << QString() << QString(QChar(0xD83D));
