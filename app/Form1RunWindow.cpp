@@ -1,7 +1,7 @@
 #include "app/Form1RunWindow.h"
 
 #include "app/Form1.h"
-#include "app/Form7.h"
+#include "report/Form7.h"
 
 QObject* Form1RunWindow::runOwner()
 {

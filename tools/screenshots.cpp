@@ -10,7 +10,7 @@
 // SQLite stand-in registered as "SQL Server", when the ODBC configuration in use has it), the DBC
 // source line, the choosers, the helps.
 #include "app/Form1.h"
-#include "app/Form7.h"
+#include "report/Form7.h"
 #include "base/ProgramFiles.h"
 #include "convert/DatatypeRowsModel.h"
 #include "convert/SharedState.h"

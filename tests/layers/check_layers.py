@@ -16,7 +16,7 @@ LAYERS = [
     ["db"],
     ["convert"],
     ["ui"],
-    ["source", "preview"],
+    ["source", "preview", "report"],
     ["app", "cli"],
 ]
 

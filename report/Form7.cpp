@@ -1,4 +1,4 @@
-#include "app/Form7.h"
+#include "report/Form7.h"
 
 #include "base/Steps.h"
 #include "base/UiServices.h"
