@@ -122,6 +122,18 @@ public:
 
 private:
     Side openSide(bool source);
+    // The values of a side's row as the check compares them, each made by `value` with its column's
+    // read-back kind; a column the row lacks compares as NULL.
+    template <class Value> Side::Convert rowsOf(Value value) const
+    {
+        return [this, value](const std::vector<db::Value>& values) {
+            Row row;
+            row.reserve(m_kinds.size());
+            for (std::size_t i = 0; i < m_kinds.size(); ++i)
+                row.push_back(i < values.size() ? value(values[i], m_kinds[i]) : std::nullopt);
+            return row;
+        };
+    }
     bool goOn()
     {
         if (m_keepGoing && !m_keepGoing())
@@ -161,17 +173,10 @@ Side Check::openSide(bool source)
         m_columns.clear();
         for (const db::Field& field : rows->fields())
             m_columns << field.name;
-        return Side(
-            std::move(rows),
-            [this](const std::vector<db::Value>& values) {
-                Row row;
-                row.reserve(m_kinds.size());
-                for (std::size_t i = 0; i < m_kinds.size(); ++i)
-                    row.push_back(i < values.size() ? expectedValue(values[i], m_kinds[i], *m_plan.format)
-                                                    : std::nullopt);
-                return row;
-            },
-            true);
+        return Side(std::move(rows), rowsOf([this](const db::Value& value, TargetDialect::ReadBack kind) {
+                        return expectedValue(value, kind, *m_plan.format);
+                    }),
+                    true);
     }
     QStringList items;
     for (qsizetype i = 0; i < m_columns.size() && i < qsizetype(m_kinds.size()); ++i)
@@ -179,16 +184,7 @@ Side Check::openSide(bool source)
     std::unique_ptr<db::RecordSet> rows =
         m_target.openRecordSet(QStringLiteral("SELECT ") + items.join(u',') + QStringLiteral(" FROM ") +
                                bracketedName(m_plan.table));
-    return Side(
-        std::move(rows),
-        [this](const std::vector<db::Value>& values) {
-            Row row;
-            row.reserve(m_kinds.size());
-            for (std::size_t i = 0; i < m_kinds.size(); ++i)
-                row.push_back(i < values.size() ? heldValue(values[i], m_kinds[i]) : std::nullopt);
-            return row;
-        },
-        false);
+    return Side(std::move(rows), rowsOf(heldValue), false);
 }
 
 std::vector<RowKey> Check::sortedKeys(bool source)
