@@ -7,23 +7,22 @@
 #include "convert/DatatypeList.h"
 #include "convert/IndexPlan.h"
 #include "convert/InsertBatch.h"
-#include "convert/MemoProblems.h"
+#include "convert/RunLocals.h"
 #include "convert/SharedState.h"
+#include "convert/SourceReading.h"
 #include "convert/StatementPreview.h"
+#include "convert/StatementSender.h"
 #include "convert/StatementText.h"
 #include "convert/TableCheck.h"
 #include "convert/TableFacts.h"
+#include "convert/TableProof.h"
 #include "convert/TableReplacement.h"
 #include "convert/TargetDialect.h"
 #include "convert/TargetNames.h"
 #include "convert/TypeMapping.h"
-#include "convert/UnreadableReport.h"
 #include "db/DbError.h"
 #include "db/RecordSet.h"
 
-#include <QElapsedTimer>
-
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -36,15 +35,6 @@ enum Answer
     Yes = 6,
     No = 7
 };
-
-// "200,000": row numbers in the progress text, grouped the same in every locale.
-QString groupedNumber(qint64 number)
-{
-    QString digits = QString::number(number);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, u',');
-    return digits;
-}
 
 constexpr int ClientCursor = 3;
 constexpr int ServerCursor = 2;
@@ -59,15 +49,11 @@ const convert::ValueFormat& formatOf(convert::ColumnTypes types)
 
 } // namespace
 
-// One run of PushButton7_Click: the run's locals and its numbered steps.
-class RunSteps
+// One run of PushButton7_Click: its numbered steps, on the run's locals.
+class RunSteps : private RunLocals
 {
 public:
-    explicit RunSteps(ConversionRun& run)
-        : m_run(run), m_window(run.m_window), m_state(run.m_state), m_ui(run.m_ui),
-          m_steps(run.m_ui, run.m_window.runOwner(), QStringLiteral("Form1.PushButton7_Click")),
-          m_events(run.m_ui, run.m_eventIntervalMs)
-    {}
+    explicit RunSteps(ConversionRun& run) : RunLocals(run) {}
 
     RunOutcome run();
 
@@ -80,31 +66,13 @@ private:
     // True when the CREATE TABLE ran (or was listed).
     bool createTable();
     void copyRows();
-    // The table's keys and indexes, after its rows (steps 460 to 464), and the report's lines on what
-    // they lost or why some were not created.
-    void createIndexes();
     void readRows();
-    // Sends the INSERTs collected for a batch, reports each failed one and moves the progress bar.
-    void flushBatch();
     // The row's INSERT text, or nothing when a value could not be read.
     std::optional<QString> insertText();
     void closeRecordSet();
-    // One message after a table some of whose values could not be read as stored.
-    void reportUnreadableValues();
     void endRun();
-    // The count after a table, and the value check when asked for, into the table's tally.
-    void proveTable(std::size_t tally, const convert::TableCheckPlan& plan);
-    // After a preview: proves the tables its list created when "Execute SQL" ran it to its end.
-    void proveListed();
     RunReport report(const QString& firstLine) const { return {firstLine, tallies, m_skipped}; }
 
-    // Appends to the preview list in preview mode, otherwise executes on the target (through
-    // `direct` when given).
-    bool dispatch(int previewStep, int directStep, const QString& statement,
-                  const std::function<void()>& direct = {});
-    // The one box of a lost connection, at a DROP (186), CREATE (332) or the INSERT of `row` (388).
-    void reportLostConnection(int directStep, const QString& description, qint64 row);
-    void letEventsRun() { m_events.run(); }
     // Shows a name the target cannot take as the failure of `step`; false when there is one.
     bool nameTaken(int step, const QString& problem)
     {
@@ -113,66 +81,14 @@ private:
                 throw db::DbError(problem);
         });
     }
-    // The window closed while events ran, or the target's connection was lost: the run only winds
-    // down from here.
-    bool abandoned() const { return m_run.m_abandoned || m_state.targetLost; }
     void windDown();
-    // The open record set of the current table; a table that could not be opened has none.
-    db::RecordSet& recordSet();
-    // Opens the current table, and reads it once for what its values need on the target; false when
-    // the user chose not to copy it.
-    bool openTable();
-    // The overwrite question; it names what cannot be read of a damaged table.
-    bool askOverwrite();
     // "Please wait.. Processing table T", in direct mode with the row being read.
     void showRowInProgress();
-    const convert::TableFacts& tableFacts() const;
 
-    ConversionRun& m_run;
-    RunWindow& m_window;
-    SharedState& m_state;
-    UiServices& m_ui;
-    Steps m_steps;
-    EventPump m_events;
-
-    std::unique_ptr<db::Connection> foxpro_conn;
-    std::unique_ptr<db::RecordSet> foxpro_rs;
-    bool connectionsOpen = false;
+    StatementSender m_sender{*this};
+    TableProof m_proof{*this};
+    SourceReading m_reading{*this};
     int answer = NotAsked;
-    int tableIndex = 0;
-    QString targetFailure;
-    // Every table on the target, whatever its name holds; List1 shows those without "SYS" in it.
-    QStringList existingTables;
-    QString t;
-    QString createText;
-    QString columnName;
-    qint64 rowCounter = 0;
-    qint64 rowCount = 0;
-    FoxProSource source;
-    MSSQLLogin login;
-    std::optional<convert::InsertBuilder> inserts;
-    QStringList m_unreadableValues;
-    // What the target is, asked once its connection is open.
-    convert::TargetDialect dialect = convert::TargetDialect::sqlServer();
-    std::optional<convert::TableFacts> facts;
-    convert::ReadCount readCount; // the current table's, from the pass before its CREATE TABLE
-    // With keys and indexes asked for: what the pass before the CREATE TABLE finds under the table's
-    // keys, then the plan made of it.
-    std::optional<convert::KeyGatherer> keys;
-    std::optional<convert::IndexPlan> indexPlan;
-    convert::ColumnTypes types = convert::ColumnTypes::Design; // the current table's
-    convert::TableReplacement replacement;
-    std::vector<TableTally> tallies; // the last one is the current table's
-    // The current table's INSERTs waiting to be sent together, in direct mode on a target that takes batches.
-    std::optional<convert::InsertBatch> batch;
-    QStringList m_skipped;    // tables passed over at the user's word, each with why
-    bool m_stopped = false;   // the user left a preview before its list had run
-    bool m_listed = false;    // the preview's list holds statements
-    QElapsedTimer m_rowShown; // since the row was last shown in the progress text
-    // What a check of the current table needs; set once its CREATE TABLE was written.
-    std::optional<convert::TableCheckPlan> plan;
-    // The tables whose CREATE TABLE went into the preview list since it was last shown.
-    std::vector<std::pair<std::size_t, convert::TableCheckPlan>> m_toProve;
 };
 
 RunOutcome RunSteps::run()
@@ -274,7 +190,7 @@ bool RunSteps::convertTable(int i)
     // rather than dropped with nothing to replace it.
     s.run(190, [&] { m_window.setProgressText(QStringLiteral("Please wait.. Processing table ") + t); });
     bool declined = false;
-    if (!s.runPlainly(192, [&] { declined = !openTable(); }) || declined) {
+    if (!s.runPlainly(192, [&] { declined = !m_reading.openTable(); }) || declined) {
         if (declined)
             m_skipped << QStringLiteral("%1 (its memo file is missing)").arg(t);
         else
@@ -288,7 +204,7 @@ bool RunSteps::convertTable(int i)
         return true;
     }
     if (s.test(166, [&] { return MSSQL::IsTableInListbox(existingTables, t); }))
-        s.run(168, [&] { answer = askOverwrite() ? Yes : No; });
+        s.run(168, [&] { answer = m_reading.askOverwrite() ? Yes : No; });
     else
         s.run(170, [&] { answer = NotAsked; });
     if (s.test(172, [&] { return answer == No; })) {
@@ -306,14 +222,14 @@ bool RunSteps::convertTable(int i)
             // In direct mode a replaced table's DROP and CREATE run in one transaction, undone when
             // the CREATE fails.
             const QString drop = convert::dropTableText(t);
-            dispatch(184, 186, drop, [&] { replacement.drop(*m_state.mssql_conn, drop); });
+            m_sender.dispatch(184, 186, drop, [&] { replacement.drop(*m_state.mssql_conn, drop); });
             s.run(188, [&] {
                 MSSQL::RemoveTableFromListbox(m_run.List1, t.toLower());
                 MSSQL::RemoveTableFromListbox(existingTables, t.toLower());
             });
         }
         const bool created = createTable();
-        reportUnreadableValues();
+        m_reading.reportUnreadableValues();
         if (replacement.pending()) // dropped, and its CREATE never sent: put the old table back
             s.run(332, [&] { replacement.cancel(); });
         closeRecordSet();
@@ -323,15 +239,15 @@ bool RunSteps::convertTable(int i)
             return false;
         if (created && plan) {
             if (m_window.previewMode())
-                m_toProve.emplace_back(tallies.size() - 1, *plan);
+                m_proof.awaitList(tallies.size() - 1, *plan);
             else
-                proveTable(tallies.size() - 1, *plan);
+                m_proof.proveTable(tallies.size() - 1, *plan);
         }
         s.run(396, [&] { m_state.SQLFormEndRun = true; });
         if (s.test(398, [&] { return m_window.previewMode() && m_window.perTablePreview(); })) {
             m_state.SQLFormOK = false; // set again by an "Execute SQL" that runs the whole list
             s.run(402, [&] { m_run.m_preview.showModal(); });
-            proveListed();
+            m_proof.proveListed();
             if (s.test(404, [&] { return m_state.SQLFormEndRun; })) {
                 m_stopped = m_listed;
                 return false;
@@ -340,22 +256,6 @@ bool RunSteps::convertTable(int i)
     }
     s.run(406, [&] { m_window.setProgressText(QString()); });
     return true;
-}
-
-bool RunSteps::askOverwrite()
-{
-    if (!readCount.damaged())
-        return m_ui.askYesNo(m_window.runOwner(), QStringLiteral("Would you like to overwrite ") + t + u'?',
-                             QStringLiteral("Overwrite?"));
-    return m_ui.askYesNo(
-        m_window.runOwner(),
-        QStringLiteral("The source table %1 is damaged: only %2 of its %3 records can be read. Overwrite "
-                       "anyway?\r\r%4")
-            .arg(t)
-            .arg(readCount.readable)
-            .arg(readCount.records())
-            .arg(readCount.firstProblem),
-        ConversionRun::damagedOverwriteTitle());
 }
 
 bool RunSteps::createTable()
@@ -397,30 +297,14 @@ bool RunSteps::createTable()
     });
     // A CREATE that could not be built is not sent, and a table the target would not create gets no
     // rows: they would go into whatever table of that name is there already, or fail one by one.
-    if (abandoned() || createText.isEmpty() ||
-        !dispatch(330, 332, createText, [&] { replacement.create(*m_state.mssql_conn, createText); }))
+    const auto create = [&] { replacement.create(*m_state.mssql_conn, createText); };
+    if (abandoned() || createText.isEmpty() || !m_sender.dispatch(330, 332, createText, create))
         return false;
     if (s.test(334, [&] { return !recordSet().eof() && !recordSet().bof(); }))
         copyRows();
-    createIndexes();
+    if (indexPlan && !abandoned())
+        m_sender.createIndexes(*indexPlan);
     return true;
-}
-
-void RunSteps::createIndexes()
-{
-    if (!indexPlan || abandoned())
-        return;
-    TableTally& tally = tallies.back();
-    for (const convert::PlannedIndex& planned : indexPlan->indexes) {
-        if (abandoned())
-            return;
-        if (planned.statement.isEmpty() || !dispatch(462, 464, planned.statement))
-            ++tally.indexesSkipped;
-        else
-            ++(planned.becomes == convert::PlannedIndex::Becomes::Index ? tally.indexesCreated
-                                                                        : tally.keysCreated);
-    }
-    tally.indexNotes = indexPlan->report(t);
 }
 
 void RunSteps::copyRows()
@@ -433,7 +317,7 @@ void RunSteps::copyRows()
     });
     readRows();
     if (!abandoned())
-        flushBatch();
+        m_sender.flushBatch();
     batch.reset();
 }
 
@@ -456,7 +340,7 @@ void RunSteps::readRows()
         if (!insert) // a row that could not be read or written counts as a failed statement
             ++tallies.back().statementsFailed;
         else if (!abandoned())
-            dispatch(378, 388, *insert);
+            m_sender.dispatch(378, 388, *insert);
         if (!s.run(390, [&] { recordSet().moveNext(); }))
             return;
     } while (!s.test(392, [&] { return recordSet().eof(); }));
@@ -469,8 +353,9 @@ void RunSteps::showRowInProgress()
         (rowCounter > 1 && m_rowShown.isValid() && m_rowShown.elapsed() < IntervalMs))
         return;
     m_rowShown.start();
-    m_window.setProgressText(QStringLiteral("Please wait.. Processing table %1 (row %2 of %3)")
-                                 .arg(t, groupedNumber(rowCounter), groupedNumber(rowCount)));
+    m_window.setProgressText(
+        QStringLiteral("Please wait.. Processing table %1 (row %2 of %3)")
+            .arg(t, convert::groupedNumber(rowCounter), convert::groupedNumber(rowCount)));
 }
 
 std::optional<QString> RunSteps::insertText()
@@ -485,53 +370,6 @@ std::optional<QString> RunSteps::insertText()
         text = inserts->text(values);
     });
     return text;
-}
-
-db::RecordSet& RunSteps::recordSet()
-{
-    if (!foxpro_rs)
-        throw db::DbError(QStringLiteral("Operation is not allowed when the object is closed."), -2146824584);
-    return *foxpro_rs;
-}
-
-void RunSteps::reportUnreadableValues()
-{
-    const QStringList lines =
-        foxpro_rs ? convert::unreadableValueTexts(t, foxpro_rs->unreadableValues()) : QStringList();
-    if (lines.isEmpty() || abandoned())
-        return;
-    m_ui.showMessage(m_window.runOwner(), lines.join(u'\n'));
-    m_unreadableValues << lines;
-    if (!tallies.empty()) {
-        const db::ValueProblems problems = foxpro_rs->unreadableValues();
-        tallies.back().valuesLeftEmpty = problems.memos.count + problems.values.count;
-    }
-}
-
-bool RunSteps::openTable()
-{
-    facts.reset();
-    readCount = {};
-    keys.reset();
-    indexPlan.reset();
-    convert::SourceTable table = convert::openSourceTable(*foxpro_conn, source, t, m_ui, m_window.runOwner());
-    if (!table.rows)
-        return false;
-    foxpro_rs = std::move(table.rows);
-    std::function<void(const std::vector<db::Value>&)> noteKeys;
-    if (m_window.createIndexes()) {
-        keys.emplace(dialect, foxpro_rs->indexes());
-        noteKeys = [&](const std::vector<db::Value>& row) { keys->note(row); };
-    }
-    facts = convert::gatherFacts(*table.ahead, dialect, &readCount, noteKeys);
-    return true;
-}
-
-const convert::TableFacts& RunSteps::tableFacts() const
-{
-    if (!facts)
-        throw db::DbError(QStringLiteral("The values of %1 could not be read.").arg(t));
-    return *facts;
 }
 
 void RunSteps::closeRecordSet()
@@ -553,7 +391,7 @@ void RunSteps::endRun()
             windDown();
             return;
         }
-        proveListed();
+        m_proof.proveListed();
         if (s.test(418, [&] { return !m_state.SQLFormOK; })) {
             m_stopped = m_listed;
             s.run(420, [&] { m_state.mssql_conn->close(); });
@@ -596,154 +434,6 @@ void RunSteps::windDown()
     }
     m_run.m_abandoned = false;
     m_run.IsConverting = false;
-}
-
-bool RunSteps::dispatch(int previewStep, int directStep, const QString& statement,
-                        const std::function<void()>& direct)
-{
-    // The preview check box is read afresh for every statement.
-    bool done = false;
-    if (m_steps.test(previewStep - 2, [&] { return m_window.previewMode(); })) {
-        flushBatch();
-        done = m_steps.run(previewStep, [&] { m_run.m_preview.appendStatement(statement); });
-        m_listed = m_listed || done;
-    } else if (batch && directStep == 388) {
-        // Counted when its batch has been sent.
-        batch->add(statement, rowCounter);
-        if (batch->full())
-            flushBatch();
-        return !m_state.targetLost;
-    } else {
-        done = m_steps.run(directStep, [&] {
-            try {
-                if (direct)
-                    direct();
-                else
-                    m_state.mssql_conn->execute(statement);
-            } catch (const db::ConnectionLost& lost) {
-                reportLostConnection(directStep, lost.description(), rowCounter);
-            }
-        });
-    }
-    // A statement the lost connection did not take is among those its box counts as not stored.
-    if (m_state.targetLost)
-        return false;
-    if (!tallies.empty()) {
-        ++(done ? tallies.back().statementsSucceeded : tallies.back().statementsFailed);
-        if (done && directStep == 388)
-            ++tallies.back().rowsSent;
-    }
-    return done;
-}
-
-void RunSteps::flushBatch()
-{
-    if (!batch || batch->empty())
-        return;
-    std::optional<convert::InsertBatch::Report> report;
-    m_steps.run(388, [&] { report = batch->send(*m_state.mssql_conn); });
-    if (!report)
-        return;
-    for (const convert::InsertBatch::Rows& failure : report->failures)
-        m_steps.run(388, [&] { throw db::DbError(failure.text(t)); });
-    if (report->unknown)
-        m_steps.run(388, [&] { throw db::DbError(report->unknown->text(t)); });
-    TableTally& tally = tallies.back();
-    tally.statementsFailed += report->failed;
-    tally.statementsSucceeded += report->stored;
-    tally.rowsSent += report->stored;
-    if (report->lost) {
-        reportLostConnection(388, report->lost->second, report->lost->first);
-        return;
-    }
-    // Statements that go one per call have moved the bar row by row.
-    if (!dialect.takesBatches())
-        return;
-    m_steps.run(344, [&] {
-        m_window.setProgressValue(static_cast<double>(report->lastRow + 1) /
-                                  static_cast<double>(rowCount + 1) * 100.0);
-    });
-}
-
-void RunSteps::proveTable(std::size_t index, const convert::TableCheckPlan& checked)
-{
-    // A lost connection ends the run as it does for a statement; its box says what happened.
-    const auto onTarget = [&](const std::function<void()>& work) {
-        try {
-            work();
-        } catch (const db::ConnectionLost&) {
-            m_state.targetLost = true;
-            throw;
-        }
-    };
-    TableTally& tally = tallies[index];
-    m_steps.run(393, [&] {
-        onTarget([&] { tally.rowsOnTarget = convert::countRows(*m_state.mssql_conn, checked.table); });
-        const QString difference =
-            convert::countDifferenceText(checked.table, tally.rowsSent, tally.rowsOnTarget);
-        if (!difference.isEmpty())
-            m_ui.showMessage(m_window.runOwner(), difference);
-    });
-    if (abandoned() || !m_window.verifyValues())
-        return;
-    m_window.setProgressText(QStringLiteral("Please wait.. Checking table ") + checked.table);
-    m_steps.run(395, [&] {
-        onTarget([&] {
-            tally.check = convert::checkTable(
-                checked, [&] { return convert::reopenSourceTable(*foxpro_conn, source, checked.table); },
-                *m_state.mssql_conn,
-                [&] {
-                    letEventsRun();
-                    return !abandoned();
-                });
-        });
-    });
-}
-
-void RunSteps::proveListed()
-{
-    if (m_state.SQLFormOK) {
-        for (const auto& [index, checked] : m_toProve) {
-            if (abandoned())
-                break;
-            proveTable(index, checked);
-        }
-    }
-    m_toProve.clear();
-}
-
-void RunSteps::reportLostConnection(int directStep, const QString& description, qint64 row)
-{
-    m_state.targetLost = true;
-    qint64 rows = 0;
-    try {
-        rows = recordSet().recordCount();
-    } catch (...) {
-    }
-    QString where;
-    qint64 notSent = 0;
-    switch (directStep) {
-    case 186:
-        where = QStringLiteral("DROP TABLE");
-        notSent = rows + 2;
-        break;
-    case 332:
-        where = QStringLiteral("CREATE TABLE");
-        notSent = rows + 1;
-        break;
-    default:
-        where = QStringLiteral("row %1").arg(row);
-        notSent = rows - row + 1;
-    }
-    m_ui.reportFailure(
-        m_window.runOwner(),
-        QStringLiteral("The connection to the server was lost at table %1, %2: %3 statement(s) "
-                       "of that table were not stored, nor any of the %4 table(s) after it.\n")
-                .arg(t, where)
-                .arg(notSent)
-                .arg(tableIndex) +
-            description,
-        m_steps.location(), directStep);
 }
 
 ConversionRun::ConversionRun(RunWindow& window, SharedState& state, UiServices& ui, StatementPreview& preview,

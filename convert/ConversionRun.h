@@ -149,7 +149,10 @@ public:
     void setBatchStatements(int statements) { m_batchStatements = statements; }
 
 private:
+    // One start()'s numbered steps, and the parts of a table that share its locals (RunLocals.h).
     friend class RunSteps;
+    friend struct RunLocals;
+    friend class StatementSender;
 
     RunWindow& m_window;
     SharedState& m_state;

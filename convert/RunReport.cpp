@@ -4,16 +4,16 @@
 
 namespace convert {
 
-namespace {
-
-QString grouped(qint64 number)
+QString groupedNumber(qint64 number)
 {
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(number);
 }
 
+namespace {
+
 QString counted(qint64 number)
 {
-    return number < 0 ? QStringLiteral("-") : grouped(number);
+    return number < 0 ? QStringLiteral("-") : groupedNumber(number);
 }
 
 } // namespace
@@ -33,13 +33,13 @@ QStringList reportHeadings()
 QStringList reportRow(const TableTally& tally)
 {
     return {tally.table,
-            grouped(tally.rowsRead),
-            grouped(tally.statementsSucceeded),
-            grouped(tally.statementsFailed),
+            groupedNumber(tally.rowsRead),
+            groupedNumber(tally.statementsSucceeded),
+            groupedNumber(tally.statementsFailed),
             counted(tally.rowsOnTarget),
-            tally.check ? grouped(tally.check->valuesChecked) : QStringLiteral("-"),
-            tally.check ? grouped(tally.check->valuesDiffering) : QStringLiteral("-"),
-            grouped(tally.valuesLeftEmpty)};
+            tally.check ? groupedNumber(tally.check->valuesChecked) : QStringLiteral("-"),
+            tally.check ? groupedNumber(tally.check->valuesDiffering) : QStringLiteral("-"),
+            groupedNumber(tally.valuesLeftEmpty)};
 }
 
 TableTally reportTotals(const std::vector<TableTally>& tables)

@@ -48,6 +48,9 @@ struct RunReport
 
 namespace convert {
 
+// "200,000": a count with its thousands grouped by commas, the same in every locale.
+QString groupedNumber(qint64 number);
+
 // The column headings of a report's table rows, and the texts of one row (a table's or the totals').
 QStringList reportHeadings();
 QStringList reportRow(const TableTally& tally);
