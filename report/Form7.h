@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/PointerRules.h"
 #include "convert/RunReport.h"
+#include "ui/PointerRules.h"
 
 #include <QDialog>
 
