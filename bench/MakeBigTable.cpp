@@ -1,10 +1,12 @@
 // Writes a Visual FoxPro table of N rows (default 1,000,000) with a memo file, for the speed and
 // memory measurement of ferrandine-cli sql: big.dbf and big.fpt in the given folder.
 //
-//     make_big_table FOLDER [ROWS]
+//     make_big_table FOLDER [ROWS [CODEPAGE]]
 //
 // Fields: NAME C(30) nullable, AMOUNT N(12,2) nullable, QTY I, BORN D, SEEN T, ACTIVE L, PRICE Y,
 // NOTES M nullable. Every 17th row has NULL in the nullable fields, every 13th a blank date.
+// CODEPAGE 1252 (the default) writes English names and notes with a Western letter in each note;
+// 1251 writes them in Russian, in a table marked Windows-1251.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +44,23 @@ void putBe(std::string& out, std::uint64_t value, int bytes)
         out += static_cast<char>(value >> (8 * i));
 }
 
-std::string header(std::uint32_t rows, int recordLength)
+// The text of one code page's table: its header mark and the printf formats of a name and a note.
+struct Language
+{
+    int codePage;
+    char mark;
+    const char* name;
+    const char* note;
+};
+
+const Language Languages[] = {
+    {1252, '\x03', "Customer %u O'Hara", "Note %u: delivered on time, signed by the porter, Zo\xEB."},
+    {1251, '\xC9', "\xCA\xEB\xE8\xE5\xED\xF2 %u \xCE'\xD5\xE0\xF0\xE0",
+     "\xC7\xE0\xEC\xE5\xF2\xEA\xE0 %u: \xE4\xEE\xF1\xF2\xE0\xE2\xEB\xE5\xED\xEE "
+     "\xE2\xEE\xE2\xF0\xE5\xEC\xFF."},
+};
+
+std::string header(std::uint32_t rows, int recordLength, char codePageMark)
 {
     const int headerLength = 32 + 32 * int(Fields.size()) + 1 + 263;
     std::string h;
@@ -53,7 +71,7 @@ std::string header(std::uint32_t rows, int recordLength)
     putLe(h, std::uint64_t(recordLength), 2);
     h.append(16, '\0');
     h += '\x02'; // has a memo file
-    h += '\x03'; // Windows-1252
+    h += codePageMark;
     h.append(2, '\0');
     int offset = 1;
     for (const FieldSpec& f : Fields) {
@@ -84,8 +102,14 @@ std::string padded(std::string text, std::size_t width)
 
 int main(int argc, char* argv[])
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER [ROWS]\n", argv[0]);
+    const int codePage = argc > 3 ? std::atoi(argv[3]) : 1252;
+    const Language* language = nullptr;
+    for (const Language& candidate : Languages) {
+        if (candidate.codePage == codePage)
+            language = &candidate;
+    }
+    if (argc < 2 || !language) {
+        std::fprintf(stderr, "usage: %s FOLDER [ROWS [1252|1251]]\n", argv[0]);
         return 1;
     }
     const std::string folder = argv[1];
@@ -100,7 +124,7 @@ int main(int argc, char* argv[])
         std::perror(folder.c_str());
         return 1;
     }
-    const std::string head = header(rows, recordLength);
+    const std::string head = header(rows, recordLength, language->mark);
     std::fwrite(head.data(), 1, head.size(), dbf);
     std::uint64_t nextBlock = 512 / BlockSize;
     std::string memoHeader;
@@ -112,11 +136,11 @@ int main(int argc, char* argv[])
 
     std::string record;
     std::string memo;
-    char text[64];
+    char text[96];
     for (std::uint32_t i = 0; i < rows; ++i) {
         const bool nulls = i % 17 == 5;
         record.assign(1, ' ');
-        std::snprintf(text, sizeof text, "Customer %u O'Hara", i);
+        std::snprintf(text, sizeof text, language->name, i);
         record += nulls ? std::string(30, ' ') : padded(text, 30);
         std::snprintf(text, sizeof text, "%12.2f", (i % 100000) * 1.25 - 5000.0);
         record += nulls ? std::string(12, ' ') : std::string(text);
@@ -130,7 +154,7 @@ int main(int argc, char* argv[])
         if (nulls) {
             putLe(record, 0, 4);
         } else {
-            std::snprintf(text, sizeof text, "Note %u: delivered on time, signed by the porter.", i);
+            std::snprintf(text, sizeof text, language->note, i);
             memo.clear();
             putBe(memo, 1, 4);
             putBe(memo, std::strlen(text), 4);
@@ -150,6 +174,7 @@ int main(int argc, char* argv[])
     std::fwrite(next.data(), 1, 4, fpt);
     std::fclose(dbf);
     std::fclose(fpt);
-    std::printf("%s/big.dbf: %u rows of %d bytes\n", folder.c_str(), rows, recordLength);
+    std::printf("%s/big.dbf: %u rows of %d bytes, code page %d\n", folder.c_str(), rows, recordLength,
+                codePage);
     return 0;
 }

@@ -53,14 +53,18 @@ void FactsGatherer::noteDigits(std::size_t column, const db::DecimalDigits& digi
 void FactsGatherer::note(const std::vector<db::Value>& row)
 {
     const std::size_t count = std::min(row.size(), m_facts.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        ColumnFacts& facts = m_facts[i];
-        if (const auto* text = std::get_if<QString>(&row[i])) {
-            if (!facts.beyondCodePage && !m_dialect.holdsAll(*text))
-                facts.beyondCodePage = true;
-        } else if (const auto* decimal = std::get_if<db::Decimal>(&row[i])) {
-            noteDigits(i, db::DecimalDigits::of(decimal->text));
-        }
+    for (std::size_t i = 0; i < count; ++i)
+        noteValue(i, row[i]);
+}
+
+void FactsGatherer::noteValue(std::size_t column, const db::Value& value)
+{
+    ColumnFacts& facts = m_facts.at(column);
+    if (const auto* text = std::get_if<QString>(&value)) {
+        if (!facts.beyondCodePage && !m_dialect.holdsAll(*text))
+            facts.beyondCodePage = true;
+    } else if (const auto* decimal = std::get_if<db::Decimal>(&value)) {
+        noteDigits(column, db::DecimalDigits::of(decimal->text));
     }
 }
 
@@ -70,23 +74,47 @@ TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCo
     ReadCount counted;
     FactsGatherer gatherer(dialect, rows.fields().size());
     std::vector<std::size_t> digitsCounted; // numbers whose digits the set counts from their bytes
+    struct ScannedText
+    {
+        std::size_t column;
+        db::ByteSet refused;
+    };
+    std::vector<ScannedText> scanned; // text searched in its bytes until a refused one turns up
+    std::vector<std::size_t> decoded; // the columns whose values are decoded and looked at
     if (!alsoNote) {
-        std::vector<bool> decoded = columnsToLookAt(rows, dialect);
-        for (std::size_t i = 0; i < decoded.size(); ++i) {
-            if (decoded[i] && rows.countsDigitsOf(i)) {
-                decoded[i] = false;
+        const std::vector<bool> wanted = columnsToLookAt(rows, dialect);
+        std::vector<bool> decode(wanted.size());
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            if (!wanted[i])
+                continue;
+            if (rows.countsDigitsOf(i)) {
                 digitsCounted.push_back(i);
+            } else if (rows.scansTextOf(i)) {
+                scanned.push_back({i, dialect.bytesRefusedFrom(rows.textCodePageOf(i))});
+            } else {
+                decoded.push_back(i);
+                decode[i] = true;
             }
         }
-        rows.decodeOnly(decoded);
+        rows.decodeOnly(decode);
     }
     while (!rows.eof()) {
         try {
-            gatherer.note(rows.values());
-            if (alsoNote)
-                alsoNote(rows.values());
+            const std::vector<db::Value>& values = rows.values();
+            if (alsoNote) {
+                gatherer.note(values);
+                alsoNote(values);
+            }
+            for (const std::size_t column : decoded)
+                gatherer.noteValue(column, values[column]);
             for (const std::size_t column : digitsCounted)
                 gatherer.noteDigits(column, rows.numberDigits(column));
+            std::erase_if(scanned, [&](const ScannedText& text) {
+                if (!rows.textHoldsAnyOf(text.column, text.refused))
+                    return false;
+                gatherer.noteBeyondCodePage(text.column);
+                return true;
+            });
             ++counted.readable;
         } catch (const db::DbError& failure) {
             if (counted.firstProblem.isEmpty())

@@ -37,7 +37,9 @@ public:
     FactsGatherer(const TargetDialect& dialect, std::size_t columns) : m_dialect(dialect), m_facts(columns) {}
 
     void note(const std::vector<db::Value>& row);
+    void noteValue(std::size_t column, const db::Value& value);
     void noteDigits(std::size_t column, const db::DecimalDigits& digits);
+    void noteBeyondCodePage(std::size_t column) { m_facts.at(column).beyondCodePage = true; }
     const TableFacts& facts() const { return m_facts; }
 
 private:
@@ -65,9 +67,10 @@ std::vector<bool> columnsToLookAt(const db::RecordSet& rows, const TargetDialect
 
 // Reads `rows` to its end and returns the facts of its fields, counting in `count` (when given) what
 // it could read; `alsoNote` sees each readable row too, whole. Without `alsoNote` only the columns
-// columnsToLookAt() names are decoded, and the digits of numbers are counted from their stored
-// bytes where the set can. A row that cannot be read is passed over, and a failed move to the next
-// row ends the pass: copying the rows reports both.
+// columnsToLookAt() names are looked at, from their stored bytes where the set can: the digits of
+// numbers are counted, and text in a single-byte code page is searched for the bytes whose
+// characters the target refuses, until one is found. A row that cannot be read is passed over, and
+// a failed move to the next row ends the pass: copying the rows reports both.
 TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count = nullptr,
                        const std::function<void(const std::vector<db::Value>&)>& alsoNote = {});
 

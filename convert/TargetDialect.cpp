@@ -239,15 +239,22 @@ bool TargetDialect::holdsEveryCharacterOf(int codePage) const
 {
     if (!m_encoding)
         return true;
+    // A pair of bytes that is no character reads as one no code page holds.
+    return db::foxpro::CodePage(codePage).singleByte() && bytesRefusedFrom(codePage).empty();
+}
+
+db::ByteSet TargetDialect::bytesRefusedFrom(int codePage) const
+{
+    db::ByteSet refused;
+    if (!m_encoding)
+        return refused;
     db::foxpro::CodePage page(codePage);
-    if (!page.singleByte())
-        return false; // a pair of bytes that is no character reads as one no code page holds
     for (int byte = 0; byte < 256; ++byte) {
         const char c = char(byte);
         if (!holdsAll(page.decode(QByteArrayView(&c, 1))))
-            return false;
+            refused.add(static_cast<unsigned char>(byte));
     }
-    return true;
+    return refused;
 }
 
 QStringView TargetDialect::joinOperator() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/TextOut.h"
+#include "db/RecordSet.h"
 
 #include <QByteArray>
 #include <QString>
@@ -59,6 +60,9 @@ public:
     bool holdsAll(QStringView text) const;
     // Whether holdsAll() is true of every text a source decodes from `codePage`, whatever its bytes.
     bool holdsEveryCharacterOf(int codePage) const;
+    // The bytes of the single-byte code page `codePage` whose character holdsAll() refuses: text
+    // decoded from that code page is held whole exactly when it has none of them.
+    db::ByteSet bytesRefusedFrom(int codePage) const;
     // Whether NVARCHAR columns and N'...' literals exist to carry text holdsAll() refuses.
     bool hasNationalText() const { return m_sqlServer; }
     // Whether a table's INSERTs are sent several to a round trip: SQL Server runs such a batch statement

@@ -5,9 +5,32 @@
 
 #include <QString>
 
+#include <array>
 #include <vector>
 
 namespace db {
+
+// A set of byte values, for looking at stored text without decoding it.
+class ByteSet
+{
+public:
+    void add(unsigned char byte)
+    {
+        m_has[byte] = true;
+        m_empty = false;
+        m_hasAscii = m_hasAscii || byte < 0x80;
+    }
+    bool has(unsigned char byte) const { return m_has[byte]; }
+    bool empty() const { return m_empty; }
+    // Whether a byte below 0x80 is in the set: text in ASCII can be passed over without a look when
+    // none is.
+    bool hasAscii() const { return m_hasAscii; }
+
+private:
+    std::array<bool, 256> m_has{};
+    bool m_empty = true;
+    bool m_hasAscii = false;
+};
 
 // One column of a record set: its name, ADO type code, width and decimals as the source declares them.
 struct Field
@@ -132,6 +155,21 @@ public:
     {
         (void)column;
         return {};
+    }
+    // Whether textHoldsAnyOf() answers for `column`: text the set keeps in a single-byte code page,
+    // one character to a byte.
+    virtual bool scansTextOf(std::size_t column) const
+    {
+        (void)column;
+        return false;
+    }
+    // Whether the current row's text in `column`, where scansTextOf(), holds one of `bytes` as stored,
+    // before decoding; false for NULL. Throws DbError where values() would.
+    virtual bool textHoldsAnyOf(std::size_t column, const ByteSet& bytes) const
+    {
+        (void)column;
+        (void)bytes;
+        return false;
     }
 
     // The current row's value of the field with that name, compared without regard to case.

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -17,6 +18,33 @@ namespace {
 
 constexpr int WindowsLatin = 1252;
 constexpr char EndMark = 0x1A;
+
+// Whether `text` holds one of `bytes`, looked at eight bytes at a time without a branch per byte.
+// Where `bytes` holds no ASCII byte, as when it names the bytes of characters a target may not hold,
+// eight bytes of ASCII are passed over at once.
+bool holdsAnyOf(QByteArrayView text, const ByteSet& bytes)
+{
+    constexpr quint64 HighBits = 0x8080808080808080ULL;
+    const bool highOnly = !bytes.hasAscii();
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, in + i, sizeof word);
+        if (highOnly && (word & HighBits) == 0)
+            continue;
+        bool found = false;
+        for (int k = 0; k < 8; ++k)
+            found |= bytes.has(in[i + k]);
+        if (found)
+            return true;
+    }
+    bool found = false;
+    for (; i < size; ++i)
+        found |= bytes.has(in[i]);
+    return found;
+}
 
 QString memoFileFor(const QString& path)
 {
@@ -128,6 +156,7 @@ Table::Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> mem
     const qint64 room = (m_source->size() - m_header.headerLength) / m_header.recordLength;
     m_wholeRecords = static_cast<quint32>(std::min<qint64>(m_header.recordCount, room));
     m_record.resize(m_header.recordLength);
+    decodeOnly({});
     if (CodePage::namedByMark(m_header.codePageMark) == 0) {
         m_codePageOrigin = options.unmarkedCodePage == ReaderOptions::Guess ? CodePage::Origin::Guess
                                                                             : CodePage::Origin::User;
@@ -192,42 +221,57 @@ bool Table::load(quint32 index)
     return true;
 }
 
-// A value that does not decode costs that value only, unless the options refuse its record.
-void Table::decodeVisible(std::vector<Value>& values, const std::vector<bool>& wanted)
+void Table::decodeVisible(std::vector<Value>& values)
 {
     values.resize(m_visible.size());
-    for (std::size_t i = 0; i < m_visible.size(); ++i) {
-        if (i < wanted.size() && !wanted[i] && decodesWithoutFail(m_visible[i])) {
-            if (!isNull(values[i]))
-                values[i] = Value();
-            continue;
+    for (const std::size_t position : m_unread) {
+        if (!isNull(values[position]))
+            values[position] = Value();
+    }
+    for (const auto& [position, reading] : m_read) {
+        if (reading == Reading::DecodedUnlessPlain) {
+            const FieldDescriptor& field = m_header.fields[m_visible[position]];
+            if (plainNumberDigits(QByteArrayView(m_record.constData() + field.offset, field.length))) {
+                if (!isNull(values[position]))
+                    values[position] = Value();
+                continue;
+            }
         }
-        try {
-            decode(m_visible[i], values[i]);
-        } catch (const ValueError& error) {
-            if (m_refuseBadValues)
-                throw fieldError(m_visible[i], error);
-            values[i] = {};
-            m_problems.values.add(qint64(m_loaded) + 1, fieldName(m_visible[i]), error.stored);
-        }
+        decodeVisibleField(position, values[position]);
     }
 }
 
-bool Table::decodesWithoutFail(int index) const
+// A value that does not decode costs that value only, unless the options refuse its record.
+void Table::decodeVisibleField(std::size_t position, Value& value)
 {
-    if (!m_refuseBadValues)
-        return true; // a value that does not decode is NULL
-    const FieldDescriptor& field = m_header.fields[index];
-    switch (field.type) {
-    case 'C':
-    case 'V':
-        return true;
-    case 'N':
-    case 'F':
-        return plainNumberDigits(QByteArrayView(m_record.constData() + field.offset, field.length))
-            .has_value();
-    default:
-        return field.memoPointer;
+    const int index = m_visible[position];
+    try {
+        decode(index, value);
+    } catch (const ValueError& error) {
+        if (m_refuseBadValues)
+            throw fieldError(index, error);
+        value = {};
+        m_problems.values.add(qint64(m_loaded) + 1, fieldName(index), error.stored);
+    }
+}
+
+// A field left out is still read where reading it may fail, so that a record the options refuse is
+// found: when they refuse bad values, everything but text, memos (an unreadable one is NULL) and
+// numbers whose digits are plain.
+void Table::decodeOnly(const std::vector<bool>& wanted)
+{
+    m_read.clear();
+    m_unread.clear();
+    for (std::size_t position = 0; position < m_visible.size(); ++position) {
+        const FieldDescriptor& field = m_header.fields[m_visible[position]];
+        if (position >= wanted.size() || wanted[position])
+            m_read.emplace_back(position, Reading::Decoded);
+        else if (!m_refuseBadValues || field.type == 'C' || field.type == 'V' || field.memoPointer)
+            m_unread.push_back(position);
+        else if (field.type == 'N' || field.type == 'F')
+            m_read.emplace_back(position, Reading::DecodedUnlessPlain);
+        else
+            m_read.emplace_back(position, Reading::Decoded);
     }
 }
 
@@ -257,6 +301,30 @@ DecimalDigits Table::numberDigits(int index)
     }
     const auto* decimal = std::get_if<Decimal>(&value);
     return decimal ? DecimalDigits::of(decimal->text) : DecimalDigits{};
+}
+
+bool Table::scansText(int index) const
+{
+    const FieldDescriptor& field = m_header.fields.at(index);
+    const bool text = field.type == 'C' || field.type == 'V' || (field.type == 'M' && !field.binary);
+    return text && (field.binary || m_codePage.singleByte());
+}
+
+bool Table::textHoldsAnyOf(int index, const ByteSet& bytes)
+{
+    const FieldDescriptor& field = m_header.fields.at(index);
+    if (field.length == 0 || isNullBitSet(field.nullBit))
+        return false;
+    QByteArrayView text(m_record.constData() + field.offset, field.length);
+    if (field.memoPointer) {
+        const std::optional<QByteArrayView> data = memoData(index);
+        if (!data)
+            return false;
+        text = *data;
+    } else if (field.type == 'V') {
+        text = varyingBytes(field, text);
+    }
+    return holdsAnyOf(text, bytes);
 }
 
 int Table::textCodePageOf(int index) const
@@ -337,35 +405,42 @@ void Table::wideText(QByteArrayView bytes, Value& value)
 // V and Q fill their width unless their length bit is set; then the last byte holds the length.
 void Table::varying(const FieldDescriptor& field, QByteArrayView bytes, Value& value)
 {
-    if (isNullBitSet(field.lengthBit)) {
-        const int length = std::min<int>(static_cast<unsigned char>(bytes.back()), field.length - 1);
-        bytes = bytes.first(length);
-    }
+    bytes = varyingBytes(field, bytes);
     if (field.type == 'Q')
         value = bytes.toByteArray();
     else
         text(field, bytes, value);
 }
 
-// A memo that cannot be read costs its own value only: it is NULL, and counted.
+QByteArrayView Table::varyingBytes(const FieldDescriptor& field, QByteArrayView bytes) const
+{
+    if (!isNullBitSet(field.lengthBit))
+        return bytes;
+    return bytes.first(std::min<int>(static_cast<unsigned char>(bytes.back()), field.length - 1));
+}
+
 void Table::memo(const FieldDescriptor& field, int index, Value& value)
 {
-    if (!m_memo) { // read without its missing memo file
+    const std::optional<QByteArrayView> data = memoData(index);
+    if (!data)
         value = {};
-        return;
-    }
-    QByteArrayView data;
+    else if (field.type == 'M' && !field.binary)
+        text(field, *data, value);
+    else
+        value = data->toByteArray();
+}
+
+// A memo that cannot be read costs its own value only: it is NULL, and counted.
+std::optional<QByteArrayView> Table::memoData(int index)
+{
+    if (!m_memo)
+        return std::nullopt; // read without its missing memo file
     try {
-        data = memoBytes(index);
+        return memoBytes(index);
     } catch (const ValueError&) {
         m_problems.memos.add(qint64(m_loaded) + 1);
-        value = {};
-        return;
+        return std::nullopt;
     }
-    if (field.type == 'M' && !field.binary)
-        text(field, data, value);
-    else
-        value = data.toByteArray();
 }
 
 QByteArrayView Table::memoBytes(int index)

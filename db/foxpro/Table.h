@@ -52,12 +52,21 @@ public:
     bool marksDeleted() const { return m_markDeleted; }
     // Decodes the visible fields of the loaded record. A field that cannot be decoded is NULL and
     // counted among the problems, or, when the options refuse bad values, throws DbError naming the
-    // file, the record number (1-based) and the field. Fields `wanted` leaves out (when it is not
-    // empty) are NULL, unread, where reading them cannot fail.
-    void decodeVisible(std::vector<Value>& values, const std::vector<bool>& wanted = {});
+    // file, the record number (1-based) and the field.
+    void decodeVisible(std::vector<Value>& values);
+    // From now on decodeVisible() leaves the fields `wanted` leaves out (when it is not empty) NULL,
+    // unread, where reading them cannot fail.
+    void decodeOnly(const std::vector<bool>& wanted);
     // The digits of number field `index` (N or F) of the loaded record, counted from its bytes where
     // they are plain; NULL or throws DbError as decodeVisible() would.
     DecimalDigits numberDigits(int index);
+    // Whether textHoldsAnyOf() answers for field `index`: C, V and text memos in a single-byte code
+    // page (untranslated C and V fields read as Windows-1252 are).
+    bool scansText(int index) const;
+    // Whether text field `index` of the loaded record holds one of `bytes` in the bytes decode()
+    // reads it from: a V field's up to its length, a memo's in the memo file. False for NULL and for
+    // a memo that cannot be read (counted as decode() counts it).
+    bool textHoldsAnyOf(int index, const ByteSet& bytes);
     // The record load() read last.
     quint32 loaded() const { return m_loaded; }
     // Decodes one field of the loaded record; throws ValueError.
@@ -82,13 +91,17 @@ private:
     // The code page of a table whose header names none: the user's, or guessed from its text.
     int unmarkedCodePage(const ReaderOptions& options);
     bool isNullBitSet(int bit) const;
-    // Whether decoding field `index` of the loaded record cannot fail: text, memos (an unreadable one
-    // is NULL) and numbers whose digits are plain.
-    bool decodesWithoutFail(int index) const;
+    // Decodes visible field `position` of the loaded record into `value`, as decodeVisible() does.
+    void decodeVisibleField(std::size_t position, Value& value);
     // The error of field `index` of the loaded record, naming the file, the record and the field.
     DbError fieldError(int index, const ValueError& error);
     void text(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
     void varying(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
+    // The bytes a V or Q field's value is: the field's, or as many as its last byte says.
+    QByteArrayView varyingBytes(const FieldDescriptor& field, QByteArrayView bytes) const;
+    // The data of memo field `index` of the loaded record; nothing without a memo file, or when the
+    // memo cannot be read (counted).
+    std::optional<QByteArrayView> memoData(int index);
     void wideText(QByteArrayView bytes, Value& value);
     void memo(const FieldDescriptor& field, int index, Value& value);
 
@@ -106,6 +119,15 @@ private:
     quint32 m_wholeRecords = 0;
     quint32 m_loaded = 0;
     QByteArray m_record;
+
+    // How decodeVisible() reads a visible field.
+    enum class Reading
+    {
+        Decoded,
+        DecodedUnlessPlain, // a number whose plain digits cannot fail to decode
+    };
+    std::vector<std::pair<std::size_t, Reading>> m_read; // the visible fields read, in field order
+    std::vector<std::size_t> m_unread;                   // the visible fields left NULL
 };
 
 // The ADO type code of a field.

@@ -53,7 +53,7 @@ void TableRecordSet::advanceFrom(quint32 index)
             const bool deleted = m_table->loadedIsDeleted();
             if (deleted && !m_markDeleted)
                 continue;
-            m_table->decodeVisible(m_values, m_wanted);
+            m_table->decodeVisible(m_values);
             if (m_markDeleted)
                 m_values.emplace_back(qint32(deleted ? 1 : 0));
         } catch (const DbError& failure) {
@@ -105,6 +105,22 @@ bool TableRecordSet::countsDigitsOf(std::size_t column) const
 
 DecimalDigits TableRecordSet::numberDigits(std::size_t column) const
 {
+    return currentRecord().numberDigits(m_table->visibleFields().at(column));
+}
+
+bool TableRecordSet::scansTextOf(std::size_t column) const
+{
+    const std::vector<int>& visible = m_table->visibleFields();
+    return column < visible.size() && m_table->scansText(visible[column]);
+}
+
+bool TableRecordSet::textHoldsAnyOf(std::size_t column, const ByteSet& bytes) const
+{
+    return currentRecord().textHoldsAnyOf(m_table->visibleFields().at(column), bytes);
+}
+
+Table& TableRecordSet::currentRecord() const
+{
     if (m_atEnd)
         throw noCurrentRecord();
     if (!m_error.isEmpty())
@@ -112,7 +128,7 @@ DecimalDigits TableRecordSet::numberDigits(std::size_t column) const
     // Counting the records may have loaded others since.
     if (m_table->loaded() != m_current)
         m_table->load(m_current);
-    return m_table->numberDigits(m_table->visibleFields().at(column));
+    return *m_table;
 }
 
 qint64 TableRecordSet::recordCount() const

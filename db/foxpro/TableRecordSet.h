@@ -47,18 +47,21 @@ public:
         const std::vector<int>& visible = m_table->visibleFields();
         return column < visible.size() ? m_table->textCodePageOf(visible[column]) : 0;
     }
-    void decodeOnly(const std::vector<bool>& wanted) override { m_wanted = wanted; }
+    void decodeOnly(const std::vector<bool>& wanted) override { m_table->decodeOnly(wanted); }
     bool countsDigitsOf(std::size_t column) const override;
     DecimalDigits numberDigits(std::size_t column) const override;
+    bool scansTextOf(std::size_t column) const override;
+    bool textHoldsAnyOf(std::size_t column, const ByteSet& bytes) const override;
 
 private:
     void advanceFrom(quint32 index);
+    // The table with the current row's record loaded; throws DbError where values() would.
+    Table& currentRecord() const;
 
     std::unique_ptr<Table> m_table;
     IndexContext m_indexContext;
     std::vector<Field> m_fields;
     std::vector<Value> m_values;
-    std::vector<bool> m_wanted; // the visible fields to decode; every one when empty
     QString m_error;            // why the current row cannot be read, or empty
     quint32 m_current = 0;      // the record the cursor stands on
     quint32 m_next = 0;         // the record to look at after the current one

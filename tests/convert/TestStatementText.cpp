@@ -271,6 +271,62 @@ private slots:
         QCOMPARE(gatherFacts(counted, TargetDialect::sqlServer()).at(0), fromValues.facts().at(0));
     }
 
+    // The pass looks for the bytes of characters the target refuses in the stored text of C, V and
+    // memo fields instead of decoding it: the facts must be those of the values a copy reads.
+    void textFactsFromBytesAgreeWithTheValues_data()
+    {
+        QTest::addColumn<int>("codePageMark");
+        QTest::addColumn<QByteArray>("name");  // C(4), null bit 0
+        QTest::addColumn<QByteArray>("note");  // V(4), length bit 1, null bit 2
+        QTest::addColumn<QByteArray>("memo");  // M, null bit 3
+        QTest::addColumn<int>("nullFlags");
+        QTest::newRow("1252: a byte it leaves undefined") << 0x03 << QByteArray("\x81") << QByteArray("ab")
+                                                         << QByteArray("Zo\xEB") << 0;
+        QTest::newRow("1252: letters it holds") << 0x03 << QByteArray("Zo\xEB") << QByteArray("\xE9t\xE9")
+                                                << QByteArray("caf\xE9") << 0;
+        QTest::newRow("1251: Cyrillic, a byte it leaves undefined")
+            << 0xC9 << QByteArray("\xC4\xEE\xEC") << QByteArray("\xE9") << QByteArray("\x98") << 0;
+        QTest::newRow("NULL") << 0x03 << QByteArray("\x81") << QByteArray("\x81") << QByteArray("\x81")
+                              << 0x0D;
+        QTest::newRow("V cut by its length byte")
+            << 0x03 << QByteArray("ab") << QByteArray("a\x81\x81\x01") << QByteArray("ab") << 0x02;
+        QTest::newRow("memo: ninth byte") << 0x03 << QByteArray("ab") << QByteArray("ab")
+                                          << QByteArray("abcdefgh\x81") << 0;
+        QTest::newRow("memo: eighth byte of two words")
+            << 0x03 << QByteArray("ab") << QByteArray("ab") << QByteArray("abcdefg\xD0ijklmnop") << 0;
+    }
+    void textFactsFromBytesAgreeWithTheValues()
+    {
+        QFETCH(int, codePageMark);
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, note);
+        QFETCH(QByteArray, memo);
+        QFETCH(int, nullFlags);
+        FptBuilder fpt;
+        DbfBuilder dbf(0x30, quint8(codePageMark));
+        dbf.field("NAME", 'C', 4, 0, 0x02)
+            .field("NOTE", 'V', 4, 0, 0x02)
+            .field("MEMO", 'M', 4, 0, 0x02)
+            .field("_NullFlags", '0', 1, 0, 0x05)
+            .record({name, note, le32(fpt.memo(memo)), QByteArray(1, char(nullFlags))});
+        const auto open = [&] {
+            return db::foxpro::TableRecordSet(
+                std::make_unique<db::foxpro::Table>(
+                    std::make_unique<db::foxpro::MemorySource>(QStringLiteral("t.dbf"), dbf.bytes()),
+                    std::make_unique<db::foxpro::MemorySource>(QStringLiteral("t.fpt"), fpt.bytes()),
+                    db::foxpro::MemoFile::Style::Fpt),
+                {});
+        };
+        for (const int codePage : {1252, 1251, 0}) {
+            const TargetDialect dialect = TargetDialect::sqlServer(codePage);
+            auto counted = open();
+            auto decoded = open();
+            FactsGatherer fromValues(dialect, 3);
+            fromValues.note(decoded.values());
+            QCOMPARE(gatherFacts(counted, dialect), fromValues.facts());
+        }
+    }
+
     // Joining pieces cuts a varchar at 8000 bytes of the database's code page (4000 UTF-16 units of
     // nvarchar) unless the first is of a MAX type; more than 32 pieces are one hexadecimal literal.
     void joinedValuesKeepTheirLengthAndDepth_data()
