@@ -66,17 +66,19 @@ QByteArrayView MemoFile::read(quint64 block, QByteArray& spill)
 
 QByteArrayView MemoFile::readFpt(qint64 start, quint64 block, QByteArray& spill)
 {
-    char head[8];
-    if (!m_source->read(start, head, 8))
+    const std::optional<QByteArrayView> head = m_source->peek(start, 8);
+    if (!head)
         throw ValueError{
             QStringLiteral("memo block %1 lies past the end of %2").arg(block).arg(m_source->name())};
+    const quint32 type = be32(head->data());
+    const quint32 length = be32(head->data() + 4);
     // A memo starts with its type: 0 picture, 1 text, 2 object; anything else is no memo's start.
-    if (be32(head) > FptObject)
+    if (type > FptObject)
         throw ValueError{QStringLiteral("memo block %1 of %2 does not start a memo (type %3)")
                              .arg(block)
                              .arg(m_source->name())
-                             .arg(be32(head))};
-    return readSpan(start + 8, be32(head + 4), block, spill);
+                             .arg(type)};
+    return readSpan(start + 8, length, block, spill);
 }
 
 QByteArrayView MemoFile::readSpan(qint64 start, qint64 length, quint64 block, QByteArray& spill)
