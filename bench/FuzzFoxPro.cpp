@@ -1,9 +1,14 @@
-// libFuzzer target for the table, memo and container readers (built by bench/fuzz.sh, not by CMake).
-// Input: one byte choosing the memo style, a 32-bit little-endian table length, the table's bytes,
-// then the memo file's bytes. Every record is decoded, and the table is read as a container too;
-// failures must be DbErrors, never crashes, hangs or huge allocations.
+// libFuzzer target for the table, memo, container and index readers (built by bench/fuzz.sh, not by
+// CMake). Input: one byte choosing the memo style, a 32-bit little-endian table length, the table's
+// bytes, then the memo file's bytes. Every record is decoded, then looked at again as the pass before
+// a table's CREATE TABLE does (some columns only, digits and bytes of text); the table is read as a
+// container too, and the memo bytes as a compound index file whose key and filter expressions are
+// translated against the table's fields. Failures must be DbErrors, never crashes, hangs or huge
+// allocations.
 #include "db/DbError.h"
 #include "db/foxpro/Container.h"
+#include "db/foxpro/IndexFile.h"
+#include "db/foxpro/KeyExpression.h"
 #include "db/foxpro/Table.h"
 #include "db/foxpro/TableRecordSet.h"
 
@@ -20,6 +25,36 @@ std::unique_ptr<Table> makeTable(const QByteArray& table, const QByteArray& memo
                                    std::make_unique<MemorySource>(QStringLiteral("t.fpt"), memo), style);
 }
 
+// The pass before a table's CREATE TABLE: every other column decoded, the digits of numbers and the
+// bytes of text looked at where the record set offers it.
+void lookAhead(const QByteArray& table, const QByteArray& memo, MemoFile::Style style)
+{
+    TableRecordSet records(makeTable(table, memo, style), {});
+    const std::size_t columns = records.fields().size();
+    std::vector<bool> wanted(columns);
+    for (std::size_t column = 0; column < columns; column += 2)
+        wanted[column] = true;
+    records.decodeOnly(wanted);
+    db::ByteSet bytes;
+    bytes.add(0x81);
+    bytes.add('a');
+    for (; !records.eof(); records.moveNext()) {
+        for (std::size_t column = 0; column < columns; ++column) {
+            try {
+                if (records.countsDigitsOf(column))
+                    records.numberDigits(column);
+                if (records.scansTextOf(column))
+                    records.textHoldsAnyOf(column, bytes);
+            } catch (const db::DbError&) {
+            }
+        }
+        try {
+            records.values();
+        } catch (const db::DbError&) {
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -32,8 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray table(reinterpret_cast<const char*>(data + 5), qsizetype(tableLength));
     const QByteArray memo(reinterpret_cast<const char*>(data + 5 + tableLength),
                           qsizetype(size - 5 - tableLength));
+    ExpressionScope scope{QStringLiteral("t"), QStringLiteral("t"), {}, {}};
     try {
         TableRecordSet records(makeTable(table, memo, style), {});
+        scope.fields = records.fields();
+        for (const db::Field& field : scope.fields)
+            scope.headerNames << field.name;
         records.recordCount();
         for (; !records.eof(); records.moveNext()) {
             try {
@@ -44,8 +83,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const db::DbError&) {
     }
     try {
+        lookAhead(table, memo, style);
+    } catch (const db::DbError&) {
+    }
+    try {
         auto container = makeTable(table, memo, style);
         Container::read(*container);
+    } catch (const db::DbError&) {
+    }
+    try {
+        MemorySource index(QStringLiteral("t.cdx"), memo);
+        for (const IndexTag& tag : readIndexTags(index, "T")) {
+            db::IndexDefinition definition;
+            definition.expression = QString::fromLatin1(tag.key);
+            definition.filter = QString::fromLatin1(tag.filter);
+            translateIndex(definition, scope);
+        }
     } catch (const db::DbError&) {
     }
     return 0;

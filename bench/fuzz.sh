@@ -5,8 +5,8 @@
 #
 #   bench/fuzz.sh [SECONDS]      (default 600)
 #
-# Seeds come from the shared real fixtures (each table with its memo file); the corpus, the log and
-# any crashing input stay in $FERRANDINE_FUZZ_DIR (default /tmp/ferrandine-fuzz).
+# Seeds come from the shared real fixtures (each table with its memo file, and with its index file);
+# the corpus, the log and any crashing input stay in $FERRANDINE_FUZZ_DIR (default /tmp/ferrandine-fuzz).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -15,7 +15,8 @@ work=${FERRANDINE_FUZZ_DIR:-/tmp/ferrandine-fuzz}
 fixtures="$root/../shared/fixtures/real"
 mkdir -p "$work/corpus" "$work/crashes"
 
-sources=(ByteSource CodePage Container FieldValues FileLookup MemoFile Table TableHeader TableRecordSet)
+sources=(ByteSource CodePage CodePageGuess Container FieldValues FileLookup IndexFile KeyExpression MemoFile
+    StructuralIndex Table TableHeader TableRecordSet)
 files=("$root/bench/FuzzFoxPro.cpp" "$root/db/RecordSet.cpp")
 for s in "${sources[@]}"; do files+=("$root/db/foxpro/$s.cpp"); done
 
@@ -39,9 +40,14 @@ for dp, _, names in os.walk(root):
             if (base + memo_ext).lower() in lower:
                 memo, style = open(os.path.join(dp, lower[(base + memo_ext).lower()]), "rb").read()[:32768], s
                 break
-        with open(os.path.join(out, "seed%03d" % n), "wb") as f:
-            f.write(bytes([style]) + struct.pack("<I", len(table)) + table + memo)
-        n += 1
+        seeds = [(style, memo)]
+        for index_ext in (".cdx", ".dcx"):
+            if (base + index_ext).lower() in lower:
+                seeds.append((0, open(os.path.join(dp, lower[(base + index_ext).lower()]), "rb").read()[:32768]))
+        for style, after in seeds:
+            with open(os.path.join(out, "seed%03d" % n), "wb") as f:
+                f.write(bytes([style]) + struct.pack("<I", len(table)) + table + after)
+            n += 1
 print("%d seeds" % n)
 PY
 
