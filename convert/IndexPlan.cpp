@@ -344,6 +344,11 @@ IndexPlan planIndexes(const QString& table, const std::vector<db::Field>& fields
                 planned.notes << weaker;
         }
         planned.statement = statementText(table, planned, fields, dialect, facts);
+        if (planned.becomes != Becomes::Index) {
+            PlannedIndex plain = planned;
+            plain.becomes = Becomes::Index;
+            planned.fallback = statementText(table, plain, fields, dialect, facts);
+        }
         plan.indexes.push_back(std::move(planned));
     }
     return plan;

@@ -43,6 +43,8 @@ struct PlannedIndex
     db::IndexDefinition source;
     Becomes becomes = Becomes::Nothing;
     QString statement; // empty when the index is not created
+    // For a key: the plain index sent in its place when the target refuses the key; empty otherwise.
+    QString fallback;
     // What the user is told about it: why it is skipped, what became of a key the rows break, how the
     // target's key accepts more than the source's expression; empty when there is nothing to say.
     QStringList notes;

@@ -80,16 +80,28 @@ void StatementSender::flushBatch()
 void StatementSender::createIndexes(const convert::IndexPlan& plan)
 {
     TableTally& tally = m_locals.tallies.back();
+    QStringList fellBack;
     for (const convert::PlannedIndex& planned : plan.indexes) {
         if (m_locals.abandoned())
             return;
-        if (planned.statement.isEmpty() || !dispatch(462, 464, planned.statement))
+        if (planned.statement.isEmpty()) {
             ++tally.indexesSkipped;
-        else
+        } else if (dispatch(462, 464, planned.statement)) {
             ++(planned.becomes == convert::PlannedIndex::Becomes::Index ? tally.indexesCreated
                                                                         : tally.keysCreated);
+        } else if (!planned.fallback.isEmpty() && !m_locals.abandoned() &&
+                   dispatch(462, 464, planned.fallback)) {
+            // The key's box said why the target refused it; its rows keep an index all the same.
+            ++tally.indexesCreated;
+            fellBack << QStringLiteral(
+                            "%1: %2 %3 (%4) was refused by the target; a plain index took its place")
+                            .arg(m_locals.t, convert::kindName(planned.source.kind), planned.source.tag,
+                                 planned.source.expression);
+        } else {
+            ++tally.indexesSkipped;
+        }
     }
-    tally.indexNotes = plan.report(m_locals.t);
+    tally.indexNotes = plan.report(m_locals.t) + fellBack;
 }
 
 void StatementSender::reportLostConnection(int directStep, const QString& description, qint64 row)
