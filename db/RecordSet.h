@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <span>
 #include <vector>
 
 namespace db {
@@ -14,21 +15,34 @@ namespace db {
 class ByteSet
 {
 public:
+    // A set of at most this many bytes lists them, so that text can be searched for each in turn.
+    static constexpr std::size_t Few = 2;
+
     void add(unsigned char byte)
     {
+        if (m_has[byte])
+            return;
         m_has[byte] = true;
-        m_empty = false;
+        if (m_count < Few)
+            m_few[m_count] = byte;
+        ++m_count;
         m_hasAscii = m_hasAscii || byte < 0x80;
     }
     bool has(unsigned char byte) const { return m_has[byte]; }
-    bool empty() const { return m_empty; }
+    bool empty() const { return m_count == 0; }
     // Whether a byte below 0x80 is in the set: text in ASCII can be passed over without a look when
     // none is.
     bool hasAscii() const { return m_hasAscii; }
+    // The bytes of a set of at most Few, in the order added; none for a larger set.
+    std::span<const unsigned char> few() const
+    {
+        return {m_few.data(), m_count <= Few ? m_count : 0};
+    }
 
 private:
     std::array<bool, 256> m_has{};
-    bool m_empty = true;
+    std::array<unsigned char, Few> m_few{};
+    std::size_t m_count = 0;
     bool m_hasAscii = false;
 };
 
