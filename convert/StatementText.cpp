@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <type_traits>
 
 namespace convert {
@@ -70,6 +71,12 @@ void appendDoubling(TextOut& out, QStringView text, char16_t mark)
 // deeply) and by SQLite (an expression tree deeper than 1000).
 constexpr int MaxJoinedPieces = 32;
 
+// Whether the backslash at `at` comes right before a line break, LF or CR LF.
+bool beforeBreak(const char16_t* at, const char16_t* end)
+{
+    return at + 1 != end && (at[1] == u'\n' || (at[1] == u'\r' && at + 2 != end && at[2] == u'\n'));
+}
+
 // Where the literal that starts at `from` must end: at a NUL (not included), or after a backslash
 // that precedes a line break when the dialect drops such pairs; `end` when neither comes.
 const char16_t* literalEnd(const char16_t* from, const char16_t* end, bool splitBreaks)
@@ -77,9 +84,7 @@ const char16_t* literalEnd(const char16_t* from, const char16_t* end, bool split
     for (const char16_t* at = from; at != end; ++at) {
         if (*at == 0)
             return at;
-        if (*at != u'\\' || !splitBreaks || at + 1 == end)
-            continue;
-        if (at[1] == u'\n' || (at[1] == u'\r' && at + 2 != end && at[2] == u'\n'))
+        if (*at == u'\\' && splitBreaks && beforeBreak(at, end))
             return at + 1;
     }
     return end;
@@ -109,18 +114,65 @@ TextOut bracketed(const QString& name)
     return out;
 }
 
+// Characters are looked at this many at a time where none needs a second look, in a loop the
+// compiler turns into a few vector instructions.
+constexpr std::ptrdiff_t Block = 16;
+
+// Whether any of the Block characters at `at` is a quote, a NUL or `backslash`.
+bool blockHoldsSpecial(const char16_t* at, char16_t backslash)
+{
+    std::uint16_t special = 0;
+    for (std::ptrdiff_t k = 0; k < Block; ++k)
+        special |= std::uint16_t(at[k] == quote) | std::uint16_t(at[k] == 0) | std::uint16_t(at[k] == backslash);
+    return special != 0;
+}
+
+// Appends `text` as one literal in a single pass over it, quotes doubled, and returns true; or appends
+// nothing and returns false when the text holds what one literal cannot carry (see literalEnd).
+bool appendPlainLiteral(TextOut& out, QStringView text, bool national, bool splitBreaks)
+{
+    const std::size_t start = out.size();
+    if (national)
+        out.push_back(u'N');
+    out.push_back(quote);
+    // Without split breaks a backslash needs no look: a quote stands in for it.
+    const char16_t backslash = splitBreaks ? u'\\' : quote;
+    const char16_t* from = text.utf16();
+    const char16_t* const end = from + text.size();
+    for (;;) {
+        const char16_t* at = from;
+        while (end - at >= Block && !blockHoldsSpecial(at, backslash))
+            at += Block;
+        // Fewer than Block left: the last Block characters, some of them already looked at, in one go.
+        if (end - at < Block && end - from >= Block && !blockHoldsSpecial(end - Block, backslash))
+            at = end;
+        while (at != end && *at != quote && *at != 0 && *at != backslash)
+            ++at;
+        out.append(from, static_cast<std::size_t>(at - from));
+        if (at == end)
+            break;
+        if (*at == 0 || (*at == u'\\' && beforeBreak(at, end))) {
+            out.resize(start);
+            return false;
+        }
+        out.push_back(*at);
+        if (*at == quote)
+            out.push_back(quote);
+        from = at + 1;
+    }
+    out.push_back(quote);
+    return true;
+}
+
 } // namespace
 
 void appendTextLiteral(TextOut& out, QStringView text, bool national, const TargetDialect& dialect)
 {
+    const bool splitBreaks = dialect.splitsBackslashBeforeBreak();
+    if (appendPlainLiteral(out, text, national, splitBreaks))
+        return;
     const char16_t* from = text.utf16();
     const char16_t* const end = from + text.size();
-    const bool splitBreaks = dialect.splitsBackslashBeforeBreak();
-    const char16_t* cut = literalEnd(from, end, splitBreaks);
-    if (cut == end) {
-        appendQuoted(out, text, national);
-        return;
-    }
     const std::size_t start = out.size();
     appendView(out, dialect.joinPrefix(text, national));
     for (int pieces = 0; from != end; ++pieces) {
@@ -136,7 +188,7 @@ void appendTextLiteral(TextOut& out, QStringView text, bool national, const Targ
             ++from;
             continue;
         }
-        cut = literalEnd(from, end, splitBreaks);
+        const char16_t* const cut = literalEnd(from, end, splitBreaks);
         appendQuoted(out, QStringView(from, cut), national);
         from = cut;
     }

@@ -360,6 +360,9 @@ private slots:
         QTest::newRow("33 pieces, SQLite: UTF-8")
             << 0 << (zhong + nul).repeated(16) + x
             << "CAST(X'" + QString("E4B8AD00").repeated(16) + "78' AS TEXT))";
+        QTest::newRow("quotes and a break past the first characters")
+            << 1252 << x.repeated(15) + "'" + x.repeated(16) + "'" + x.repeated(20) + "\\\n" + x
+            << "'" + x.repeated(15) + "''" + x.repeated(16) + "''" + x.repeated(20) + "\\'+'\n" + x + "')";
         QTest::newRow("backslash-breaks count as pieces")
             << 1252 << QString("a\\\n").repeated(32)
             << "CAST(0x" + QString("615C0A").repeated(32) + " AS VARCHAR(MAX)))";
