@@ -15,7 +15,7 @@ constexpr char16_t quote = u'\'';
 
 // The shortest text that reads back as the same double: plain notation for ordinary magnitudes,
 // exponent notation below 1e-6 and from 1e21 on, where plain notation would run to hundreds of digits.
-void appendDouble(TextOut& out, double value)
+void appendNumber(TextOut& out, double value)
 {
     char text[64];
     const double magnitude = std::fabs(value);
@@ -43,6 +43,16 @@ void appendCurrency(TextOut& out, qint64 tenThousandths)
     }
     out.push_back(u'.');
     appendDigits(out, fraction, digits);
+}
+
+void appendNumber(TextOut& out, qint32 value)
+{
+    appendSigned(out, value);
+}
+
+void appendNumber(TextOut& out, db::Currency value)
+{
+    appendCurrency(out, value.tenThousandths);
 }
 
 // No bytes are the empty text, which an INSERT sends as NULL like every empty value.
@@ -123,7 +133,8 @@ bool blockHoldsSpecial(const char16_t* at, char16_t backslash)
 {
     std::uint16_t special = 0;
     for (std::ptrdiff_t k = 0; k < Block; ++k)
-        special |= std::uint16_t(at[k] == quote) | std::uint16_t(at[k] == 0) | std::uint16_t(at[k] == backslash);
+        special |=
+            std::uint16_t(at[k] == quote) | std::uint16_t(at[k] == 0) | std::uint16_t(at[k] == backslash);
     return special != 0;
 }
 
@@ -162,6 +173,27 @@ bool appendPlainLiteral(TextOut& out, QStringView text, bool national, bool spli
     }
     out.push_back(quote);
     return true;
+}
+
+// Appends what `write` writes between quotes, every quote in it doubled when `mayHoldQuote` (a date
+// format with a quote in a literal part); NULL when it writes nothing, as for an invalid date.
+template <typename Write> void appendQuotedBy(TextOut& out, bool mayHoldQuote, const Write& write)
+{
+    const std::size_t start = out.size();
+    out.push_back(quote);
+    if (mayHoldQuote) {
+        TextOut written;
+        write(written);
+        appendDoubling(out, written, quote);
+    } else {
+        write(out);
+    }
+    if (out.size() == start + 1) {
+        out.resize(start);
+        appendNull(out);
+        return;
+    }
+    out.push_back(quote);
 }
 
 } // namespace
@@ -228,14 +260,11 @@ void ValueFormat::appendText(TextOut& out, const db::Value& value) const
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, QString>)
                 appendView(out, v);
-            else if constexpr (std::is_same_v<T, qint32>)
-                appendSigned(out, v);
-            else if constexpr (std::is_same_v<T, double>)
-                appendDouble(out, v);
+            else if constexpr (std::is_same_v<T, qint32> || std::is_same_v<T, double> ||
+                               std::is_same_v<T, db::Currency>)
+                appendNumber(out, v);
             else if constexpr (std::is_same_v<T, db::Decimal>)
                 appendView(out, v.text);
-            else if constexpr (std::is_same_v<T, db::Currency>)
-                appendCurrency(out, v.tenThousandths);
             else if constexpr (std::is_same_v<T, QDate>)
                 m_dates.appendDate(out, v);
             else if constexpr (std::is_same_v<T, QDateTime>)
@@ -251,47 +280,39 @@ void ValueFormat::appendText(TextOut& out, const db::Value& value) const
 void ValueFormat::appendLiteral(TextOut& out, const db::Value& value, bool national,
                                 const TargetDialect& dialect) const
 {
-    if (db::isNull(value)) {
-        appendNull(out);
-    } else if (const auto* text = std::get_if<QString>(&value)) {
-        if (text->isEmpty())
-            appendNull(out);
-        else
-            appendTextLiteral(out, *text, national, dialect);
-    } else if (const auto* bytes = std::get_if<QByteArray>(&value)) {
-        if (bytes->isEmpty())
-            appendNull(out);
-        else
-            dialect.appendBinary(out, *bytes);
-    } else if (const auto* flag = std::get_if<bool>(&value); flag && m_bitNumbers) {
-        out.push_back(*flag ? u'1' : u'0');
-    } else {
-        appendQuotedText(out, value);
-    }
-}
-
-// Numbers, booleans and dates. Their text holds no quote, unless the date format has one in a literal
-// part or a decimal read from a damaged file carries one; an invalid date's empty text is sent as
-// NULL like any empty value.
-void ValueFormat::appendQuotedText(TextOut& out, const db::Value& value) const
-{
-    const std::size_t start = out.size();
-    out.push_back(quote);
-    if (const auto* decimal = std::get_if<db::Decimal>(&value)) {
-        appendDoubling(out, decimal->text, quote);
-    } else if (m_dates.mayHoldQuote()) {
-        TextOut written;
-        appendText(written, value);
-        appendDoubling(out, written, quote);
-    } else {
-        appendText(out, value);
-    }
-    if (out.size() == start + 1) {
-        out.resize(start);
-        appendNull(out);
-        return;
-    }
-    out.push_back(quote);
+    std::visit(
+        [&](const auto& v) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::monostate>) {
+                appendNull(out);
+            } else if constexpr (std::is_same_v<T, QString>) {
+                if (v.isEmpty())
+                    appendNull(out);
+                else
+                    appendTextLiteral(out, v, national, dialect);
+            } else if constexpr (std::is_same_v<T, QByteArray>) {
+                if (v.isEmpty())
+                    appendNull(out);
+                else
+                    dialect.appendBinary(out, v);
+            } else if constexpr (std::is_same_v<T, bool>) {
+                if (m_bitNumbers)
+                    out.push_back(v ? u'1' : u'0');
+                else
+                    appendAscii(out, v ? "'True'" : "'False'");
+            } else if constexpr (std::is_same_v<T, db::Decimal>) {
+                // A decimal read from a damaged file may carry a quote.
+                appendQuotedBy(out, false, [&](TextOut& to) { appendDoubling(to, v.text, quote); });
+            } else if constexpr (std::is_same_v<T, QDate>) {
+                appendQuotedBy(out, m_dates.mayHoldQuote(), [&](TextOut& to) { m_dates.appendDate(to, v); });
+            } else if constexpr (std::is_same_v<T, QDateTime>) {
+                appendQuotedBy(out, m_dates.mayHoldQuote(),
+                               [&](TextOut& to) { m_dates.appendDateTime(to, v); });
+            } else {
+                appendQuotedBy(out, false, [&](TextOut& to) { appendNumber(to, v); });
+            }
+        },
+        value);
 }
 
 QString sourceQueryText(const QString& table)
@@ -333,7 +354,7 @@ InsertBuilder::InsertBuilder(const QString& table, const ValueFormat& format, co
     : m_prefix(u"INSERT INTO " + bracketed(table) + u" VALUES("), m_format(format), m_dialect(dialect)
 {
     for (const ColumnFacts& column : facts)
-        m_national.push_back(column.beyondCodePage && dialect.hasNationalText());
+        m_national.push_back(column.beyondCodePage && dialect.hasNationalText() ? 1 : 0);
 }
 
 // The row is written into a buffer that keeps its capacity from row to row, and the result is copied
@@ -350,8 +371,8 @@ void InsertBuilder::append(TextOut& out, const std::vector<db::Value>& row) cons
     out += m_prefix;
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i > 0)
-            out.append(u", ");
-        m_format.appendLiteral(out, row[i], i < m_national.size() && m_national[i], m_dialect);
+            appendAscii(out, ", ");
+        m_format.appendLiteral(out, row[i], i < m_national.size() && m_national[i] != 0, m_dialect);
     }
     out.push_back(u')');
 }

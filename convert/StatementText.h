@@ -58,7 +58,6 @@ private:
     // appendTextLiteral).
     void appendLiteral(TextOut& out, const db::Value& value, bool national,
                        const TargetDialect& dialect) const;
-    void appendQuotedText(TextOut& out, const db::Value& value) const;
 
     DateFormat m_dates;
     bool m_bitNumbers = false; // booleans as 1 and 0
@@ -114,7 +113,9 @@ private:
     TextOut m_prefix;
     ValueFormat m_format;
     TargetDialect m_dialect;
-    std::vector<bool> m_national; // per field; a field beyond it is not national
+    // Per field, 1 when national (chars rather than packed bits: read for every value); a field beyond
+    // it is not national.
+    std::vector<char> m_national;
     TextOut m_buffer;
 };
 
