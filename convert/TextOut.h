@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -34,13 +35,28 @@ inline void appendAscii(TextOut& out, std::string_view text)
     std::copy(text.begin(), text.end(), grow(out, text.size()));
 }
 
+// "00", "01" ... "99", for writing digits two at a time.
+inline constexpr std::array<char16_t, 200> digitPairs = [] {
+    std::array<char16_t, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[std::size_t(2 * i)] = static_cast<char16_t>(u'0' + i / 10);
+        pairs[std::size_t(2 * i + 1)] = static_cast<char16_t>(u'0' + i % 10);
+    }
+    return pairs;
+}();
+
 // Writes the last `count` decimal digits of `value`, zero-padded, and returns the end of them.
 inline char16_t* writeDigits(char16_t* at, quint64 value, int count)
 {
-    for (int i = count - 1; i >= 0; --i) {
-        at[i] = static_cast<char16_t>(u'0' + value % 10);
-        value /= 10;
+    int left = count;
+    for (; left >= 2; left -= 2) {
+        const std::size_t pair = 2 * static_cast<std::size_t>(value % 100);
+        at[left - 2] = digitPairs[pair];
+        at[left - 1] = digitPairs[pair + 1];
+        value /= 100;
     }
+    if (left == 1)
+        at[0] = static_cast<char16_t>(u'0' + value % 10);
     return at + count;
 }
 
@@ -49,12 +65,22 @@ inline void appendDigits(TextOut& out, quint64 magnitude, int minDigits = 1)
 {
     constexpr int capacity = 24;
     char16_t digits[capacity];
-    int count = 0;
-    do {
-        digits[capacity - 1 - count++] = u'0' + magnitude % 10;
-        magnitude /= 10;
-    } while (magnitude != 0 || count < minDigits);
-    out.append(digits + capacity - count, static_cast<std::size_t>(count));
+    char16_t* const end = digits + capacity;
+    char16_t* at = end;
+    for (; magnitude >= 100; magnitude /= 100) {
+        const std::size_t pair = 2 * static_cast<std::size_t>(magnitude % 100);
+        *--at = digitPairs[pair + 1];
+        *--at = digitPairs[pair];
+    }
+    if (magnitude >= 10) {
+        *--at = digitPairs[2 * magnitude + 1];
+        *--at = digitPairs[2 * magnitude];
+    } else {
+        *--at = static_cast<char16_t>(u'0' + magnitude);
+    }
+    while (end - at < minDigits)
+        *--at = u'0';
+    out.append(at, static_cast<std::size_t>(end - at));
 }
 
 // Appends an integer with a leading "-" when it is negative.
