@@ -15,6 +15,7 @@ constexpr int MaxExponent = 308;
 constexpr qint64 FirstJulianDay = 1721426; // 0001-01-01
 constexpr qint64 LastJulianDay = 5373484;  // 9999-12-31
 constexpr qint64 MillisecondsPerDay = 86400000;
+constexpr qint64 JulianDayOfEpoch = 2440588; // 1970-01-01
 
 QByteArrayView trimmed(QByteArrayView bytes)
 {
@@ -255,8 +256,9 @@ Value dateTimeValue(QByteArrayView bytes)
         const QString stored = QStringLiteral("day %1, %2 ms").arg(day).arg(milliseconds);
         throw ValueError{QStringLiteral("date-time (%1) is not valid").arg(stored), stored};
     }
-    return QDateTime(QDate::fromJulianDay(day),
-                     QTime::fromMSecsSinceStartOfDay(static_cast<int>(milliseconds)), Qt::UTC);
+    // From the milliseconds since the epoch: several times faster than through a date and a time.
+    return QDateTime::fromMSecsSinceEpoch((day - JulianDayOfEpoch) * MillisecondsPerDay + milliseconds,
+                                          Qt::UTC);
 }
 
 Value logicalValue(QByteArrayView bytes)
