@@ -341,10 +341,29 @@ int CodePage::decode(QByteArrayView bytes, QString& text)
     }
     if (m_pairs)
         return decodeDoubleByte(bytes, text);
-    text.resize(bytes.size());
+    const qsizetype size = bytes.size();
+    text.resize(size);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i)
+    // Eight bytes at a time: runs of ASCII, which every code page reads alike, are widened as they
+    // are; only words with a byte of 0x80 or above are looked up.
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        // A copy of its own, which the characters written cannot overlap: the widening runs as one
+        // vector step.
+        unsigned char chunk[8];
+        std::memcpy(chunk, in + i, sizeof chunk);
+        quint64 word;
+        std::memcpy(&word, chunk, sizeof word);
+        if ((word & 0x8080808080808080ULL) == 0) {
+            for (int k = 0; k < 8; ++k)
+                out[i + k] = chunk[k];
+        } else {
+            for (int k = 0; k < 8; ++k)
+                out[i + k] = m_table[chunk[k]];
+        }
+    }
+    for (; i < size; ++i)
         out[i] = m_table[in[i]];
     return 0;
 }
