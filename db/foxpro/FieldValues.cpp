@@ -145,10 +145,39 @@ QByteArrayView withoutGrouping(QByteArrayView text, char (&out)[256])
     return QByteArrayView(out, size + text.size() - point);
 }
 
+// Whether `text` is a number as plainDecimal() writes it, and so its own decimal text: an optional
+// "-", whole digits without a needless leading zero, and a point with digits after it or none.
+bool isPlainDecimal(QByteArrayView text)
+{
+    const qsizetype first = !text.isEmpty() && text.front() == '-' ? 1 : 0;
+    qsizetype pos = first;
+    while (pos < text.size() && isDigit(text[pos]))
+        ++pos;
+    if (pos == first || (text[first] == '0' && pos > first + 1))
+        return false;
+    if (pos == text.size())
+        return true;
+    if (text[pos] != '.' || pos + 1 == text.size())
+        return false;
+    return std::all_of(text.begin() + pos + 1, text.end(), isDigit);
+}
+
+// The text of the decimal `value` holds, made one first when it holds something else.
+QString& decimalText(Value& value)
+{
+    Decimal* decimal = std::get_if<Decimal>(&value);
+    return decimal ? decimal->text : value.emplace<Decimal>().text;
+}
+
 } // namespace
 
 void numericValue(QByteArrayView bytes, Value& value)
 {
+    // Most stored numbers are already written as their decimal is.
+    if (const QByteArrayView plain = trimmed(bytes); isPlainDecimal(plain)) {
+        decimalText(value) = QLatin1StringView(plain);
+        return;
+    }
     char ungrouped[256]; // a field is at most 255 bytes wide
     const QByteArrayView text = withoutGrouping(trimmed(bytes), ungrouped);
     // FoxPro 2.x and dBASE IV write an empty field with decimals as blanks around its point.
@@ -180,11 +209,8 @@ void numericValue(QByteArrayView bytes, Value& value)
             invalid("number", bytes);
         exponent = exponentOf(text.sliced(pos + 1), bytes);
     }
-    Decimal* decimal = std::get_if<Decimal>(&value);
-    if (!decimal)
-        decimal = &value.emplace<Decimal>();
     plainDecimal(negative, QByteArrayView(digits, count), (point < 0 ? count : point) + exponent,
-                 decimal->text);
+                 decimalText(value));
 }
 
 std::optional<DecimalDigits> plainNumberDigits(QByteArrayView bytes)

@@ -191,6 +191,8 @@ private slots:
         QTest::newRow("NUL padding") << 0xF5 << QByteArray("\0\0.\0\0", 5) << "null" << none;
         QTest::newRow("value") << 0xF5 << QByteArray("  -1.5") << "\"-1.5\"" << none;
         QTest::newRow("decimal comma") << 0xF5 << QByteArray("  12,5") << "\"12.5\"" << none;
+        QTest::newRow("leading zeros") << 0xF5 << QByteArray(" -007.50") << "\"-7.50\"" << none;
+        QTest::newRow("point without decimals") << 0xF5 << QByteArray("    5.") << "\"5\"" << none;
         QTest::newRow("thousands separator") << 0x30 << QByteArray("1,200.00") << "\"1200.00\"" << none;
         QTest::newRow("thousands and millions")
             << 0x30 << QByteArray("-1,234,567.5") << "\"-1234567.5\"" << none;
