@@ -335,12 +335,12 @@ QString CodePage::decode(QByteArrayView bytes)
 
 int CodePage::decode(QByteArrayView bytes, QString& text)
 {
-    if (isAscii(bytes)) {
+    if (m_pairs) {
+        if (!isAscii(bytes))
+            return decodeDoubleByte(bytes, text);
         text = QLatin1StringView(bytes.data(), bytes.size());
         return 0;
     }
-    if (m_pairs)
-        return decodeDoubleByte(bytes, text);
     const qsizetype size = bytes.size();
     text.resize(size);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
