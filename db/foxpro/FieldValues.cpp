@@ -159,7 +159,11 @@ bool isPlainDecimal(QByteArrayView text)
         return true;
     if (text[pos] != '.' || pos + 1 == text.size())
         return false;
-    return std::all_of(text.begin() + pos + 1, text.end(), isDigit);
+    for (++pos; pos < text.size(); ++pos) {
+        if (!isDigit(text[pos]))
+            return false;
+    }
+    return true;
 }
 
 // The text of the decimal `value` holds, made one first when it holds something else.
