@@ -125,18 +125,18 @@ QString whereText(const db::IndexDefinition& index, const std::vector<db::Field>
     return terms.isEmpty() ? QString() : QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
 }
 
-QString statementText(const QString& table, const PlannedIndex& planned, const std::vector<db::Field>& fields,
-                      const TargetDialect& dialect, const TableFacts& facts)
+QString statementText(const QString& table, const db::IndexDefinition& index, Becomes becomes,
+                      const std::vector<db::Field>& fields, const TargetDialect& dialect,
+                      const TableFacts& facts)
 {
-    const db::IndexDefinition& index = planned.source;
     const QString t = bracketedName(table);
     const QString columns = columnList(index, fields, true);
     const QString where = whereText(index, fields, dialect, facts);
     const QString tagName = table + u'_' + index.tag;
-    if (planned.becomes == Becomes::Index)
+    if (becomes == Becomes::Index)
         return QStringLiteral("CREATE INDEX %1 ON %2(%3)%4")
             .arg(bracketedName(QStringLiteral("IX_") + tagName), t, columns, where);
-    const bool primary = planned.becomes == Becomes::PrimaryKey;
+    const bool primary = becomes == Becomes::PrimaryKey;
     const QString name =
         bracketedName(primary ? QStringLiteral("PK_") + table : QStringLiteral("UQ_") + tagName);
     if (dialect.keysAsUniqueIndexes() || !where.isEmpty())
@@ -343,12 +343,9 @@ IndexPlan planIndexes(const QString& table, const std::vector<db::Field>& fields
             if (!weaker.isEmpty())
                 planned.notes << weaker;
         }
-        planned.statement = statementText(table, planned, fields, dialect, facts);
-        if (planned.becomes != Becomes::Index) {
-            PlannedIndex plain = planned;
-            plain.becomes = Becomes::Index;
-            planned.fallback = statementText(table, plain, fields, dialect, facts);
-        }
+        planned.statement = statementText(table, index, planned.becomes, fields, dialect, facts);
+        if (planned.becomes != Becomes::Index)
+            planned.fallback = statementText(table, index, Becomes::Index, fields, dialect, facts);
         plan.indexes.push_back(std::move(planned));
     }
     return plan;
