@@ -25,34 +25,25 @@ std::unique_ptr<Table> makeTable(const QByteArray& table, const QByteArray& memo
                                    std::make_unique<MemorySource>(QStringLiteral("t.fpt"), memo), style);
 }
 
-// The pass before a table's CREATE TABLE: every other column decoded, the digits of numbers and the
-// bytes of text looked at where the record set offers it.
+// The pass before a table's CREATE TABLE: the digits of numbers and the bytes of text looked at in
+// place, every other column decoded.
 void lookAhead(const QByteArray& table, const QByteArray& memo, MemoFile::Style style)
 {
     TableRecordSet records(makeTable(table, memo, style), {});
-    const std::size_t columns = records.fields().size();
-    std::vector<bool> wanted(columns);
-    for (std::size_t column = 0; column < columns; column += 2)
-        wanted[column] = true;
-    records.decodeOnly(wanted);
+    db::StoredBytesLook look;
     db::ByteSet bytes;
     bytes.add(0x81);
     bytes.add('a');
-    for (; !records.eof(); records.moveNext()) {
-        for (std::size_t column = 0; column < columns; ++column) {
-            try {
-                if (records.countsDigitsOf(column))
-                    records.numberDigits(column);
-                if (records.scansTextOf(column))
-                    records.textHoldsAnyOf(column, bytes);
-            } catch (const db::DbError&) {
-            }
-        }
-        try {
-            records.values();
-        } catch (const db::DbError&) {
-        }
+    for (std::size_t column = 0; column < records.fields().size(); ++column) {
+        if (records.countsDigitsOf(column))
+            look.digits.push_back({column, {}});
+        else if (records.scansTextOf(column))
+            look.searches.push_back({column, bytes, false});
+        else
+            look.decoded.push_back(column);
     }
+    look.noteDecoded = [](std::size_t, const db::Value&) {};
+    records.lookAtStoredBytes(look);
 }
 
 } // namespace

@@ -68,53 +68,46 @@ void FactsGatherer::noteValue(std::size_t column, const db::Value& value)
     }
 }
 
-TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count,
-                       const std::function<void(const std::vector<db::Value>&)>& alsoNote)
+namespace {
+
+// The pass in the set's stored bytes, where it can look at them; false when it cannot.
+bool lookAtStoredBytes(db::RecordSet& rows, const std::vector<bool>& wanted, const TargetDialect& dialect,
+                       FactsGatherer& gatherer, ReadCount& counted)
 {
-    ReadCount counted;
-    FactsGatherer gatherer(dialect, rows.fields().size());
-    std::vector<std::size_t> digitsCounted; // numbers whose digits the set counts from their bytes
-    struct ScannedText
-    {
-        std::size_t column;
-        db::ByteSet refused;
-    };
-    std::vector<ScannedText> scanned; // text searched in its bytes until a refused one turns up
-    std::vector<std::size_t> decoded; // the columns whose values are decoded and looked at
-    if (!alsoNote) {
-        const std::vector<bool> wanted = columnsToLookAt(rows, dialect);
-        std::vector<bool> decode(wanted.size());
-        for (std::size_t i = 0; i < wanted.size(); ++i) {
-            if (!wanted[i])
-                continue;
-            if (rows.countsDigitsOf(i)) {
-                digitsCounted.push_back(i);
-            } else if (rows.scansTextOf(i)) {
-                scanned.push_back({i, dialect.bytesRefusedFrom(rows.textCodePageOf(i))});
-            } else {
-                decoded.push_back(i);
-                decode[i] = true;
-            }
-        }
-        rows.decodeOnly(decode);
+    db::StoredBytesLook look;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (!wanted[i])
+            continue;
+        if (rows.countsDigitsOf(i))
+            look.digits.push_back({i, {}});
+        else if (rows.scansTextOf(i))
+            look.searches.push_back({i, dialect.bytesRefusedFrom(rows.textCodePageOf(i)), false});
+        else
+            look.decoded.push_back(i);
     }
+    look.noteDecoded = [&](std::size_t column, const db::Value& value) { gatherer.noteValue(column, value); };
+    if (!rows.lookAtStoredBytes(look))
+        return false;
+    for (const db::StoredBytesLook::Digits& digits : look.digits)
+        gatherer.noteDigits(digits.column, digits.widest);
+    for (const db::StoredBytesLook::Search& search : look.searches) {
+        if (search.found)
+            gatherer.noteBeyondCodePage(search.column);
+    }
+    counted = {look.readable, look.unreadable, look.firstProblem};
+    return true;
+}
+
+// The pass in the values, row by row.
+void readValues(db::RecordSet& rows, FactsGatherer& gatherer, ReadCount& counted,
+                const std::function<void(const std::vector<db::Value>&)>& alsoNote)
+{
     while (!rows.eof()) {
         try {
             const std::vector<db::Value>& values = rows.values();
-            if (alsoNote) {
-                gatherer.note(values);
+            gatherer.note(values);
+            if (alsoNote)
                 alsoNote(values);
-            }
-            for (const std::size_t column : decoded)
-                gatherer.noteValue(column, values[column]);
-            for (const std::size_t column : digitsCounted)
-                gatherer.noteDigits(column, rows.numberDigits(column));
-            std::erase_if(scanned, [&](const ScannedText& text) {
-                if (!rows.textHoldsAnyOf(text.column, text.refused))
-                    return false;
-                gatherer.noteBeyondCodePage(text.column);
-                return true;
-            });
             ++counted.readable;
         } catch (const db::DbError& failure) {
             if (counted.firstProblem.isEmpty())
@@ -125,6 +118,24 @@ TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCo
             rows.moveNext();
         } catch (const db::DbError&) {
             break; // the copy's own move to the next row fails there too, and ends its rows
+        }
+    }
+}
+
+} // namespace
+
+TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count,
+                       const std::function<void(const std::vector<db::Value>&)>& alsoNote)
+{
+    ReadCount counted;
+    FactsGatherer gatherer(dialect, rows.fields().size());
+    if (alsoNote) {
+        readValues(rows, gatherer, counted, alsoNote);
+    } else {
+        const std::vector<bool> wanted = columnsToLookAt(rows, dialect);
+        if (!lookAtStoredBytes(rows, wanted, dialect, gatherer, counted)) {
+            rows.decodeOnly(wanted);
+            readValues(rows, gatherer, counted, {});
         }
     }
     // The records a file cut short does not hold came as one row.

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -113,6 +114,34 @@ struct TextCodePage
     QString origin;
 };
 
+// A pass over rows that needs facts about some of their values rather than the values: the widest
+// number of each column whose digits it counts, whether the stored text of each column it searches
+// holds one of its bytes (a column is searched until it does), and the values of the columns it
+// must decode; and how many rows it could read, and why the first it could not was unreadable.
+struct StoredBytesLook
+{
+    struct Digits
+    {
+        std::size_t column = 0;
+        DecimalDigits widest; // the most digits before the point, after it, and the longest text
+    };
+    struct Search
+    {
+        std::size_t column = 0;
+        ByteSet bytes;
+        bool found = false;
+    };
+
+    std::vector<Digits> digits;
+    std::vector<Search> searches;
+    std::vector<std::size_t> decoded;
+    std::function<void(std::size_t column, const Value& value)> noteDecoded;
+
+    qint64 readable = 0;
+    qint64 unreadable = 0;
+    QString firstProblem;
+};
+
 // A forward-only cursor over rows. After opening it stands on the first row, or at the end when there
 // is none. Failures throw DbError.
 class RecordSet
@@ -156,33 +185,24 @@ public:
     // column `wanted` leaves out, which the set then need not read at all. Sets whose values cost
     // little to read may ignore it.
     virtual void decodeOnly(const std::vector<bool>& wanted) { (void)wanted; }
-    // Whether numberDigits() answers for `column`: numbers the set keeps as digits it can count
-    // without decoding them.
+    // Whether lookAtStoredBytes() can count the digits of `column`: numbers the set keeps as digits.
     virtual bool countsDigitsOf(std::size_t column) const
     {
         (void)column;
         return false;
     }
-    // The digits of the current row's number in `column`, where countsDigitsOf(); none for NULL.
-    // Throws DbError where values() would.
-    virtual DecimalDigits numberDigits(std::size_t column) const
-    {
-        (void)column;
-        return {};
-    }
-    // Whether textHoldsAnyOf() answers for `column`: text the set keeps in a single-byte code page,
-    // one character to a byte.
+    // Whether lookAtStoredBytes() can search the text of `column`: text the set keeps in a single-byte
+    // code page, one character to a byte.
     virtual bool scansTextOf(std::size_t column) const
     {
         (void)column;
         return false;
     }
-    // Whether the current row's text in `column`, where scansTextOf(), holds one of `bytes` as stored,
-    // before decoding; false for NULL. Throws DbError where values() would.
-    virtual bool textHoldsAnyOf(std::size_t column, const ByteSet& bytes) const
+    // Reads the rest of the rows for `look`, looking at nothing but what it asks, and moves to the
+    // end. False, having read nothing, where the set cannot: then read the values.
+    virtual bool lookAtStoredBytes(StoredBytesLook& look)
     {
-        (void)column;
-        (void)bytes;
+        (void)look;
         return false;
     }
 

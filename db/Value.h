@@ -44,6 +44,13 @@ struct DecimalDigits
             --last;
         return {int(point - first), int(std::max<qsizetype>(last - point - 1, 0)), length};
     }
+    // Each count the larger of this one's and `other`'s.
+    void widen(const DecimalDigits& other)
+    {
+        integer = std::max(integer, other.integer);
+        fraction = std::max(fraction, other.fraction);
+        length = std::max(length, other.length);
+    }
     friend bool operator==(const DecimalDigits&, const DecimalDigits&) = default;
 };
 

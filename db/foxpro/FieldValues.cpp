@@ -217,37 +217,45 @@ void numericValue(QByteArrayView bytes, Value& value)
                  decimalText(value));
 }
 
+// One pass over the bytes, as the look-ahead counts the digits of every number of a table.
 std::optional<DecimalDigits> plainNumberDigits(QByteArrayView bytes)
 {
-    QByteArrayView text = trimmed(bytes);
-    if (text.isEmpty() || text.front() == '*' || text == QByteArrayView("."))
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (p < end && (*p == ' ' || *p == '\0'))
+        ++p;
+    while (end > p && (end[-1] == ' ' || end[-1] == '\0'))
+        --end;
+    if (p == end || *p == '*' || (end - p == 1 && *p == '.'))
         return DecimalDigits{}; // NULL, as numericValue() reads it
-    const bool negative = text.front() == '-';
-    if (text.front() == '+' || negative)
-        text = text.sliced(1);
-    qsizetype point = -1;
-    for (qsizetype pos = 0; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if ((c == '.' || c == ',') && point < 0)
-            point = pos;
-        else if (!isDigit(c))
+    const bool negative = *p == '-';
+    if (negative || *p == '+')
+        ++p;
+    const char* const start = p;
+    while (p < end && *p == '0')
+        ++p;
+    const char* const significant = p;
+    while (p < end && isDigit(*p))
+        ++p;
+    const char* const point = p;
+    qsizetype significantFraction = 0; // up to the fraction's last digit other than 0
+    if (p < end) {
+        if (*p != '.' && *p != ',')
             return std::nullopt;
+        for (++p; p < end; ++p) {
+            if (!isDigit(*p))
+                return std::nullopt;
+            if (*p != '0')
+                significantFraction = p - point;
+        }
     }
-    if (point < 0)
-        point = text.size();
-    qsizetype first = 0;
-    while (first < point && text[first] == '0')
-        ++first;
-    qsizetype last = text.size();
-    while (last > point + 1 && text[last - 1] == '0')
-        --last;
-    const qsizetype fraction = point < text.size() ? text.size() - point - 1 : 0;
-    if (point + fraction == 0)
+    const qsizetype fraction = point < end ? end - point - 1 : 0;
+    if (point - start + fraction == 0)
         return std::nullopt; // no digit at all
+    const auto integer = int(point - significant);
     // The plain text keeps one zero before the point, and the fraction's digits as stored.
-    const qsizetype length =
-        (negative ? 1 : 0) + std::max<qsizetype>(point - first, 1) + (fraction > 0 ? 1 + fraction : 0);
-    return DecimalDigits{int(point - first), int(std::max<qsizetype>(last - point - 1, 0)), int(length)};
+    const qsizetype length = (negative ? 1 : 0) + std::max(integer, 1) + (fraction > 0 ? 1 + fraction : 0);
+    return DecimalDigits{integer, int(significantFraction), int(length)};
 }
 
 Value dateValue(QByteArrayView bytes)

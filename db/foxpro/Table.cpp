@@ -18,38 +18,48 @@ namespace {
 
 constexpr int WindowsLatin = 1252;
 constexpr char EndMark = 0x1A;
+// The most bytes of records load() asks its source to show at once.
+constexpr qsizetype RecordBlock = 32 * 1024;
 
-// Whether `text` holds one of `bytes`. A set of a few is searched for byte by byte with memchr(),
-// whatever the text; a larger one eight bytes at a time without a branch per byte. Where it holds no
-// ASCII byte, as when it names the bytes of characters a target may not hold, eight bytes of ASCII
-// are passed over at once.
+// Whether `text` holds one of `bytes`. Where the set holds no ASCII byte, as when it names the bytes
+// of characters a target may not hold, text is read eight bytes at a time and only a word with a
+// byte above 0x7F is looked at byte by byte; the few bytes after the last whole word are read as a
+// word that ends the text (text shorter than a word as a word padded with NUL). A set with ASCII in
+// it is searched for byte by byte: with memchr() for a set of a few, else a byte at a time.
 bool holdsAnyOf(QByteArrayView text, const ByteSet& bytes)
 {
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    const auto size = static_cast<std::size_t>(text.size());
+    if (!bytes.hasAscii()) {
+        constexpr quint64 HighBits = 0x8080808080808080ULL;
+        const auto wordHolds = [&](const unsigned char* at) {
+            quint64 word;
+            std::memcpy(&word, at, sizeof word);
+            if ((word & HighBits) == 0)
+                return false;
+            bool found = false;
+            for (std::size_t k = 0; k < sizeof word; ++k)
+                found |= bytes.has(at[k]);
+            return found;
+        };
+        if (size < sizeof(quint64)) {
+            unsigned char padded[sizeof(quint64)] = {};
+            if (size > 0)
+                std::memcpy(padded, in, size);
+            return wordHolds(padded);
+        }
+        for (std::size_t i = 0; i + sizeof(quint64) <= size; i += sizeof(quint64)) {
+            if (wordHolds(in + i))
+                return true;
+        }
+        return wordHolds(in + size - sizeof(quint64));
+    }
     if (const std::span<const unsigned char> few = bytes.few(); !few.empty()) {
-        return !text.isEmpty() && std::any_of(few.begin(), few.end(), [&](unsigned char byte) {
-            return std::memchr(text.data(), byte, static_cast<std::size_t>(text.size())) != nullptr;
+        return size > 0 && std::any_of(few.begin(), few.end(), [&](unsigned char byte) {
+            return std::memchr(in, byte, size) != nullptr;
         });
     }
-    constexpr quint64 HighBits = 0x8080808080808080ULL;
-    const bool highOnly = !bytes.hasAscii();
-    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    for (; i + 8 <= size; i += 8) {
-        quint64 word;
-        std::memcpy(&word, in + i, sizeof word);
-        if (highOnly && (word & HighBits) == 0)
-            continue;
-        bool found = false;
-        for (int k = 0; k < 8; ++k)
-            found |= bytes.has(in[i + k]);
-        if (found)
-            return true;
-    }
-    bool found = false;
-    for (; i < size; ++i)
-        found |= bytes.has(in[i]);
-    return found;
+    return std::any_of(in, in + size, [&](unsigned char byte) { return bytes.has(byte); });
 }
 
 QString memoFileFor(const QString& path)
@@ -161,7 +171,7 @@ Table::Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> mem
         m_memo.emplace(std::move(memo), memoStyle);
     const qint64 room = (m_source->size() - m_header.headerLength) / m_header.recordLength;
     m_wholeRecords = static_cast<quint32>(std::min<qint64>(m_header.recordCount, room));
-    m_record.resize(m_header.recordLength);
+    m_recordCopy.resize(m_header.recordLength);
     decodeOnly({});
     if (CodePage::namedByMark(m_header.codePageMark) == 0) {
         m_codePageOrigin = options.unmarkedCodePage == ReaderOptions::Guess ? CodePage::Origin::Guess
@@ -189,7 +199,7 @@ int Table::unmarkedCodePage(const ReaderOptions& options)
             if (!load(index))
                 break;
             for (const FieldDescriptor* field : texts)
-                guess.add(QByteArrayView(m_record.constData() + field->offset, field->length));
+                guess.add(QByteArrayView(m_record + field->offset, field->length));
         }
     } catch (const DbError&) {
         // A record that cannot be read ends the sample; reading the table reports it.
@@ -214,17 +224,38 @@ QString Table::fieldName(int index)
     return m_codePage.decode(m_header.fields[index].name);
 }
 
+// Records are found in place, a block of them at a time, where the source lets them be; a record it
+// cannot show in place is copied.
 bool Table::load(quint32 index)
 {
-    const qint64 offset = m_header.headerLength + qint64(index) * m_header.recordLength;
-    if (index >= m_wholeRecords || !m_source->read(offset, m_record.data(), m_record.size()))
-        throw DbError(QStringLiteral("%1: record %2 cannot be read.").arg(fileName()).arg(qint64(index) + 1));
-    if (m_record.at(0) == EndMark) {
+    const qsizetype length = m_header.recordLength;
+    if (index >= m_wholeRecords)
+        throw cannotLoad(index);
+    if (index - m_blockFirst >= m_blockCount) {
+        const auto count = std::min<quint32>(m_wholeRecords - index, std::max<qsizetype>(1, RecordBlock / length));
+        const qint64 offset = m_header.headerLength + qint64(index) * length;
+        if (const std::optional<QByteArrayView> block = m_source->peek(offset, qint64(count) * length)) {
+            m_block = block->data();
+            m_blockFirst = index;
+            m_blockCount = count;
+        } else {
+            m_blockCount = 0;
+            if (!m_source->read(offset, m_recordCopy.data(), length))
+                throw cannotLoad(index);
+        }
+    }
+    m_record = m_blockCount > 0 ? m_block + qsizetype(index - m_blockFirst) * length : m_recordCopy.constData();
+    if (m_record[0] == EndMark) {
         m_wholeRecords = index;
         return false;
     }
     m_loaded = index;
     return true;
+}
+
+DbError Table::cannotLoad(quint32 index) const
+{
+    return DbError(QStringLiteral("%1: record %2 cannot be read.").arg(fileName()).arg(qint64(index) + 1));
 }
 
 void Table::decodeVisible(std::vector<Value>& values)
@@ -237,7 +268,7 @@ void Table::decodeVisible(std::vector<Value>& values)
     for (const auto& [position, reading] : m_read) {
         if (reading == Reading::DecodedUnlessPlain) {
             const FieldDescriptor& field = m_header.fields[m_visible[position]];
-            if (plainNumberDigits(QByteArrayView(m_record.constData() + field.offset, field.length))) {
+            if (plainNumberDigits(QByteArrayView(m_record + field.offset, field.length))) {
                 if (!isNull(values[position]))
                     values[position] = Value();
                 continue;
@@ -294,7 +325,7 @@ DecimalDigits Table::numberDigits(int index)
     const FieldDescriptor& field = m_header.fields.at(index);
     if (isNullBitSet(field.nullBit))
         return {};
-    const QByteArrayView bytes(m_record.constData() + field.offset, field.length);
+    const QByteArrayView bytes(m_record + field.offset, field.length);
     if (const std::optional<DecimalDigits> plain = plainNumberDigits(bytes))
         return *plain;
     Value value;
@@ -309,6 +340,20 @@ DecimalDigits Table::numberDigits(int index)
     return decimal ? DecimalDigits::of(decimal->text) : DecimalDigits{};
 }
 
+void Table::lookAtLoaded(StoredBytesLook& look)
+{
+    for (StoredBytesLook::Digits& digits : look.digits)
+        digits.widest.widen(numberDigits(m_visible[digits.column]));
+    for (StoredBytesLook::Search& search : look.searches) {
+        if (!search.found)
+            search.found = textHoldsAnyOf(m_visible[search.column], search.bytes);
+    }
+    for (const std::size_t position : look.decoded) {
+        decodeVisibleField(position, m_looked);
+        look.noteDecoded(position, m_looked);
+    }
+}
+
 bool Table::scansText(int index) const
 {
     const FieldDescriptor& field = m_header.fields.at(index);
@@ -321,7 +366,7 @@ bool Table::textHoldsAnyOf(int index, const ByteSet& bytes)
     const FieldDescriptor& field = m_header.fields.at(index);
     if (field.length == 0 || isNullBitSet(field.nullBit))
         return false;
-    QByteArrayView text(m_record.constData() + field.offset, field.length);
+    QByteArrayView text(m_record + field.offset, field.length);
     if (field.memoPointer) {
         const std::optional<QByteArrayView> data = memoData(index);
         if (!data)
@@ -367,7 +412,7 @@ Value Table::decode(int index)
 void Table::decode(int index, Value& value)
 {
     const FieldDescriptor& field = m_header.fields[index];
-    const QByteArrayView bytes(m_record.constData() + field.offset, field.length);
+    const QByteArrayView bytes(m_record + field.offset, field.length);
     if (field.length == 0 || isNullBitSet(field.nullBit))
         value = {};
     else if (field.memoPointer)
@@ -452,7 +497,7 @@ std::optional<QByteArrayView> Table::memoData(int index)
 QByteArrayView Table::memoBytes(int index)
 {
     const FieldDescriptor& field = m_header.fields[index];
-    const quint64 block = memoBlock(QByteArrayView(m_record.constData() + field.offset, field.length));
+    const quint64 block = memoBlock(QByteArrayView(m_record + field.offset, field.length));
     return block == 0 ? QByteArrayView() : m_memo->read(block, m_memoSpill);
 }
 

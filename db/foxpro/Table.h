@@ -47,7 +47,7 @@ public:
     // stands where the record's deletion flag should be: the table's data ends there, whatever bytes
     // follow, and wholeRecords() becomes `index`. Throws DbError when the record cannot be read.
     bool load(quint32 index);
-    bool loadedIsDeleted() const { return m_record.at(0) == '*'; }
+    bool loadedIsDeleted() const { return m_record[0] == '*'; }
     // Whether the options ask for deleted records too, marked in a column of their own.
     bool marksDeleted() const { return m_markDeleted; }
     // Decodes the visible fields of the loaded record. A field that cannot be decoded is NULL and
@@ -57,16 +57,16 @@ public:
     // From now on decodeVisible() leaves the fields `wanted` leaves out (when it is not empty) NULL,
     // unread, where reading them cannot fail.
     void decodeOnly(const std::vector<bool>& wanted);
-    // The digits of number field `index` (N or F) of the loaded record, counted from its bytes where
-    // they are plain; NULL or throws DbError as decodeVisible() would.
-    DecimalDigits numberDigits(int index);
-    // Whether textHoldsAnyOf() answers for field `index`: C, V and text memos in a single-byte code
-    // page (untranslated C and V fields read as Windows-1252 are).
+    // Whether lookAtLoaded() can search the text of field `index`: C, V and text memos in a
+    // single-byte code page (untranslated C and V fields read as Windows-1252 are).
     bool scansText(int index) const;
-    // Whether text field `index` of the loaded record holds one of `bytes` in the bytes decode()
-    // reads it from: a V field's up to its length, a memo's in the memo file. False for NULL and for
-    // a memo that cannot be read (counted as decode() counts it).
-    bool textHoldsAnyOf(int index, const ByteSet& bytes);
+    // Looks at the loaded record for `look`, whose columns are positions among the visible fields:
+    // counts the digits of its numbers from their bytes where they are plain, searches the bytes its
+    // text is decoded from (a V field's up to its length, a memo's in the memo file; nothing for NULL
+    // and for a memo that cannot be read, counted as decodeVisible() counts it), and decodes the
+    // columns it asks decoded as decodeVisible() does. Throws DbError where decodeVisible() would.
+    void lookAtLoaded(StoredBytesLook& look);
+    bool refusesBadValues() const { return m_refuseBadValues; }
     // The record load() read last.
     quint32 loaded() const { return m_loaded; }
     // Decodes one field of the loaded record; throws ValueError.
@@ -88,9 +88,15 @@ public:
     QString decodeText(QByteArrayView bytes) { return m_codePage.decode(bytes); }
 
 private:
+    // The digits of number field `index` (N or F) of the loaded record, counted from its bytes where
+    // they are plain; NULL or throws DbError as decodeVisible() would.
+    DecimalDigits numberDigits(int index);
+    // Whether text field `index` of the loaded record holds one of `bytes` as lookAtLoaded() searches it.
+    bool textHoldsAnyOf(int index, const ByteSet& bytes);
     // The code page of a table whose header names none: the user's, or guessed from its text.
     int unmarkedCodePage(const ReaderOptions& options);
     bool isNullBitSet(int bit) const;
+    DbError cannotLoad(quint32 index) const;
     // Decodes visible field `position` of the loaded record into `value`, as decodeVisible() does.
     void decodeVisibleField(std::size_t position, Value& value);
     // The error of field `index` of the loaded record, naming the file, the record and the field.
@@ -118,7 +124,13 @@ private:
     ValueProblems m_problems;
     quint32 m_wholeRecords = 0;
     quint32 m_loaded = 0;
-    QByteArray m_record;
+    // The loaded record: in m_block, a run of records the source shows in place (valid until the
+    // source is read again, which only load() does), or copied into m_recordCopy.
+    const char* m_record = nullptr;
+    QByteArray m_recordCopy;
+    const char* m_block = nullptr;
+    quint32 m_blockFirst = 0;
+    quint32 m_blockCount = 0;
 
     // How decodeVisible() reads a visible field.
     enum class Reading
@@ -128,6 +140,7 @@ private:
     };
     std::vector<std::pair<std::size_t, Reading>> m_read; // the visible fields read, in field order
     std::vector<std::size_t> m_unread;                   // the visible fields left NULL
+    Value m_looked; // the value lookAtLoaded() decoded last, kept for the storage of its text
 };
 
 // The ADO type code of a field.

@@ -43,7 +43,7 @@ TableRecordSet::TableRecordSet(std::unique_ptr<Table> table, const QStringList& 
 
 // Moves to the first live record at or after `index`; past the last whole record, to the shortfall
 // row once, then to the end.
-void TableRecordSet::advanceFrom(quint32 index)
+void TableRecordSet::advanceFrom(quint32 index, bool decode)
 {
     m_error.clear();
     for (; index < m_table->wholeRecords(); ++index) {
@@ -53,9 +53,11 @@ void TableRecordSet::advanceFrom(quint32 index)
             const bool deleted = m_table->loadedIsDeleted();
             if (deleted && !m_markDeleted)
                 continue;
-            m_table->decodeVisible(m_values);
-            if (m_markDeleted)
-                m_values.emplace_back(qint32(deleted ? 1 : 0));
+            if (decode) {
+                m_table->decodeVisible(m_values);
+                if (m_markDeleted)
+                    m_values.emplace_back(qint32(deleted ? 1 : 0));
+            }
         } catch (const DbError& failure) {
             m_error = failure.description();
         }
@@ -103,32 +105,36 @@ bool TableRecordSet::countsDigitsOf(std::size_t column) const
     return type == 'N' || type == 'F';
 }
 
-DecimalDigits TableRecordSet::numberDigits(std::size_t column) const
-{
-    return currentRecord().numberDigits(m_table->visibleFields().at(column));
-}
-
 bool TableRecordSet::scansTextOf(std::size_t column) const
 {
     const std::vector<int>& visible = m_table->visibleFields();
     return column < visible.size() && m_table->scansText(visible[column]);
 }
 
-bool TableRecordSet::textHoldsAnyOf(std::size_t column, const ByteSet& bytes) const
+bool TableRecordSet::lookAtStoredBytes(StoredBytesLook& look)
 {
-    return currentRecord().textHoldsAnyOf(m_table->visibleFields().at(column), bytes);
-}
-
-Table& TableRecordSet::currentRecord() const
-{
-    if (m_atEnd)
-        throw noCurrentRecord();
-    if (!m_error.isEmpty())
-        throw DbError(m_error);
-    // Counting the records may have loaded others since.
-    if (m_table->loaded() != m_current)
-        m_table->load(m_current);
-    return *m_table;
+    if (m_table->refusesBadValues())
+        return false;
+    if (!m_atEnd && m_error.isEmpty() && m_table->loaded() != m_current) {
+        try {
+            m_table->load(m_current); // counting the records may have loaded others since
+        } catch (const DbError& failure) {
+            m_error = failure.description();
+        }
+    }
+    while (!m_atEnd) {
+        if (m_error.isEmpty()) {
+            m_table->lookAtLoaded(look);
+            ++look.readable;
+        } else {
+            if (look.firstProblem.isEmpty())
+                look.firstProblem = m_error;
+            ++look.unreadable;
+        }
+        advanceFrom(m_next, false);
+    }
+    m_values.clear();
+    return true;
 }
 
 qint64 TableRecordSet::recordCount() const

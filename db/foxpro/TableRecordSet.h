@@ -49,14 +49,14 @@ public:
     }
     void decodeOnly(const std::vector<bool>& wanted) override { m_table->decodeOnly(wanted); }
     bool countsDigitsOf(std::size_t column) const override;
-    DecimalDigits numberDigits(std::size_t column) const override;
     bool scansTextOf(std::size_t column) const override;
-    bool textHoldsAnyOf(std::size_t column, const ByteSet& bytes) const override;
+    // Looks at each record in place, without decoding the others' values; false when the table's
+    // options refuse records with bad values, which only decoding every value finds.
+    bool lookAtStoredBytes(StoredBytesLook& look) override;
 
 private:
-    void advanceFrom(quint32 index);
-    // The table with the current row's record loaded; throws DbError where values() would.
-    Table& currentRecord() const;
+    // Moves to the first row at or after record `index`, decoding its values unless `decode` is false.
+    void advanceFrom(quint32 index, bool decode = true);
 
     std::unique_ptr<Table> m_table;
     IndexContext m_indexContext;
