@@ -38,12 +38,14 @@ std::optional<QByteArrayView> FileSource::peekInside(qint64 offset, qint64 lengt
     const qint64 windowEnd = m_windowStart + m_window.size();
     if (offset < m_windowStart || offset + length > windowEnd) {
         const qint64 fill = std::min(WindowSize, size() - offset);
+        hold(0, {});
         m_window.resize(fill);
         m_windowStart = offset;
         if (!readFile(offset, m_window.data(), fill)) {
             m_window.clear();
             return std::nullopt;
         }
+        hold(m_windowStart, m_window);
     }
     return QByteArrayView(m_window.constData() + (offset - m_windowStart), length);
 }

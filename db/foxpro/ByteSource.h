@@ -38,11 +38,24 @@ public:
 
     // The bytes at `offset` without a copy, valid until the next read or peek; nothing when the range
     // is not inside the source, cannot be read, or is too long to be held at once (then read it).
+    // Bytes the source holds in memory already are found without a call.
     std::optional<QByteArrayView> peek(qint64 offset, qint64 length)
     {
+        if (offset >= m_heldStart && length >= 0 && offset - m_heldStart <= m_held.size() &&
+            length <= m_held.size() - (offset - m_heldStart))
+            return m_held.sliced(offset - m_heldStart, length);
         if (!contains(offset, length))
             return std::nullopt;
         return peekInside(offset, length);
+    }
+
+protected:
+    // The bytes of the source at `start` that it holds in memory now (inside the source), until the
+    // next call of this.
+    void hold(qint64 start, QByteArrayView bytes)
+    {
+        m_heldStart = start;
+        m_held = bytes;
     }
 
 private:
@@ -51,6 +64,8 @@ private:
 
     QString m_name;
     qint64 m_size;
+    qint64 m_heldStart = 0;
+    QByteArrayView m_held;
 };
 
 class MemorySource final : public ByteSource
@@ -58,7 +73,9 @@ class MemorySource final : public ByteSource
 public:
     MemorySource(QString name, QByteArray bytes)
         : ByteSource(std::move(name), bytes.size()), m_bytes(std::move(bytes))
-    {}
+    {
+        hold(0, m_bytes);
+    }
 
 private:
     bool readInside(qint64 offset, char* into, qint64 length) override

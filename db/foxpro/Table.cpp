@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -22,10 +23,10 @@ constexpr char EndMark = 0x1A;
 constexpr qsizetype RecordBlock = 32 * 1024;
 
 // Whether `text` holds one of `bytes`. Where the set holds no ASCII byte, as when it names the bytes
-// of characters a target may not hold, text is read eight bytes at a time and only a word with a
-// byte above 0x7F is looked at byte by byte; the few bytes after the last whole word are read as a
-// word that ends the text (text shorter than a word as a word padded with NUL). A set with ASCII in
-// it is searched for byte by byte: with memchr() for a set of a few, else a byte at a time.
+// of characters a target may not hold, text is read eight bytes at a time and only the bytes above
+// 0x7F are looked up; the few bytes after the last whole word are read as a word that ends the text
+// (text shorter than a word as a word padded with NUL). A set with ASCII in it is searched for byte
+// by byte: with memchr() for a set of a few, else a byte at a time.
 bool holdsAnyOf(QByteArrayView text, const ByteSet& bytes)
 {
     const auto* in = reinterpret_cast<const unsigned char*>(text.data());
@@ -35,12 +36,12 @@ bool holdsAnyOf(QByteArrayView text, const ByteSet& bytes)
         const auto wordHolds = [&](const unsigned char* at) {
             quint64 word;
             std::memcpy(&word, at, sizeof word);
-            if ((word & HighBits) == 0)
-                return false;
-            bool found = false;
-            for (std::size_t k = 0; k < sizeof word; ++k)
-                found |= bytes.has(at[k]);
-            return found;
+            for (quint64 high = word & HighBits; high != 0; high &= high - 1) {
+                const int byte = std::countr_zero(high) / 8;
+                if (bytes.has(at[std::endian::native == std::endian::little ? byte : 7 - byte]))
+                    return true;
+            }
+            return false;
         };
         if (size < sizeof(quint64)) {
             unsigned char padded[sizeof(quint64)] = {};
@@ -172,6 +173,11 @@ Table::Table(std::unique_ptr<ByteSource> source, std::unique_ptr<ByteSource> mem
     const qint64 room = (m_source->size() - m_header.headerLength) / m_header.recordLength;
     m_wholeRecords = static_cast<quint32>(std::min<qint64>(m_header.recordCount, room));
     m_recordCopy.resize(m_header.recordLength);
+    if (m_header.nullFlagsField >= 0) {
+        // A bit the _NullFlags field has no room for is never set.
+        m_nullFlagsOffset = m_header.fields[m_header.nullFlagsField].offset;
+        m_nullBits = 8 * m_header.fields[m_header.nullFlagsField].length;
+    }
     decodeOnly({});
     if (CodePage::namedByMark(m_header.codePageMark) == 0) {
         m_codePageOrigin = options.unmarkedCodePage == ReaderOptions::Guess ? CodePage::Origin::Guess
@@ -390,16 +396,6 @@ int Table::textCodePageOf(int index) const
     default:
         return 0;
     }
-}
-
-bool Table::isNullBitSet(int bit) const
-{
-    if (bit < 0 || m_header.nullFlagsField < 0)
-        return false;
-    const FieldDescriptor& flags = m_header.fields[m_header.nullFlagsField];
-    if (bit / 8 >= flags.length)
-        return false; // a bit the _NullFlags field has no room for is never set
-    return (static_cast<unsigned char>(m_record[flags.offset + bit / 8]) >> (bit % 8)) & 1;
 }
 
 Value Table::decode(int index)

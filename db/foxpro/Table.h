@@ -95,7 +95,11 @@ private:
     bool textHoldsAnyOf(int index, const ByteSet& bytes);
     // The code page of a table whose header names none: the user's, or guessed from its text.
     int unmarkedCodePage(const ReaderOptions& options);
-    bool isNullBitSet(int bit) const;
+    bool isNullBitSet(int bit) const
+    {
+        return bit >= 0 && bit < m_nullBits &&
+               ((static_cast<unsigned char>(m_record[m_nullFlagsOffset + bit / 8]) >> (bit % 8)) & 1) != 0;
+    }
     DbError cannotLoad(quint32 index) const;
     // Decodes visible field `position` of the loaded record into `value`, as decodeVisible() does.
     void decodeVisibleField(std::size_t position, Value& value);
@@ -128,6 +132,8 @@ private:
     // source is read again, which only load() does), or copied into m_recordCopy.
     const char* m_record = nullptr;
     QByteArray m_recordCopy;
+    int m_nullFlagsOffset = 0; // where the _NullFlags field's bits are in a record
+    int m_nullBits = 0;        // and how many it has room for; 0 without one
     const char* m_block = nullptr;
     quint32 m_blockFirst = 0;
     quint32 m_blockCount = 0;
