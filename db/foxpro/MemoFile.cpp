@@ -46,6 +46,15 @@ QByteArrayView MemoFile::read(quint64 block, QByteArray& spill)
 {
     const qint64 start =
         static_cast<qint64>(block) * m_blockSize; // at most 10 digits times 16 bits: no overflow
+    if (m_style == Style::Fpt) {
+        // The usual memo, a text whose head and bytes the file shows in place, at once; any other
+        // is read, or refused, below.
+        if (const std::optional<QByteArrayView> head = m_source->peek(start, 8);
+            head && be32(head->data()) <= FptObject) {
+            if (const std::optional<QByteArrayView> data = m_source->peek(start + 8, be32(head->data() + 4)))
+                return *data;
+        }
+    }
     if (start >= m_source->size())
         throw ValueError{
             QStringLiteral("memo block %1 lies past the end of %2").arg(block).arg(m_source->name())};
