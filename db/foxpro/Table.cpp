@@ -328,7 +328,7 @@ DbError Table::fieldError(int index, const ValueError& error)
 
 DecimalDigits Table::numberDigits(int index)
 {
-    const FieldDescriptor& field = m_header.fields.at(index);
+    const FieldDescriptor& field = m_header.fields[index];
     if (isNullBitSet(field.nullBit))
         return {};
     const QByteArrayView bytes(m_record + field.offset, field.length);
@@ -360,6 +360,21 @@ void Table::lookAtLoaded(StoredBytesLook& look)
     }
 }
 
+quint32 Table::lookAtRecords(quint32 index, bool withDeleted, StoredBytesLook& look)
+{
+    try {
+        for (; index < m_wholeRecords && load(index); ++index) {
+            if (withDeleted || !loadedIsDeleted()) {
+                lookAtLoaded(look);
+                ++look.readable;
+            }
+        }
+    } catch (const DbError&) {
+        // The record that cannot be loaded is the caller's to report.
+    }
+    return index;
+}
+
 bool Table::scansText(int index) const
 {
     const FieldDescriptor& field = m_header.fields.at(index);
@@ -369,7 +384,7 @@ bool Table::scansText(int index) const
 
 bool Table::textHoldsAnyOf(int index, const ByteSet& bytes)
 {
-    const FieldDescriptor& field = m_header.fields.at(index);
+    const FieldDescriptor& field = m_header.fields[index];
     if (field.length == 0 || isNullBitSet(field.nullBit))
         return false;
     QByteArrayView text(m_record + field.offset, field.length);

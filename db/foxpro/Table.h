@@ -66,6 +66,10 @@ public:
     // and for a memo that cannot be read, counted as decodeVisible() counts it), and decodes the
     // columns it asks decoded as decodeVisible() does. Throws DbError where decodeVisible() would.
     void lookAtLoaded(StoredBytesLook& look);
+    // Loads the records from `index` on and looks at each as lookAtLoaded() does, deleted ones only
+    // `withDeleted`, counting them readable; stops at the end of the data or at a record that cannot
+    // be loaded, and returns its index.
+    quint32 lookAtRecords(quint32 index, bool withDeleted, StoredBytesLook& look);
     bool refusesBadValues() const { return m_refuseBadValues; }
     // The record load() read last.
     quint32 loaded() const { return m_loaded; }

@@ -131,6 +131,8 @@ bool TableRecordSet::lookAtStoredBytes(StoredBytesLook& look)
                 look.firstProblem = m_error;
             ++look.unreadable;
         }
+        // The records after it in one loop, up to one that cannot be loaded, which is reached as a row.
+        m_next = m_table->lookAtRecords(m_next, m_markDeleted, look);
         advanceFrom(m_next, false);
     }
     m_values.clear();
