@@ -79,19 +79,25 @@ QString memoFileFor(const QString& path)
 }
 
 // The value of a field whose bytes hold it whole: dates, date-times, logicals and binary numbers.
-Value fixedWidthValue(char type, QByteArrayView bytes)
+// Numbers take their place in `value` without a value in between.
+void fixedWidthValue(char type, QByteArrayView bytes, Value& value)
 {
     switch (type) {
     case 'D':
-        return dateValue(bytes);
+        value = dateValue(bytes);
+        return;
     case 'T':
-        return dateTimeValue(bytes);
+        value = dateTimeValue(bytes);
+        return;
     case 'L':
-        return logicalValue(bytes);
+        value = logicalValue(bytes);
+        return;
     case 'I':
-        return static_cast<qint32>(le32(bytes.data()));
+        value.emplace<qint32>(static_cast<qint32>(le32(bytes.data())));
+        return;
     case 'Y':
-        return Currency{static_cast<qint64>(le64(bytes.data()))};
+        value.emplace<Currency>(Currency{static_cast<qint64>(le64(bytes.data()))});
+        return;
     default: { // 'B', a Visual FoxPro double
         const quint64 bits = le64(bytes.data());
         double number;
@@ -104,7 +110,8 @@ Value fixedWidthValue(char type, QByteArrayView bytes)
             throw ValueError{QStringLiteral("double %1 is not a number a database holds").arg(stored),
                              stored};
         }
-        return number;
+        value.emplace<double>(number);
+        return;
     }
     }
 }
@@ -423,21 +430,33 @@ Value Table::decode(int index)
 void Table::decode(int index, Value& value)
 {
     const FieldDescriptor& field = m_header.fields[index];
+    if (field.length == 0 || isNullBitSet(field.nullBit)) {
+        value.emplace<std::monostate>();
+        return;
+    }
     const QByteArrayView bytes(m_record + field.offset, field.length);
-    if (field.length == 0 || isNullBitSet(field.nullBit))
-        value = {};
-    else if (field.memoPointer)
+    if (field.memoPointer) {
         memo(field, index, value);
-    else if (field.type == 'C')
+        return;
+    }
+    switch (field.type) {
+    case 'C':
         text(field, bytes, value);
-    else if (field.type == 'V' || field.type == 'Q')
+        break;
+    case 'V':
+    case 'Q':
         varying(field, bytes, value);
-    else if (field.type == 'N' || field.type == 'F')
+        break;
+    case 'N':
+    case 'F':
         numericValue(bytes, value);
-    else if (field.type == 'W')
+        break;
+    case 'W':
         wideText(bytes, value);
-    else
-        value = fixedWidthValue(field.type, bytes);
+        break;
+    default:
+        fixedWidthValue(field.type, bytes, value);
+    }
 }
 
 // Text replaces the string `value` holds in place, so that its storage serves the next record too.
