@@ -22,45 +22,50 @@ constexpr char EndMark = 0x1A;
 // The most bytes of records load() asks its source to show at once.
 constexpr qsizetype RecordBlock = 32 * 1024;
 
-// Whether `text` holds one of `bytes`. Where the set holds no ASCII byte, as when it names the bytes
-// of characters a target may not hold, text is read eight bytes at a time and only the bytes above
-// 0x7F are looked up; the few bytes after the last whole word are read as a word that ends the text
-// (text shorter than a word as a word padded with NUL). A set with ASCII in it is searched for byte
-// by byte: with memchr() for a set of a few, else a byte at a time.
+// Whether `text` holds one of `bytes`. A set of a few is searched for byte by byte with memchr(),
+// whatever the text. A larger set with no ASCII byte in it, as when it names the bytes of characters
+// a target may not hold, is searched for eight bytes at a time: a word of ASCII is passed over, a
+// word with one byte above 0x7F has that byte looked up, a word with more has all eight; the few
+// bytes after the last whole word are read as a word that ends the text (text shorter than a word as
+// a word padded with NUL). Any other set is searched for a byte at a time.
 bool holdsAnyOf(QByteArrayView text, const ByteSet& bytes)
 {
     const auto* in = reinterpret_cast<const unsigned char*>(text.data());
     const auto size = static_cast<std::size_t>(text.size());
-    if (!bytes.hasAscii()) {
-        constexpr quint64 HighBits = 0x8080808080808080ULL;
-        const auto wordHolds = [&](const unsigned char* at) {
-            quint64 word;
-            std::memcpy(&word, at, sizeof word);
-            for (quint64 high = word & HighBits; high != 0; high &= high - 1) {
-                const int byte = std::countr_zero(high) / 8;
-                if (bytes.has(at[std::endian::native == std::endian::little ? byte : 7 - byte]))
-                    return true;
-            }
-            return false;
-        };
-        if (size < sizeof(quint64)) {
-            unsigned char padded[sizeof(quint64)] = {};
-            if (size > 0)
-                std::memcpy(padded, in, size);
-            return wordHolds(padded);
-        }
-        for (std::size_t i = 0; i + sizeof(quint64) <= size; i += sizeof(quint64)) {
-            if (wordHolds(in + i))
-                return true;
-        }
-        return wordHolds(in + size - sizeof(quint64));
-    }
     if (const std::span<const unsigned char> few = bytes.few(); !few.empty()) {
         return size > 0 && std::any_of(few.begin(), few.end(), [&](unsigned char byte) {
             return std::memchr(in, byte, size) != nullptr;
         });
     }
-    return std::any_of(in, in + size, [&](unsigned char byte) { return bytes.has(byte); });
+    if (bytes.hasAscii())
+        return std::any_of(in, in + size, [&](unsigned char byte) { return bytes.has(byte); });
+    constexpr quint64 HighBits = 0x8080808080808080ULL;
+    const auto wordHolds = [&](const unsigned char* at) {
+        quint64 word;
+        std::memcpy(&word, at, sizeof word);
+        const quint64 high = word & HighBits;
+        if (high == 0)
+            return false;
+        if ((high & (high - 1)) == 0) {
+            const int byte = std::countr_zero(high) / 8;
+            return bytes.has(at[std::endian::native == std::endian::little ? byte : 7 - byte]);
+        }
+        bool found = false;
+        for (std::size_t k = 0; k < sizeof word; ++k)
+            found |= bytes.has(at[k]);
+        return found;
+    };
+    if (size < sizeof(quint64)) {
+        unsigned char padded[sizeof(quint64)] = {};
+        if (size > 0)
+            std::memcpy(padded, in, size);
+        return wordHolds(padded);
+    }
+    for (std::size_t i = 0; i + sizeof(quint64) <= size; i += sizeof(quint64)) {
+        if (wordHolds(in + i))
+            return true;
+    }
+    return wordHolds(in + size - sizeof(quint64));
 }
 
 QString memoFileFor(const QString& path)
