@@ -31,14 +31,18 @@ void lookAhead(const QByteArray& table, const QByteArray& memo, MemoFile::Style 
 {
     TableRecordSet records(makeTable(table, memo, style), {});
     db::StoredBytesLook look;
-    db::ByteSet bytes;
-    bytes.add(0x81);
-    bytes.add('a');
+    // A few bytes are searched for with memchr(), a larger set without ASCII a word at a time.
+    db::ByteSet few;
+    few.add(0x81);
+    few.add('a');
+    db::ByteSet undefinedIn1252;
+    for (const unsigned char byte : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        undefinedIn1252.add(byte);
     for (std::size_t column = 0; column < records.fields().size(); ++column) {
         if (records.countsDigitsOf(column))
             look.digits.push_back({column, {}});
         else if (records.scansTextOf(column))
-            look.searches.push_back({column, bytes, false});
+            look.searches.push_back({column, column % 2 == 0 ? few : undefinedIn1252, false});
         else
             look.decoded.push_back(column);
     }
