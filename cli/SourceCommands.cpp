@@ -310,7 +310,7 @@ int tableStatements(db::Connection& connection, const QString& table, const Targ
             line.clear();
             inserts.append(line, values);
             line.push_back(u'\n');
-            streams.out.write(line);
+            streams.out.write(line.view());
         });
         if (ahead.plan) {
             for (const convert::PlannedIndex& planned : ahead.plan->indexes) {

@@ -60,6 +60,35 @@ CivilDate civilDate(qint64 julianDay)
     return {year <= 0 ? year - 1 : year, month, day};
 }
 
+constexpr qint64 FirstJulianDay = 1721426; // 0001-01-01
+constexpr qint64 LastJulianDay = 5373484;  // 9999-12-31
+
+// The date of a Julian day of years 1 to 9999, by Neri and Schneider's Euclidean affine functions: in
+// unsigned 32-bit arithmetic, its divisions by constants all multiplications, about a third of the
+// work of civilDate().
+CivilDate commonEraDate(qint64 julianDay)
+{
+    const auto n = static_cast<quint32>(julianDay - 1721120); // days since 0000-03-01
+    const quint32 centuries = (4 * n + 3) / 146097;
+    const quint32 dayOfCentury = (4 * n + 3) % 146097 / 4;
+    const quint64 yearsAndDay = quint64(2939745) * (4 * dayOfCentury + 3);
+    const auto yearOfCentury = static_cast<quint32>(yearsAndDay >> 32);
+    const quint32 dayOfYear = static_cast<quint32>(yearsAndDay) / 2939745 / 4; // from March 1st
+    const quint32 monthAndDay = 2141 * dayOfYear + 197913;
+    const bool january = dayOfYear >= 306; // or February, of the next year
+    const quint32 month = monthAndDay >> 16;
+    return {qint64(100 * centuries + yearOfCentury + (january ? 1 : 0)), int(january ? month - 12 : month),
+            int((monthAndDay & 0xFFFF) / 2141 + 1)};
+}
+
+// Writes the two digits of `value` (0 to 99).
+char16_t* writePair(char16_t* at, quint32 value)
+{
+    at[0] = convert::digitPairs[2 * value];
+    at[1] = convert::digitPairs[2 * value + 1];
+    return at + 2;
+}
+
 } // namespace
 
 namespace convert {
@@ -146,33 +175,35 @@ void DateFormat::appendDateTime(TextOut& out, const QDateTime& dateTime) const
     const qint64 days = msecs >= 0 ? msecs / msecsPerDay : (msecs + 1) / msecsPerDay - 1;
     const qint64 msecsOfDay = msecs - days * msecsPerDay;
     appendJulianDay(out, days + julianDayOfEpoch);
-    const auto clock = static_cast<quint64>(msecsOfDay);
+    const auto clock = static_cast<quint32>(msecsOfDay);
     const bool milliseconds = m_isoTime || clock % 1000 != 0;
     char16_t* at = grow(out, milliseconds ? 13 : 9);
     *at++ = m_isoTime ? u'T' : u' ';
-    at = writeDigits(at, clock / 3600000, 2);
+    at = writePair(at, clock / 3600000);
     *at++ = u':';
-    at = writeDigits(at, clock / 60000 % 60, 2);
+    at = writePair(at, clock / 60000 % 60);
     *at++ = u':';
-    at = writeDigits(at, clock / 1000 % 60, 2);
+    at = writePair(at, clock / 1000 % 60);
     if (milliseconds) {
         *at++ = u'.';
-        writeDigits(at, clock % 1000, 3);
+        *at = static_cast<char16_t>(u'0' + clock % 1000 / 100);
+        writePair(at + 1, clock % 100);
     }
 }
 
 void DateFormat::appendJulianDay(TextOut& out, qint64 julianDay) const
 {
-    const CivilDate date = civilDate(julianDay);
-    if (m_iso && date.year >= 1 && date.year <= 9999) {
-        char16_t* at = grow(out, 10);
-        at = writeDigits(at, static_cast<quint64>(date.year), 4);
+    if (m_iso && julianDay >= FirstJulianDay && julianDay <= LastJulianDay) {
+        const CivilDate date = commonEraDate(julianDay);
+        const auto year = static_cast<quint32>(date.year);
+        char16_t* at = writePair(writePair(grow(out, 10), year / 100), year % 100);
         *at++ = u'-';
-        at = writeDigits(at, static_cast<quint64>(date.month), 2);
+        at = writePair(at, quint32(date.month));
         *at++ = u'-';
-        writeDigits(at, static_cast<quint64>(date.day), 2);
+        writePair(at, quint32(date.day));
         return;
     }
+    const CivilDate date = civilDate(julianDay);
     const auto weekday = static_cast<std::size_t>((julianDay % 7 + 7) % 7);
     for (const Token& token : m_tokens) {
         switch (token.part) {

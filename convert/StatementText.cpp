@@ -25,24 +25,32 @@ void appendNumber(TextOut& out, double value)
     appendAscii(out, std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
-// Ten-thousandths of the unit as an exact decimal without trailing zeros: 12500 -> "1.25".
+// Ten-thousandths of the unit as an exact decimal without trailing zeros: 12500 -> "1.25". Written
+// from the right into a buffer of its own, then appended in one go.
 void appendCurrency(TextOut& out, qint64 tenThousandths)
 {
-    // Whole units by division keeps the sign right for every value, the most negative included.
-    if (tenThousandths < 0 && tenThousandths > -10000)
-        out.push_back(u'-');
-    appendSigned(out, tenThousandths / 10000);
-    const qint64 remainder = tenThousandths % 10000;
-    quint64 fraction = static_cast<quint64>(remainder < 0 ? -remainder : remainder);
-    if (fraction == 0)
-        return;
-    int digits = 4;
-    while (fraction % 10 == 0) {
-        fraction /= 10;
-        --digits;
+    const bool negative = tenThousandths < 0;
+    // The magnitude in unsigned arithmetic keeps the most negative value right.
+    const quint64 magnitude = negative ? 0 - quint64(tenThousandths) : quint64(tenThousandths);
+    char16_t text[24]; // "-922337203685477.5808" at most
+    char16_t* const end = std::end(text);
+    char16_t* at = end;
+    if (auto fraction = quint32(magnitude % 10000); fraction != 0) {
+        int digits = 4;
+        for (; fraction % 10 == 0; --digits)
+            fraction /= 10;
+        for (; digits > 0; --digits, fraction /= 10)
+            *--at = static_cast<char16_t>(u'0' + fraction % 10);
+        *--at = u'.';
     }
-    out.push_back(u'.');
-    appendDigits(out, fraction, digits);
+    quint64 whole = magnitude / 10000;
+    do {
+        *--at = static_cast<char16_t>(u'0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (negative)
+        *--at = u'-';
+    out.append(at, std::size_t(end - at));
 }
 
 void appendNumber(TextOut& out, qint32 value)
@@ -114,13 +122,20 @@ void appendNull(TextOut& out)
     appendAscii(out, "NULL");
 }
 
-TextOut bracketed(const QString& name)
+void appendBracketed(TextOut& out, const QString& name)
 {
-    TextOut out;
-    out.reserve(static_cast<std::size_t>(name.size()) + 2);
     out.push_back(u'[');
     appendDoubling(out, name, u']');
     out.push_back(u']');
+}
+
+// `before`, the bracketed name and `after`.
+TextOut bracketed(QStringView before, const QString& name, QStringView after)
+{
+    TextOut out;
+    out += before;
+    appendBracketed(out, name);
+    out += after;
     return out;
 }
 
@@ -163,7 +178,7 @@ bool appendPlainLiteral(TextOut& out, QStringView text, bool national, bool spli
         if (at == end)
             break;
         if (*at == 0 || (*at == u'\\' && beforeBreak(at, end))) {
-            out.resize(start);
+            out.truncate(start);
             return false;
         }
         out.push_back(*at);
@@ -184,12 +199,12 @@ template <typename Write> void appendQuotedBy(TextOut& out, bool mayHoldQuote, c
     if (mayHoldQuote) {
         TextOut written;
         write(written);
-        appendDoubling(out, written, quote);
+        appendDoubling(out, written.view(), quote);
     } else {
         write(out);
     }
     if (out.size() == start + 1) {
-        out.resize(start);
+        out.truncate(start);
         appendNull(out);
         return;
     }
@@ -209,7 +224,7 @@ void appendTextLiteral(TextOut& out, QStringView text, bool national, const Targ
     appendView(out, dialect.joinPrefix(text, national));
     for (int pieces = 0; from != end; ++pieces) {
         if (pieces == MaxJoinedPieces) {
-            out.resize(start);
+            out.truncate(start);
             dialect.appendHexText(out, text, national);
             return;
         }
@@ -322,22 +337,22 @@ QString sourceQueryText(const QString& table)
 
 QString bracketedName(const QString& name)
 {
-    return toQString(bracketed(name));
+    return toQString(bracketed({}, name, {}));
 }
 
 QString dropTableText(const QString& table)
 {
-    return toQString(u"DROP TABLE " + bracketed(table));
+    return toQString(bracketed(u"DROP TABLE ", table, {}));
 }
 
 QString createTableText(const QString& table, const std::vector<db::Field>& fields,
                         const TargetDialect& dialect, const TableFacts& facts, ColumnTypes types)
 {
-    TextOut out = u"CREATE TABLE " + bracketed(table) + u"(";
+    TextOut out = bracketed(u"CREATE TABLE ", table, u"(");
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)
             out.push_back(u',');
-        out += bracketed(fields[i].name);
+        appendBracketed(out, fields[i].name);
         out.push_back(u' ');
         appendView(
             out,
@@ -351,7 +366,7 @@ QString createTableText(const QString& table, const std::vector<db::Field>& fiel
 
 InsertBuilder::InsertBuilder(const QString& table, const ValueFormat& format, const TargetDialect& dialect,
                              const TableFacts& facts)
-    : m_prefix(u"INSERT INTO " + bracketed(table) + u" VALUES("), m_format(format), m_dialect(dialect)
+    : m_prefix(bracketed(u"INSERT INTO ", table, u" VALUES(")), m_format(format), m_dialect(dialect)
 {
     for (const ColumnFacts& column : facts)
         m_national.push_back(column.beyondCodePage && dialect.hasNationalText() ? 1 : 0);
@@ -368,7 +383,7 @@ QString InsertBuilder::text(const std::vector<db::Value>& row)
 
 void InsertBuilder::append(TextOut& out, const std::vector<db::Value>& row) const
 {
-    out += m_prefix;
+    out += m_prefix.view();
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i > 0)
             appendAscii(out, ", ");

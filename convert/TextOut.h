@@ -6,27 +6,68 @@
 
 #include <algorithm>
 #include <array>
-#include <string>
 #include <string_view>
+#include <vector>
 
 namespace convert {
 
-// Statement text is assembled in a std::u16string: its appends are inline and it keeps its capacity
-// when cleared, so one buffer serves every row of a table.
-using TextOut = std::u16string;
+// Statement text is assembled in a buffer of UTF-16 code units whose appends are inline: room is one
+// comparison, and the storage grows only when it must. It keeps its capacity when cleared, so one
+// buffer serves every row of a table.
+class TextOut
+{
+public:
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    const char16_t* data() const { return m_units.data(); }
+    QStringView view() const { return QStringView(m_units.data(), qsizetype(m_size)); }
+
+    void clear() { m_size = 0; }
+    // Drops what was appended after the first `size` units.
+    void truncate(std::size_t size) { m_size = std::min(size, m_size); }
+    void reserve(std::size_t count)
+    {
+        if (count > m_units.size())
+            m_units.resize(count);
+    }
+
+    // Makes room for `count` more units at the end and returns where they start; the caller fills
+    // them all.
+    char16_t* grow(std::size_t count)
+    {
+        if (m_units.size() - m_size < count)
+            widen(count);
+        char16_t* const at = m_units.data() + m_size;
+        m_size += count;
+        return at;
+    }
+    void push_back(char16_t unit) { *grow(1) = unit; }
+    void append(const char16_t* units, std::size_t count) { std::copy_n(units, count, grow(count)); }
+    void append(QStringView text) { append(text.utf16(), std::size_t(text.size())); }
+    TextOut& operator+=(QStringView text)
+    {
+        append(text);
+        return *this;
+    }
+
+private:
+    // At least doubles the storage, so that appending n units costs O(n) in all.
+    void widen(std::size_t count) { m_units.resize(std::max(2 * m_units.size(), m_size + count + 64)); }
+
+    std::vector<char16_t> m_units; // the storage: its size is the capacity
+    std::size_t m_size = 0;        // units in use
+};
 
 inline void appendView(TextOut& out, QStringView text)
 {
-    out.append(text.utf16(), static_cast<std::size_t>(text.size()));
+    out.append(text);
 }
 
 // Makes room for `count` more characters at the end of `out` and returns where they start; the caller
 // fills them all.
 inline char16_t* grow(TextOut& out, std::size_t count)
 {
-    const std::size_t start = out.size();
-    out.resize(start + count);
-    return out.data() + start;
+    return out.grow(count);
 }
 
 // `text` must be ASCII.
@@ -44,21 +85,6 @@ inline constexpr std::array<char16_t, 200> digitPairs = [] {
     }
     return pairs;
 }();
-
-// Writes the last `count` decimal digits of `value`, zero-padded, and returns the end of them.
-inline char16_t* writeDigits(char16_t* at, quint64 value, int count)
-{
-    int left = count;
-    for (; left >= 2; left -= 2) {
-        const std::size_t pair = 2 * static_cast<std::size_t>(value % 100);
-        at[left - 2] = digitPairs[pair];
-        at[left - 1] = digitPairs[pair + 1];
-        value /= 100;
-    }
-    if (left == 1)
-        at[0] = static_cast<char16_t>(u'0' + value % 10);
-    return at + count;
-}
 
 // Appends the decimal digits of `magnitude`, zero-padded on the left to `minDigits`.
 inline void appendDigits(TextOut& out, quint64 magnitude, int minDigits = 1)
@@ -105,7 +131,7 @@ inline void appendHexDigits(TextOut& out, QByteArrayView bytes)
 
 inline QString toQString(const TextOut& text)
 {
-    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+    return text.view().toString();
 }
 
 } // namespace convert

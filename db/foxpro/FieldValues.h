@@ -18,12 +18,13 @@ void numericValue(QByteArrayView bytes, Value& value);
 // N and F: the digits numericValue() would give, counted from the bytes when they are plain (digits
 // around at most one "." or ",", or what reads as NULL); nothing when only decoding can tell.
 std::optional<DecimalDigits> plainNumberDigits(QByteArrayView bytes);
+// The next three write into `value`, reusing what it holds where they can.
 // D: "YYYYMMDD".
-Value dateValue(QByteArrayView bytes);
+void dateValue(QByteArrayView bytes, Value& value);
 // T: Julian day number and milliseconds since midnight, two little-endian 32-bit integers.
-Value dateTimeValue(QByteArrayView bytes);
+void dateTimeValue(QByteArrayView bytes, Value& value);
 // L: T/t/Y/y true, F/f/N/n false, "?" or blank not set.
-Value logicalValue(QByteArrayView bytes);
+void logicalValue(QByteArrayView bytes, Value& value);
 // M, G, P, W: a 4-byte little-endian block number, or (FoxPro 2.x and dBASE) 10 ASCII digits.
 quint64 memoBlock(QByteArrayView bytes);
 

@@ -84,18 +84,18 @@ QString memoFileFor(const QString& path)
 }
 
 // The value of a field whose bytes hold it whole: dates, date-times, logicals and binary numbers.
-// Numbers take their place in `value` without a value in between.
+// Each takes its place in `value` without a value in between.
 void fixedWidthValue(char type, QByteArrayView bytes, Value& value)
 {
     switch (type) {
     case 'D':
-        value = dateValue(bytes);
+        dateValue(bytes, value);
         return;
     case 'T':
-        value = dateTimeValue(bytes);
+        dateTimeValue(bytes, value);
         return;
     case 'L':
-        value = logicalValue(bytes);
+        logicalValue(bytes, value);
         return;
     case 'I':
         value.emplace<qint32>(static_cast<qint32>(le32(bytes.data())));

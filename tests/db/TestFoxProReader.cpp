@@ -265,6 +265,41 @@ private slots:
         QVERIFY(rs->eof());
     }
 
+    // A date is a day of the Gregorian calendar from year 1 to 9999; any other is NULL and counted.
+    // Zeros are an empty date, NULL without a count.
+    void datesAreDaysOfTheCalendar_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QDate>("expected");
+        QTest::addColumn<int>("counted");
+        QTest::newRow("leap day, fourth year") << QByteArray("20240229") << QDate(2024, 2, 29) << 0;
+        QTest::newRow("leap day, fourth century") << QByteArray("20000229") << QDate(2000, 2, 29) << 0;
+        QTest::newRow("no leap day, century") << QByteArray("19000229") << QDate() << 1;
+        QTest::newRow("no leap day, 2023") << QByteArray("20230229") << QDate() << 1;
+        QTest::newRow("April 31st") << QByteArray("20230431") << QDate() << 1;
+        QTest::newRow("day 0") << QByteArray("20230100") << QDate() << 1;
+        QTest::newRow("month 0") << QByteArray("20230015") << QDate() << 1;
+        QTest::newRow("year 0") << QByteArray("00000315") << QDate() << 1;
+        QTest::newRow("first day") << QByteArray("00010101") << QDate(1, 1, 1) << 0;
+        QTest::newRow("last day") << QByteArray("99991231") << QDate(9999, 12, 31) << 0;
+        QTest::newRow("zeros") << QByteArray("00000000") << QDate() << 0;
+        QTest::newRow("zeros and blanks") << QByteArray("0000    ") << QDate() << 0;
+    }
+    void datesAreDaysOfTheCalendar()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QDate, expected);
+        QFETCH(int, counted);
+        DbfBuilder table(0x30);
+        table.field("D", 'D', 8).record({stored});
+        writeFile(path("dates.dbf"), table.bytes());
+        auto rs = open(QStringLiteral("dates"));
+        const Value& value = rs->values()[0];
+        QCOMPARE(expected.isValid() ? std::get<QDate>(value) : QDate(), expected);
+        QCOMPARE(isNull(value), !expected.isValid());
+        QCOMPARE(rs->unreadableValues().values.count, counted);
+    }
+
     // Deleted records are left out, or with "Deleted=mark" read too, with one more column telling
     // them, named so that no field has its name.
     void deletedRecordsAreSkippedOrMarked()
