@@ -81,14 +81,6 @@ CivilDate commonEraDate(qint64 julianDay)
             int((monthAndDay & 0xFFFF) / 2141 + 1)};
 }
 
-// Writes the two digits of `value` (0 to 99).
-char16_t* writePair(char16_t* at, quint32 value)
-{
-    at[0] = convert::digitPairs[2 * value];
-    at[1] = convert::digitPairs[2 * value + 1];
-    return at + 2;
-}
-
 } // namespace
 
 namespace convert {
@@ -177,7 +169,7 @@ void DateFormat::appendDateTime(TextOut& out, const QDateTime& dateTime) const
     appendJulianDay(out, days + julianDayOfEpoch);
     const auto clock = static_cast<quint32>(msecsOfDay);
     const bool milliseconds = m_isoTime || clock % 1000 != 0;
-    char16_t* at = grow(out, milliseconds ? 13 : 9);
+    char16_t* at = out.grow(milliseconds ? 13 : 9);
     *at++ = m_isoTime ? u'T' : u' ';
     at = writePair(at, clock / 3600000);
     *at++ = u':';
@@ -196,7 +188,7 @@ void DateFormat::appendJulianDay(TextOut& out, qint64 julianDay) const
     if (m_iso && julianDay >= FirstJulianDay && julianDay <= LastJulianDay) {
         const CivilDate date = commonEraDate(julianDay);
         const auto year = static_cast<quint32>(date.year);
-        char16_t* at = writePair(writePair(grow(out, 10), year / 100), year % 100);
+        char16_t* at = writePair(writePair(out.grow(10), year / 100), year % 100);
         *at++ = u'-';
         at = writePair(at, quint32(date.month));
         *at++ = u'-';

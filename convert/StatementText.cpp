@@ -26,30 +26,24 @@ void appendNumber(TextOut& out, double value)
 }
 
 // Ten-thousandths of the unit as an exact decimal without trailing zeros: 12500 -> "1.25". Written
-// from the right into a buffer of its own, then appended in one go.
+// into a buffer of its own, then appended in one go.
 void appendCurrency(TextOut& out, qint64 tenThousandths)
 {
     const bool negative = tenThousandths < 0;
     // The magnitude in unsigned arithmetic keeps the most negative value right.
     const quint64 magnitude = negative ? 0 - quint64(tenThousandths) : quint64(tenThousandths);
     char16_t text[24]; // "-922337203685477.5808" at most
-    char16_t* const end = std::end(text);
-    char16_t* at = end;
-    if (auto fraction = quint32(magnitude % 10000); fraction != 0) {
-        int digits = 4;
-        for (; fraction % 10 == 0; --digits)
-            fraction /= 10;
-        for (; digits > 0; --digits, fraction /= 10)
-            *--at = static_cast<char16_t>(u'0' + fraction % 10);
-        *--at = u'.';
-    }
-    quint64 whole = magnitude / 10000;
-    do {
-        *--at = static_cast<char16_t>(u'0' + whole % 10);
-        whole /= 10;
-    } while (whole != 0);
+    char16_t* const point = text + 17;
+    char16_t* at = writeDigitsBefore(point, magnitude / 10000);
     if (negative)
         *--at = u'-';
+    char16_t* end = point;
+    if (const auto fraction = quint32(magnitude % 10000); fraction != 0) {
+        *point = u'.';
+        end = writePair(writePair(point + 1, fraction / 100), fraction % 100);
+        while (end[-1] == u'0')
+            --end;
+    }
     out.append(at, std::size_t(end - at));
 }
 

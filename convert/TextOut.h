@@ -63,17 +63,10 @@ inline void appendView(TextOut& out, QStringView text)
     out.append(text);
 }
 
-// Makes room for `count` more characters at the end of `out` and returns where they start; the caller
-// fills them all.
-inline char16_t* grow(TextOut& out, std::size_t count)
-{
-    return out.grow(count);
-}
-
 // `text` must be ASCII.
 inline void appendAscii(TextOut& out, std::string_view text)
 {
-    std::copy(text.begin(), text.end(), grow(out, text.size()));
+    std::copy(text.begin(), text.end(), out.grow(text.size()));
 }
 
 // "00", "01" ... "99", for writing digits two at a time.
@@ -86,24 +79,33 @@ inline constexpr std::array<char16_t, 200> digitPairs = [] {
     return pairs;
 }();
 
+// Writes the two digits of `value` (0 to 99) and returns their end.
+inline char16_t* writePair(char16_t* at, quint32 value)
+{
+    at[0] = digitPairs[2 * value];
+    at[1] = digitPairs[2 * value + 1];
+    return at + 2;
+}
+
+// Writes the decimal digits of `magnitude` so that they end before `end`, and returns their start.
+inline char16_t* writeDigitsBefore(char16_t* end, quint64 magnitude)
+{
+    char16_t* at = end;
+    for (; magnitude >= 100; magnitude /= 100)
+        writePair(at -= 2, quint32(magnitude % 100));
+    if (magnitude >= 10)
+        writePair(at -= 2, quint32(magnitude));
+    else
+        *--at = static_cast<char16_t>(u'0' + magnitude);
+    return at;
+}
+
 // Appends the decimal digits of `magnitude`, zero-padded on the left to `minDigits`.
 inline void appendDigits(TextOut& out, quint64 magnitude, int minDigits = 1)
 {
-    constexpr int capacity = 24;
-    char16_t digits[capacity];
-    char16_t* const end = digits + capacity;
-    char16_t* at = end;
-    for (; magnitude >= 100; magnitude /= 100) {
-        const std::size_t pair = 2 * static_cast<std::size_t>(magnitude % 100);
-        *--at = digitPairs[pair + 1];
-        *--at = digitPairs[pair];
-    }
-    if (magnitude >= 10) {
-        *--at = digitPairs[2 * magnitude + 1];
-        *--at = digitPairs[2 * magnitude];
-    } else {
-        *--at = static_cast<char16_t>(u'0' + magnitude);
-    }
+    char16_t digits[24];
+    char16_t* const end = std::end(digits);
+    char16_t* at = writeDigitsBefore(end, magnitude);
     while (end - at < minDigits)
         *--at = u'0';
     out.append(at, static_cast<std::size_t>(end - at));
@@ -121,7 +123,7 @@ inline void appendSigned(TextOut& out, qint64 value, int minDigits = 1)
 inline void appendHexDigits(TextOut& out, QByteArrayView bytes)
 {
     static constexpr char16_t hexDigits[] = u"0123456789ABCDEF";
-    char16_t* at = grow(out, 2 * std::size_t(bytes.size()));
+    char16_t* at = out.grow(2 * std::size_t(bytes.size()));
     for (const char byte : bytes) {
         const auto b = static_cast<unsigned char>(byte);
         *at++ = hexDigits[b >> 4];
