@@ -6,39 +6,44 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace convert {
 
 // Statement text is assembled in a buffer of UTF-16 code units whose appends are inline: room is one
-// comparison, and the storage grows only when it must. It keeps its capacity when cleared, so one
-// buffer serves every row of a table.
+// comparison of two pointers, and the storage grows only when it must. It keeps its capacity when
+// cleared, so one buffer serves every row of a table.
 class TextOut
 {
 public:
-    std::size_t size() const { return m_size; }
-    bool empty() const { return m_size == 0; }
-    const char16_t* data() const { return m_units.data(); }
-    QStringView view() const { return QStringView(m_units.data(), qsizetype(m_size)); }
-
-    void clear() { m_size = 0; }
-    // Drops what was appended after the first `size` units.
-    void truncate(std::size_t size) { m_size = std::min(size, m_size); }
-    void reserve(std::size_t count)
+    TextOut() = default;
+    TextOut(const TextOut& other) { append(other.data(), other.size()); }
+    TextOut(TextOut&& other) noexcept { swap(other); }
+    TextOut& operator=(TextOut other) noexcept
     {
-        if (count > m_units.size())
-            m_units.resize(count);
+        swap(other);
+        return *this;
     }
+    ~TextOut() = default;
+
+    std::size_t size() const { return std::size_t(m_end - m_units.get()); }
+    bool empty() const { return m_end == m_units.get(); }
+    const char16_t* data() const { return m_units.get(); }
+    QStringView view() const { return QStringView(m_units.get(), m_end); }
+
+    void clear() { m_end = m_units.get(); }
+    // Drops what was appended after the first `size` units.
+    void truncate(std::size_t size) { m_end = m_units.get() + std::min(size, this->size()); }
 
     // Makes room for `count` more units at the end and returns where they start; the caller fills
     // them all.
     char16_t* grow(std::size_t count)
     {
-        if (m_units.size() - m_size < count)
+        if (std::size_t(m_limit - m_end) < count)
             widen(count);
-        char16_t* const at = m_units.data() + m_size;
-        m_size += count;
+        char16_t* const at = m_end;
+        m_end += count;
         return at;
     }
     void push_back(char16_t unit) { *grow(1) = unit; }
@@ -51,11 +56,27 @@ public:
     }
 
 private:
+    void swap(TextOut& other) noexcept
+    {
+        std::swap(m_units, other.m_units);
+        std::swap(m_end, other.m_end);
+        std::swap(m_limit, other.m_limit);
+    }
     // At least doubles the storage, so that appending n units costs O(n) in all.
-    void widen(std::size_t count) { m_units.resize(std::max(2 * m_units.size(), m_size + count + 64)); }
+    void widen(std::size_t count)
+    {
+        const std::size_t used = size();
+        const std::size_t capacity = std::max(2 * std::size_t(m_limit - m_units.get()), used + count + 64);
+        auto units = std::make_unique_for_overwrite<char16_t[]>(capacity);
+        std::copy_n(m_units.get(), used, units.get());
+        m_units = std::move(units);
+        m_end = m_units.get() + used;
+        m_limit = m_units.get() + capacity;
+    }
 
-    std::vector<char16_t> m_units; // the storage: its size is the capacity
-    std::size_t m_size = 0;        // units in use
+    std::unique_ptr<char16_t[]> m_units;
+    char16_t* m_end = nullptr;   // after the last unit in use
+    char16_t* m_limit = nullptr; // after the last unit of the storage
 };
 
 inline void appendView(TextOut& out, QStringView text)
