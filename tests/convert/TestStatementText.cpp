@@ -635,6 +635,24 @@ private slots:
         compareWithGolden(text, "edge-cases.sql");
     }
 
+    // Long text is looked at in blocks and half blocks: a quote is doubled, and a NUL is written
+    // beside the literal, wherever they stand.
+    void quotesAndNulsAnywhereInLongText()
+    {
+        for (int at = 0; at < 40; ++at) {
+            QString quoted(40, u'a');
+            quoted[at] = u'\'';
+            QCOMPARE(insert(QStringLiteral("t"), {quoted}),
+                     "INSERT INTO [t] VALUES('" + QString(quoted).replace(u'\'', QStringLiteral("''")) + "')");
+            QString nul(40, u'a');
+            nul[at] = QChar(0);
+            const QString before = at > 0 ? "'" + QString(at, u'a') + "'+" : QString();
+            const QString after = at < 39 ? "+'" + QString(39 - at, u'a') + "'" : QString();
+            QCOMPARE(insert(QStringLiteral("t"), {nul}),
+                     "INSERT INTO [t] VALUES(" + before + "CHAR(0)" + after + ")");
+        }
+    }
+
     void textOutsideAsciiPassesUnchanged()
     {
         QCOMPARE(insert(QStringLiteral("Bücher"), {QStringLiteral("Zoë's café \U0001F600")}),
