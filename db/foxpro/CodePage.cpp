@@ -342,7 +342,9 @@ int CodePage::decode(QByteArrayView bytes, QString& text)
         return 0;
     }
     const qsizetype size = bytes.size();
-    text.resize(size);
+    // A fixed-width field's text keeps its size from record to record: no call to resize it then.
+    if (text.size() != size)
+        text.resize(size);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     // Eight bytes at a time: runs of ASCII, which every code page reads alike, are widened as they
