@@ -349,21 +349,28 @@ int CodePage::decode(QByteArrayView bytes, QString& text)
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     // Eight bytes at a time: runs of ASCII, which every code page reads alike, are widened as they
     // are; only words with a byte of 0x80 or above are looked up.
-    qsizetype i = 0;
-    for (; i + 8 <= size; i += 8) {
+    const auto decodeWord = [&](qsizetype at) {
         // A copy of its own, which the characters written cannot overlap: the widening runs as one
         // vector step.
         unsigned char chunk[8];
-        std::memcpy(chunk, in + i, sizeof chunk);
+        std::memcpy(chunk, in + at, sizeof chunk);
         quint64 word;
         std::memcpy(&word, chunk, sizeof word);
         if ((word & 0x8080808080808080ULL) == 0) {
             for (int k = 0; k < 8; ++k)
-                out[i + k] = chunk[k];
+                out[at + k] = chunk[k];
         } else {
             for (int k = 0; k < 8; ++k)
-                out[i + k] = m_table[chunk[k]];
+                out[at + k] = m_table[chunk[k]];
         }
+    };
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8)
+        decodeWord(i);
+    // The bytes after the last whole word: the last eight bytes as a word, some of them decoded again.
+    if (i < size && size >= 8) {
+        decodeWord(size - 8);
+        return 0;
     }
     for (; i < size; ++i)
         out[i] = m_table[in[i]];
