@@ -274,8 +274,7 @@ LookAhead lookAhead(db::Connection& connection, const QString& table, const Targ
         return result;
     }
     convert::KeyGatherer keys(target.dialect, ahead->indexes());
-    result.facts = convert::gatherFacts(*ahead, target.dialect, nullptr,
-                                        [&](const std::vector<db::Value>& row) { keys.note(row); });
+    result.facts = convert::gatherFacts(*ahead, target.dialect, nullptr, &keys);
     result.plan = keys.plan(table, ahead->fields(), result.facts, target.types);
     return result;
 }

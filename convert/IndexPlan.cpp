@@ -229,6 +229,24 @@ KeyGatherer::KeyGatherer(const TargetDialect& dialect, db::TableIndexes indexes)
 
 KeyGatherer::~KeyGatherer() = default;
 
+std::vector<bool> KeyGatherer::columnsRead(std::size_t columns) const
+{
+    std::vector<bool> read(columns);
+    const auto mark = [&](int column) {
+        if (column >= 0 && std::size_t(column) < columns)
+            read[std::size_t(column)] = true;
+    };
+    for (std::size_t i = 0; i < m_keys.size(); ++i) {
+        if (!m_keys[i].checked)
+            continue;
+        const db::IndexDefinition& index = m_indexes.indexes[i];
+        std::for_each(index.columns.begin(), index.columns.end(), mark);
+        for (const db::FilterTerm& term : index.where)
+            mark(term.column);
+    }
+    return read;
+}
+
 void KeyGatherer::note(const std::vector<db::Value>& row)
 {
     QString text;

@@ -77,6 +77,9 @@ public:
     KeyGatherer(const TargetDialect& dialect, db::TableIndexes indexes);
     ~KeyGatherer();
 
+    // The columns note() reads of a row of `columns` (those of the keys it checks and of their
+    // filters); none when it reads no row at all.
+    std::vector<bool> columnsRead(std::size_t columns) const;
     void note(const std::vector<db::Value>& row);
     // The plan, once every row has been noted; marks the primary key's columns NOT NULL in `facts`
     // (the table's CREATE declares them so).

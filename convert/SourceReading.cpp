@@ -5,7 +5,6 @@
 #include "convert/RunLocals.h"
 #include "convert/UnreadableReport.h"
 
-#include <functional>
 
 bool SourceReading::openTable()
 {
@@ -19,12 +18,9 @@ bool SourceReading::openTable()
     if (!table.rows)
         return false;
     run.foxpro_rs = std::move(table.rows);
-    std::function<void(const std::vector<db::Value>&)> noteKeys;
-    if (run.m_window.createIndexes()) {
+    if (run.m_window.createIndexes())
         run.keys.emplace(run.dialect, run.foxpro_rs->indexes());
-        noteKeys = [&](const std::vector<db::Value>& row) { run.keys->note(row); };
-    }
-    run.facts = convert::gatherFacts(*table.ahead, run.dialect, &run.readCount, noteKeys);
+    run.facts = convert::gatherFacts(*table.ahead, run.dialect, &run.readCount, run.keys ? &*run.keys : nullptr);
     return true;
 }
 

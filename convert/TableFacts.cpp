@@ -1,5 +1,7 @@
 #include "convert/TableFacts.h"
 
+#include "convert/IndexPlan.h"
+
 #include "db/AdoType.h"
 #include "db/DbError.h"
 
@@ -99,15 +101,14 @@ bool lookAtStoredBytes(db::RecordSet& rows, const std::vector<bool>& wanted, con
 }
 
 // The pass in the values, row by row.
-void readValues(db::RecordSet& rows, FactsGatherer& gatherer, ReadCount& counted,
-                const std::function<void(const std::vector<db::Value>&)>& alsoNote)
+void readValues(db::RecordSet& rows, FactsGatherer& gatherer, ReadCount& counted, KeyGatherer* keys)
 {
     while (!rows.eof()) {
         try {
             const std::vector<db::Value>& values = rows.values();
             gatherer.note(values);
-            if (alsoNote)
-                alsoNote(values);
+            if (keys)
+                keys->note(values);
             ++counted.readable;
         } catch (const db::DbError& failure) {
             if (counted.firstProblem.isEmpty())
@@ -124,19 +125,18 @@ void readValues(db::RecordSet& rows, FactsGatherer& gatherer, ReadCount& counted
 
 } // namespace
 
-TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count,
-                       const std::function<void(const std::vector<db::Value>&)>& alsoNote)
+TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count, KeyGatherer* keys)
 {
     ReadCount counted;
     FactsGatherer gatherer(dialect, rows.fields().size());
-    if (alsoNote) {
-        readValues(rows, gatherer, counted, alsoNote);
-    } else {
-        const std::vector<bool> wanted = columnsToLookAt(rows, dialect);
-        if (!lookAtStoredBytes(rows, wanted, dialect, gatherer, counted)) {
-            rows.decodeOnly(wanted);
-            readValues(rows, gatherer, counted, {});
-        }
+    std::vector<bool> wanted = columnsToLookAt(rows, dialect);
+    const std::vector<bool> keyColumns = keys ? keys->columnsRead(wanted.size()) : std::vector<bool>();
+    const bool keysReadRows = std::find(keyColumns.begin(), keyColumns.end(), true) != keyColumns.end();
+    if (keysReadRows || !lookAtStoredBytes(rows, wanted, dialect, gatherer, counted)) {
+        for (std::size_t i = 0; i < keyColumns.size(); ++i)
+            wanted[i] = wanted[i] || keyColumns[i];
+        rows.decodeOnly(wanted);
+        readValues(rows, gatherer, counted, keysReadRows ? keys : nullptr);
     }
     // The records a file cut short does not hold came as one row.
     if (const qint64 missing = rows.missingRecords(); missing > 0)

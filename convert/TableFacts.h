@@ -4,7 +4,6 @@
 #include "db/RecordSet.h"
 #include "db/Value.h"
 
-#include <functional>
 #include <vector>
 
 namespace convert {
@@ -65,13 +64,16 @@ struct ReadCount
 // that cannot be read is found.
 std::vector<bool> columnsToLookAt(const db::RecordSet& rows, const TargetDialect& dialect);
 
+class KeyGatherer;
+
 // Reads `rows` to its end and returns the facts of its fields, counting in `count` (when given) what
-// it could read; `alsoNote` sees each readable row too, whole. Without `alsoNote` only the columns
-// columnsToLookAt() names are looked at, from their stored bytes where the set can: the digits of
-// numbers are counted, and text in a single-byte code page is searched for the bytes whose
-// characters the target refuses, until one is found. A row that cannot be read is passed over, and
-// a failed move to the next row ends the pass: copying the rows reports both.
+// it could read; `keys` (when given) sees each readable row too, decoded in the columns it reads.
+// Where no key reads the rows, only the columns columnsToLookAt() names are looked at, from their
+// stored bytes where the set can: the digits of numbers are counted, and text in a single-byte code
+// page is searched for the bytes whose characters the target refuses, until one is found. A row
+// that cannot be read is passed over, and a failed move to the next row ends the pass: copying the
+// rows reports both.
 TableFacts gatherFacts(db::RecordSet& rows, const TargetDialect& dialect, ReadCount* count = nullptr,
-                       const std::function<void(const std::vector<db::Value>&)>& alsoNote = {});
+                       KeyGatherer* keys = nullptr);
 
 } // namespace convert
