@@ -289,42 +289,49 @@ void ValueFormat::appendText(TextOut& out, const db::Value& value) const
         value);
 }
 
-void ValueFormat::appendLiteral(TextOut& out, const db::Value& value, bool national,
-                                const TargetDialect& dialect) const
+// One loop over the row with the dispatch on each value's type inside it, rather than a call per value.
+void ValueFormat::appendLiterals(TextOut& out, const std::vector<db::Value>& row,
+                                 const std::vector<char>& nationals, const TargetDialect& dialect) const
 {
-    std::visit(
-        [&](const auto& v) {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::monostate>) {
-                appendNull(out);
-            } else if constexpr (std::is_same_v<T, QString>) {
-                if (v.isEmpty())
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (i > 0)
+            appendAscii(out, ", ");
+        const bool national = i < nationals.size() && nationals[i] != 0;
+        std::visit(
+            [&](const auto& v) {
+                using T = std::decay_t<decltype(v)>;
+                if constexpr (std::is_same_v<T, std::monostate>) {
                     appendNull(out);
-                else
-                    appendTextLiteral(out, v, national, dialect);
-            } else if constexpr (std::is_same_v<T, QByteArray>) {
-                if (v.isEmpty())
-                    appendNull(out);
-                else
-                    dialect.appendBinary(out, v);
-            } else if constexpr (std::is_same_v<T, bool>) {
-                if (m_bitNumbers)
-                    out.push_back(v ? u'1' : u'0');
-                else
-                    appendAscii(out, v ? "'True'" : "'False'");
-            } else if constexpr (std::is_same_v<T, db::Decimal>) {
-                // A decimal read from a damaged file may carry a quote.
-                appendQuotedBy(out, false, [&](TextOut& to) { appendDoubling(to, v.text, quote); });
-            } else if constexpr (std::is_same_v<T, QDate>) {
-                appendQuotedBy(out, m_dates.mayHoldQuote(), [&](TextOut& to) { m_dates.appendDate(to, v); });
-            } else if constexpr (std::is_same_v<T, QDateTime>) {
-                appendQuotedBy(out, m_dates.mayHoldQuote(),
-                               [&](TextOut& to) { m_dates.appendDateTime(to, v); });
-            } else {
-                appendQuotedBy(out, false, [&](TextOut& to) { appendNumber(to, v); });
-            }
-        },
-        value);
+                } else if constexpr (std::is_same_v<T, QString>) {
+                    if (v.isEmpty())
+                        appendNull(out);
+                    else
+                        appendTextLiteral(out, v, national, dialect);
+                } else if constexpr (std::is_same_v<T, QByteArray>) {
+                    if (v.isEmpty())
+                        appendNull(out);
+                    else
+                        dialect.appendBinary(out, v);
+                } else if constexpr (std::is_same_v<T, bool>) {
+                    if (m_bitNumbers)
+                        out.push_back(v ? u'1' : u'0');
+                    else
+                        appendAscii(out, v ? "'True'" : "'False'");
+                } else if constexpr (std::is_same_v<T, db::Decimal>) {
+                    // A decimal read from a damaged file may carry a quote.
+                    appendQuotedBy(out, false, [&](TextOut& to) { appendDoubling(to, v.text, quote); });
+                } else if constexpr (std::is_same_v<T, QDate>) {
+                    appendQuotedBy(out, m_dates.mayHoldQuote(),
+                                   [&](TextOut& to) { m_dates.appendDate(to, v); });
+                } else if constexpr (std::is_same_v<T, QDateTime>) {
+                    appendQuotedBy(out, m_dates.mayHoldQuote(),
+                                   [&](TextOut& to) { m_dates.appendDateTime(to, v); });
+                } else {
+                    appendQuotedBy(out, false, [&](TextOut& to) { appendNumber(to, v); });
+                }
+            },
+            row[i]);
+    }
 }
 
 QString sourceQueryText(const QString& table)
@@ -381,11 +388,7 @@ QString InsertBuilder::text(const std::vector<db::Value>& row)
 void InsertBuilder::append(TextOut& out, const std::vector<db::Value>& row) const
 {
     out += m_prefix.view();
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        if (i > 0)
-            appendAscii(out, ", ");
-        m_format.appendLiteral(out, row[i], i < m_national.size() && m_national[i] != 0, m_dialect);
-    }
+    m_format.appendLiterals(out, row, m_national, m_dialect);
     out.push_back(u')');
 }
 

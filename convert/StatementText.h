@@ -52,12 +52,13 @@ private:
     friend class InsertBuilder;
 
     void appendText(TextOut& out, const db::Value& value) const;
-    // Appends the value as an INSERT writes it: NULL for NULL, an empty text and no bytes, the
-    // dialect's binary literal for bytes, otherwise the text between single quotes with every quote in it
-    // doubled (N'...' when `national`), written so that the target keeps every character (see
+    // Appends the values of `row` joined by ", ", each as an INSERT writes it: NULL for NULL, an empty
+    // text and no bytes, the dialect's binary literal for bytes, otherwise the text between single
+    // quotes with every quote in it doubled (N'...' where `nationals` holds 1 for its column; a column
+    // beyond it is not national), written so that the target keeps every character (see
     // appendTextLiteral).
-    void appendLiteral(TextOut& out, const db::Value& value, bool national,
-                       const TargetDialect& dialect) const;
+    void appendLiterals(TextOut& out, const std::vector<db::Value>& row, const std::vector<char>& nationals,
+                        const TargetDialect& dialect) const;
 
     DateFormat m_dates;
     bool m_bitNumbers = false; // booleans as 1 and 0

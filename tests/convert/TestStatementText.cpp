@@ -643,7 +643,8 @@ private slots:
             QString quoted(40, u'a');
             quoted[at] = u'\'';
             QCOMPARE(insert(QStringLiteral("t"), {quoted}),
-                     "INSERT INTO [t] VALUES('" + QString(quoted).replace(u'\'', QStringLiteral("''")) + "')");
+                     "INSERT INTO [t] VALUES('" + QString(quoted).replace(u'\'', QStringLiteral("''")) +
+                         "')");
             QString nul(40, u'a');
             nul[at] = QChar(0);
             const QString before = at > 0 ? "'" + QString(at, u'a') + "'+" : QString();
