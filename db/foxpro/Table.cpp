@@ -292,22 +292,22 @@ void Table::decodeVisible(std::vector<Value>& values)
                 continue;
             }
         }
-        decodeVisibleField(position, values[position]);
+        const int index = m_visible[position];
+        try {
+            decode(index, values[position]);
+        } catch (const ValueError& error) {
+            undecodable(index, error, values[position]);
+        }
     }
 }
 
 // A value that does not decode costs that value only, unless the options refuse its record.
-void Table::decodeVisibleField(std::size_t position, Value& value)
+void Table::undecodable(int index, const ValueError& error, Value& value)
 {
-    const int index = m_visible[position];
-    try {
-        decode(index, value);
-    } catch (const ValueError& error) {
-        if (m_refuseBadValues)
-            throw fieldError(index, error);
-        value = {};
-        m_problems.values.add(qint64(m_loaded) + 1, fieldName(index), error.stored);
-    }
+    if (m_refuseBadValues)
+        throw fieldError(index, error);
+    value = {};
+    m_problems.values.add(qint64(m_loaded) + 1, fieldName(index), error.stored);
 }
 
 // A field left out is still read where reading it may fail, so that a record the options refuse is
@@ -367,7 +367,12 @@ void Table::lookAtLoaded(StoredBytesLook& look)
             search.found = textHoldsAnyOf(m_visible[search.column], search.bytes);
     }
     for (const std::size_t position : look.decoded) {
-        decodeVisibleField(position, m_looked);
+        const int index = m_visible[position];
+        try {
+            decode(index, m_looked);
+        } catch (const ValueError& error) {
+            undecodable(index, error, m_looked);
+        }
         look.noteDecoded(position, m_looked);
     }
 }

@@ -105,8 +105,9 @@ private:
                ((static_cast<unsigned char>(m_record[m_nullFlagsOffset + bit / 8]) >> (bit % 8)) & 1) != 0;
     }
     DbError cannotLoad(quint32 index) const;
-    // Decodes visible field `position` of the loaded record into `value`, as decodeVisible() does.
-    void decodeVisibleField(std::size_t position, Value& value);
+    // Makes `value`, that of field `index` which failed to decode, NULL and counts it, or throws
+    // DbError naming it when the options refuse bad values.
+    void undecodable(int index, const ValueError& error, Value& value);
     // The error of field `index` of the loaded record, naming the file, the record and the field.
     DbError fieldError(int index, const ValueError& error);
     void text(const FieldDescriptor& field, QByteArrayView bytes, Value& value);
