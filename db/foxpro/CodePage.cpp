@@ -333,6 +333,32 @@ QString CodePage::decode(QByteArrayView bytes)
     return text;
 }
 
+namespace {
+
+// Decodes the `Width` bytes at `in` (a multiple of 8) through `table` into `out`.
+template <int Width>
+void decodeRun(const unsigned char* in, char16_t* out, const std::array<char16_t, 256>& table)
+{
+    // A copy of its own, which the characters written cannot overlap: the widening runs as a few
+    // vector steps.
+    unsigned char run[Width];
+    std::memcpy(run, in, sizeof run);
+    quint64 words[Width / 8];
+    std::memcpy(words, run, sizeof words);
+    quint64 any = 0;
+    for (const quint64 word : words)
+        any |= word;
+    if ((any & 0x8080808080808080ULL) == 0) {
+        for (int k = 0; k < Width; ++k)
+            out[k] = run[k];
+    } else {
+        for (int k = 0; k < Width; ++k)
+            out[k] = table[run[k]];
+    }
+}
+
+} // namespace
+
 int CodePage::decode(QByteArrayView bytes, QString& text)
 {
     if (m_pairs) {
@@ -347,33 +373,22 @@ int CodePage::decode(QByteArrayView bytes, QString& text)
         text.resize(size);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-    // Eight bytes at a time: runs of ASCII, which every code page reads alike, are widened as they
-    // are; only words with a byte of 0x80 or above are looked up.
-    const auto decodeWord = [&](qsizetype at) {
-        // A copy of its own, which the characters written cannot overlap: the widening runs as one
-        // vector step.
-        unsigned char chunk[8];
-        std::memcpy(chunk, in + at, sizeof chunk);
-        quint64 word;
-        std::memcpy(&word, chunk, sizeof word);
-        if ((word & 0x8080808080808080ULL) == 0) {
-            for (int k = 0; k < 8; ++k)
-                out[at + k] = chunk[k];
-        } else {
-            for (int k = 0; k < 8; ++k)
-                out[at + k] = m_table[chunk[k]];
-        }
-    };
-    qsizetype i = 0;
-    for (; i + 8 <= size; i += 8)
-        decodeWord(i);
-    // The bytes after the last whole word: the last eight bytes as a word, some of them decoded again.
-    if (i < size && size >= 8) {
-        decodeWord(size - 8);
-        return 0;
+    // Sixteen bytes at a time (eight in text shorter than that): runs of ASCII, which every code page
+    // reads alike, are widened as they are; only runs with a byte of 0x80 or above are looked up. The
+    // bytes after the last whole run are read as the run that ends the text, some of them again.
+    if (size >= 16) {
+        qsizetype i = 0;
+        for (; i + 16 <= size; i += 16)
+            decodeRun<16>(in + i, out + i, m_table);
+        if (i < size)
+            decodeRun<16>(in + size - 16, out + size - 16, m_table);
+    } else if (size >= 8) {
+        decodeRun<8>(in, out, m_table);
+        decodeRun<8>(in + size - 8, out + size - 8, m_table);
+    } else {
+        for (qsizetype i = 0; i < size; ++i)
+            out[i] = m_table[in[i]];
     }
-    for (; i < size; ++i)
-        out[i] = m_table[in[i]];
     return 0;
 }
 
