@@ -46,20 +46,12 @@ QByteArrayView MemoFile::read(quint64 block, QByteArray& spill)
 {
     const qint64 start =
         static_cast<qint64>(block) * m_blockSize; // at most 10 digits times 16 bits: no overflow
-    if (m_style == Style::Fpt) {
-        // The usual memo, a text whose head and bytes the file shows in place, at once; any other
-        // is read, or refused, below.
-        if (const std::optional<QByteArrayView> head = m_source->peek(start, 8);
-            head && be32(head->data()) <= FptObject) {
-            if (const std::optional<QByteArrayView> data = m_source->peek(start + 8, be32(head->data() + 4)))
-                return *data;
-        }
-    }
+    // An FPT memo past the end of the file cannot show its head, which readFpt() reports.
+    if (m_style == Style::Fpt)
+        return readFpt(start, block, spill);
     if (start >= m_source->size())
         throw ValueError{
             QStringLiteral("memo block %1 lies past the end of %2").arg(block).arg(m_source->name())};
-    if (m_style == Style::Fpt)
-        return readFpt(start, block, spill);
     if (m_style == Style::DBase4) {
         char head[8];
         if (m_source->read(start, head, 8) && head[0] == '\xFF' && head[1] == '\xFF' && head[2] == 0x08 &&
@@ -92,13 +84,14 @@ QByteArrayView MemoFile::readFpt(qint64 start, quint64 block, QByteArray& spill)
 
 QByteArrayView MemoFile::readSpan(qint64 start, qint64 length, quint64 block, QByteArray& spill)
 {
+    // Most memos lie in the bytes the file holds in memory: a peek alone finds them.
+    if (const std::optional<QByteArrayView> bytes = m_source->peek(start, length))
+        return *bytes;
     if (!m_source->contains(start, length))
         throw ValueError{QStringLiteral("memo block %1 claims %2 bytes, past the end of %3")
                              .arg(block)
                              .arg(length)
                              .arg(m_source->name())};
-    if (const std::optional<QByteArrayView> bytes = m_source->peek(start, length))
-        return *bytes;
     spill.resize(length);
     if (!m_source->read(start, spill.data(), length))
         throw ValueError{
