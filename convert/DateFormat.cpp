@@ -44,28 +44,12 @@ struct CivilDate
     int day;
 };
 
-// The proleptic Gregorian date of a Julian day, with Qt's years: no year 0, 1 BC is year -1.
-CivilDate civilDate(qint64 julianDay)
-{
-    // Counted in 400-year eras from 0000-03-01, so that a leap day ends its year.
-    const qint64 z = julianDay - 2440588 + 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 dayOfEra = z - era * 146097;
-    const qint64 yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const qint64 shiftedMonth = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return {year <= 0 ? year - 1 : year, month, day};
-}
-
 constexpr qint64 FirstJulianDay = 1721426; // 0001-01-01
 constexpr qint64 LastJulianDay = 5373484;  // 9999-12-31
+constexpr qint64 DaysPer400Years = 146097;
 
 // The date of a Julian day of years 1 to 9999, by Neri and Schneider's Euclidean affine functions: in
-// unsigned 32-bit arithmetic, its divisions by constants all multiplications, about a third of the
-// work of civilDate().
+// unsigned 32-bit arithmetic, its divisions by constants all multiplications.
 CivilDate commonEraDate(qint64 julianDay)
 {
     const auto n = static_cast<quint32>(julianDay - 1721120); // days since 0000-03-01
@@ -79,6 +63,19 @@ CivilDate commonEraDate(qint64 julianDay)
     const quint32 month = monthAndDay >> 16;
     return {qint64(100 * centuries + yearOfCentury + (january ? 1 : 0)), int(january ? month - 12 : month),
             int((monthAndDay & 0xFFFF) / 2141 + 1)};
+}
+
+// The proleptic Gregorian date of any Julian day, with Qt's years: no year 0, 1 BC is year -1. The
+// calendar repeats every 400 years: whole such spans move the day into years 1 to 400 and back.
+CivilDate civilDate(qint64 julianDay)
+{
+    const qint64 offset = julianDay - FirstJulianDay;
+    const qint64 spans = (offset >= 0 ? offset : offset - (DaysPer400Years - 1)) / DaysPer400Years;
+    CivilDate date = commonEraDate(julianDay - spans * DaysPer400Years);
+    date.year += spans * 400;
+    if (date.year <= 0)
+        --date.year;
+    return date;
 }
 
 } // namespace
